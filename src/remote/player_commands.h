@@ -1,0 +1,80 @@
+// Player remote: finds the player's window and sends it Ctrl+Alt shortcuts
+// through the system input queue. There is no other channel to the player.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+
+namespace velmap::remote {
+
+// Members of the modifier set, by bit index in one byte.
+enum TShiftStateMember : std::uint8_t {
+    ssShift = 0,
+    ssAlt = 1,
+    ssCtrl = 2,
+    ssLeft = 3,
+    ssRight = 4,
+    ssMiddle = 5,
+    ssDouble = 6,
+};
+
+struct TShiftState {
+    std::uint8_t bits = 0;
+
+    constexpr TShiftState() = default;
+    constexpr TShiftState(std::initializer_list<TShiftStateMember> members) {
+        for (auto m : members) bits = static_cast<std::uint8_t>(bits | (1u << m));
+    }
+    constexpr bool contains(TShiftStateMember m) const { return (bits >> m) & 1u; }
+};
+
+// Modifier member and the virtual key pressed for it, in pressing order.
+inline constexpr std::array<std::array<std::uint8_t, 2>, 3> ModifierKeyTable = {{
+    {ssCtrl, VK_CONTROL},
+    {ssShift, VK_SHIFT},
+    {ssAlt, VK_MENU},
+}};
+
+inline constexpr char PlayerWindowClass[] = "Tvelmoraplayerapi";
+inline constexpr char PlayerWindowTitle[] = "velmoraplayerapi";
+
+// The user32 calls the remote makes. Tests swap in a recorder; the band uses
+// the system.
+class PlayerPlatform {
+public:
+    virtual ~PlayerPlatform() = default;
+    virtual HWND FindWindowByClassAndTitle(const char* cls, const char* title) = 0;
+    virtual BOOL BringToForeground(HWND wnd) = 0;
+    virtual UINT VirtualKeyToScanCode(UINT code) = 0;  // MapVirtualKeyA(code, 0)
+    virtual void KeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) = 0;
+};
+
+PlayerPlatform& SystemPlayerPlatform();
+// Replaces the platform for the calls that follow; nullptr restores the system.
+void SetPlayerPlatform(PlayerPlatform* platform);
+
+// Process-wide state shared by every band form in the process.
+extern HWND PlayerWnd;        // cached player window; null: not known
+extern bool PlayPauseToggle;  // true: play/pause sends 'X' next, else 'C'
+
+// True when the player window is known; looks it up only while none is cached.
+bool FindPlayerWindow();
+
+// Presses the modifiers of shift (table order), key down and up, then
+// releases the modifiers in reverse order.
+void SendKeyCombination(WORD key, TShiftState shift, bool extended);
+
+enum class PlayerCommand { Prev, PlayPause, Stop, Next, VolDown, VolUp };
+
+// One button click: find the player, bring it forward, send its shortcut.
+// Nothing at all happens while the player cannot be found.
+void ExecutePlayerCommand(PlayerCommand command);
+
+// What the band form does when it is created: the next play/pause sends 'X',
+// and the player is looked up again (a failed lookup forgets an old handle).
+void ResetPlayerRemote();
+
+}  // namespace velmap::remote

@@ -1,0 +1,199 @@
+#include "remote/player_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace velmap::remote {
+namespace {
+
+struct KeyEventCall {
+    BYTE vk;
+    BYTE scan;
+    DWORD flags;
+    ULONG_PTR extra;
+    bool operator==(const KeyEventCall&) const = default;
+};
+
+// Records every platform call; the player window exists while present is set.
+class RecordingPlatform : public PlayerPlatform {
+public:
+    HWND window = reinterpret_cast<HWND>(0x1234);
+    bool present = true;
+    int lookups = 0;
+    std::vector<std::string> lookup_args;
+    std::vector<HWND> foreground;
+    std::vector<UINT> mapped;
+    std::vector<KeyEventCall> events;
+
+    HWND FindWindowByClassAndTitle(const char* cls, const char* title) override {
+        ++lookups;
+        lookup_args.push_back(std::string(cls) + "|" + title);
+        return present ? window : nullptr;
+    }
+    BOOL BringToForeground(HWND w) override {
+        foreground.push_back(w);
+        return TRUE;
+    }
+    UINT VirtualKeyToScanCode(UINT code) override {
+        mapped.push_back(code);
+        // A distinct, recognisable scan code per key (and per ask).
+        return 0x40 + (code & 0x3F) + static_cast<UINT>(mapped.size()) * 0x100;
+    }
+    void KeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) override {
+        events.push_back({vk, scan, flags, extra});
+    }
+
+    std::string Keys() const {
+        std::string s;
+        for (const auto& e : events) {
+            if (!s.empty()) s += ' ';
+            s += e.flags & KEYEVENTF_KEYUP ? '^' : 'v';
+            switch (e.vk) {
+            case VK_CONTROL: s += "Ctrl"; break;
+            case VK_MENU: s += "Alt"; break;
+            case VK_SHIFT: s += "Shift"; break;
+            default: s += static_cast<char>(e.vk);
+            }
+        }
+        return s;
+    }
+    void Clear() {
+        foreground.clear();
+        mapped.clear();
+        events.clear();
+        lookups = 0;
+        lookup_args.clear();
+    }
+};
+
+class PlayerCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetPlayerPlatform(&platform);
+        PlayerWnd = nullptr;
+        PlayPauseToggle = false;
+    }
+    void TearDown() override { SetPlayerPlatform(nullptr); }
+    RecordingPlatform platform;
+};
+
+TEST_F(PlayerCommandsTest, EveryCommandSendsItsSixEventShortcut) {
+    const struct {
+        PlayerCommand command;
+        char letter;
+    } rows[] = {{PlayerCommand::Prev, 'Z'},    {PlayerCommand::Stop, 'V'},    {PlayerCommand::Next, 'B'},
+                {PlayerCommand::VolDown, 'A'}, {PlayerCommand::VolUp, 'Q'}, {PlayerCommand::PlayPause, 'C'}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.letter);
+        platform.Clear();
+        ExecutePlayerCommand(row.command);
+        const std::string l(1, row.letter);
+        EXPECT_EQ(platform.Keys(), "vCtrl vAlt v" + l + " ^" + l + " ^Alt ^Ctrl");
+        ASSERT_EQ(platform.events.size(), 6u);
+        // Every event asks for its own scan code and passes its low byte.
+        ASSERT_EQ(platform.mapped.size(), 6u);
+        const UINT expect_mapped[] = {VK_CONTROL, VK_MENU, UINT(row.letter), UINT(row.letter), VK_MENU, VK_CONTROL};
+        for (size_t i = 0; i < 6; ++i) {
+            EXPECT_EQ(platform.mapped[i], expect_mapped[i]);
+            EXPECT_EQ(platform.events[i].scan, static_cast<BYTE>(0x40 + (expect_mapped[i] & 0x3F) + (i + 1) * 0x100));
+            EXPECT_EQ(platform.events[i].extra, 0u);
+            EXPECT_EQ(platform.events[i].flags & KEYEVENTF_EXTENDEDKEY, 0u);
+        }
+        EXPECT_EQ(platform.events[0].flags, 0u);
+        EXPECT_EQ(platform.events[2].flags, 0u);
+        EXPECT_EQ(platform.events[3].flags, DWORD(KEYEVENTF_KEYUP));
+        EXPECT_EQ(platform.events[5].flags, DWORD(KEYEVENTF_KEYUP));
+        ASSERT_EQ(platform.foreground.size(), 1u);
+        EXPECT_EQ(platform.foreground[0], platform.window);
+    }
+}
+
+TEST_F(PlayerCommandsTest, PlayPauseAlternatesFromXAfterFormCreation) {
+    ResetPlayerRemote();
+    EXPECT_TRUE(PlayPauseToggle);
+    std::string letters;
+    for (int i = 0; i < 5; ++i) {
+        platform.Clear();
+        ExecutePlayerCommand(PlayerCommand::PlayPause);
+        letters += static_cast<char>(platform.events.at(2).vk);
+    }
+    EXPECT_EQ(letters, "XCXCX");
+}
+
+TEST_F(PlayerCommandsTest, AbsentPlayerGetsNothingAndTheDueLetterWaits) {
+    platform.present = false;
+    ResetPlayerRemote();
+    for (auto c : {PlayerCommand::Prev, PlayerCommand::PlayPause, PlayerCommand::Stop, PlayerCommand::Next,
+                   PlayerCommand::VolDown, PlayerCommand::VolUp, PlayerCommand::PlayPause}) {
+        ExecutePlayerCommand(c);
+    }
+    EXPECT_TRUE(platform.events.empty());
+    EXPECT_TRUE(platform.foreground.empty());
+    EXPECT_TRUE(PlayPauseToggle);
+    EXPECT_EQ(PlayerWnd, nullptr);
+    // Every click while the player is unknown looks again.
+    EXPECT_EQ(platform.lookups, 1 + 7);
+
+    platform.present = true;
+    ExecutePlayerCommand(PlayerCommand::PlayPause);
+    EXPECT_EQ(platform.Keys(), "vCtrl vAlt vX ^X ^Alt ^Ctrl");
+    EXPECT_FALSE(PlayPauseToggle);
+}
+
+TEST_F(PlayerCommandsTest, FoundWindowIsCachedAndLookupUsesClassAndTitle) {
+    EXPECT_TRUE(FindPlayerWindow());
+    EXPECT_TRUE(FindPlayerWindow());
+    ExecutePlayerCommand(PlayerCommand::Next);
+    EXPECT_EQ(platform.lookups, 1);
+    ASSERT_EQ(platform.lookup_args.size(), 1u);
+    EXPECT_EQ(platform.lookup_args[0], "Tvelmoraplayerapi|velmoraplayerapi");
+    // The cached handle is used even after the player went away.
+    platform.present = false;
+    platform.Clear();
+    ExecutePlayerCommand(PlayerCommand::Prev);
+    EXPECT_EQ(platform.lookups, 0);
+    EXPECT_EQ(platform.events.size(), 6u);
+}
+
+TEST_F(PlayerCommandsTest, SecondFormCreationWithoutPlayerForgetsTheHandle) {
+    ResetPlayerRemote();
+    EXPECT_EQ(PlayerWnd, platform.window);
+    ExecutePlayerCommand(PlayerCommand::PlayPause);
+    EXPECT_FALSE(PlayPauseToggle);
+    platform.present = false;
+    ResetPlayerRemote();
+    EXPECT_EQ(PlayerWnd, nullptr);
+    EXPECT_TRUE(PlayPauseToggle);
+}
+
+TEST_F(PlayerCommandsTest, ShiftSetsChooseTheModifiers) {
+    SendKeyCombination('K', TShiftState{ssShift}, false);
+    EXPECT_EQ(platform.Keys(), "vShift vK ^K ^Shift");
+    platform.Clear();
+    SendKeyCombination('K', TShiftState{}, false);
+    EXPECT_EQ(platform.Keys(), "vK ^K");
+    platform.Clear();
+    SendKeyCombination('K', TShiftState{ssAlt, ssCtrl, ssShift}, false);
+    EXPECT_EQ(platform.Keys(), "vCtrl vShift vAlt vK ^K ^Alt ^Shift ^Ctrl");
+    platform.Clear();
+    // Members without a key in the table have no effect.
+    SendKeyCombination('K', TShiftState{ssLeft, ssDouble}, false);
+    EXPECT_EQ(platform.Keys(), "vK ^K");
+}
+
+TEST_F(PlayerCommandsTest, ExtendedFlagOnlyOnTheMainKeyAndLowByteOnly) {
+    SendKeyCombination(0x1B5, TShiftState{ssCtrl}, true);
+    ASSERT_EQ(platform.events.size(), 4u);
+    EXPECT_EQ(platform.events[0].flags, 0u);
+    EXPECT_EQ(platform.events[1].vk, 0xB5);
+    EXPECT_EQ(platform.events[1].flags, DWORD(KEYEVENTF_EXTENDEDKEY));
+    EXPECT_EQ(platform.events[2].flags, DWORD(KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP));
+    EXPECT_EQ(platform.events[3].flags, DWORD(KEYEVENTF_KEYUP));
+    // The full code goes to the scan-code mapping.
+    EXPECT_EQ(platform.mapped[1], 0x1B5u);
+}
+
+}  // namespace
+}  // namespace velmap::remote
