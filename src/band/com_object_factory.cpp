@@ -80,16 +80,25 @@ STDMETHODIMP TComObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void
     if (outer && !::IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
 
     TComObject* object = nullptr;
+    bool failed = false;
+    std::wstring message;
     try {
         object = creator_(*this, outer);
         if (!object) throw std::bad_alloc();
         object->CompleteConstruction();
     } catch (...) {
-        const std::wstring message = current_error_message();
+        failed = true;
+        try {
+            message = current_error_message();
+        } catch (...) {
+        }
         if (object) object->AbandonConstruction();
+    }
+    if (failed) {
         if (show_errors_) {
             try {
-                ShowCreationError(creation_error_text(message), kCreationErrorCaption, kCreationErrorBoxFlags);
+                ShowCreationError(creation_error_text(std::move(message)), kCreationErrorCaption,
+                                  kCreationErrorBoxFlags);
             } catch (...) {
             }
         }
