@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -17,9 +18,9 @@ using namespace velmap;
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
+// Names the broken promise before libFuzzer records the input.
+#define Check(ok) \
+    ((ok) ? void() : (std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok), std::abort()))
 
 void PutInt32(std::vector<std::uint8_t>& out, std::size_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));

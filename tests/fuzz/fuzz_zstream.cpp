@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -15,9 +16,9 @@ using namespace velmap;
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
+// Names the broken promise before libFuzzer records the input.
+#define Check(ok) \
+    ((ok) ? void() : (std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok), std::abort()))
 
 constexpr std::size_t kMaxOut = 1 << 20;
 

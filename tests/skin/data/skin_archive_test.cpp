@@ -370,6 +370,21 @@ TEST(ZDecompressionStream, HandsBackUnconsumedInputAtTheStreamEnd) {
     EXPECT_EQ(source.Position(), streamEnd);  // destruction does not move it
 }
 
+TEST(ZDecompressionStream, DeliversPendingOutputWhenTheSourceRunsDry) {
+    // A long run codes as a few bytes; with the trailer cut off, inflate has
+    // taken all input while most of the run is still to be written.
+    const Bytes run(5000, 'a');
+    Bytes stream = test::ZlibDeflate(run, 9);
+    stream.resize(stream.size() - 4);
+    MemoryStream source(stream);
+    TZDecompressionStream z(source);
+    Bytes out(6000);
+    std::size_t got = 0, n;
+    while ((n = z.Read(out.data() + got, 10)) > 0) got += n;
+    EXPECT_EQ(got, run.size());
+    EXPECT_FALSE(z.StreamEnded());
+}
+
 TEST(ZDecompressionStream, ResumesAtItsOwnPositionWhenTheSourceWasMoved) {
     const Bytes data = test::NoiseBytes(200000, 2);
     MemoryStream source(test::ZlibDeflate(data, 1));
