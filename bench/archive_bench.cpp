@@ -127,10 +127,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred) {
+                real[r.benchmark_name()] = r.GetAdjustedRealTime();
+                cpu[r.benchmark_name()] = r.GetAdjustedCPUTime();
+            }
         ConsoleReporter::ReportRuns(runs);
     }
-    std::map<std::string, double> times;
+    std::map<std::string, double> real, cpu;
 };
 
 }  // namespace
@@ -141,8 +144,11 @@ int main(int argc, char** argv) {
     std::printf("archive: %zu bytes packed, %zu unpacked\n", f.archive.size(), f.Unpacked());
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double reader = reporter.times["BM_PackedSkinReader"], zlib = reporter.times["BM_ZlibUncompress"];
-    if (reader > 0 && zlib > 0)
-        std::printf("ratio packed skin reader / zlib uncompress: %.2fx (target <= 1.30x)\n", reader / zlib);
+    for (auto* times : {&reporter.real, &reporter.cpu}) {
+        const double reader = (*times)["BM_PackedSkinReader"], zlib = (*times)["BM_ZlibUncompress"];
+        if (reader > 0 && zlib > 0)
+            std::printf("ratio packed skin reader / zlib uncompress (%s time): %.2fx (target <= 1.30x)\n",
+                        times == &reporter.real ? "wall" : "CPU", reader / zlib);
+    }
     return 0;
 }
