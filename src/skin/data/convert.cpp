@@ -53,6 +53,16 @@ std::string UpperCase(std::string_view s) {
     return r;
 }
 
+bool ContainsNoCase(std::string_view s, std::string_view n) {
+    if (n.size() > s.size()) return false;
+    for (std::size_t i = 0; i + n.size() <= s.size(); ++i) {
+        std::size_t k = 0;
+        while (k < n.size() && Up(s[i + k]) == n[k]) ++k;
+        if (k == n.size()) return true;
+    }
+    return false;
+}
+
 std::string_view TrimBlanks(std::string_view s) {
     size_t b = 0, e = s.size();
     while (b < e && IsBlank(s[b])) ++b;
