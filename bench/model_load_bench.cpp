@@ -71,6 +71,7 @@ void LoadModel(benchmark::State& state) {
 }
 BENCHMARK(LoadModel);
 
+// CPU time: the machine is shared, and wall time swings with the neighbours.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> ns;
@@ -78,7 +79,7 @@ public:
         for (const Run& r : runs)
             if (r.run_type == Run::RT_Iteration && r.iterations > 0)
                 ns[r.benchmark_name()] =
-                    r.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(r.time_unit);
+                    r.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(r.time_unit);
         ConsoleReporter::ReportRuns(runs);
     }
 };

@@ -166,6 +166,12 @@ std::unique_ptr<paint::Bitmap> DecodeBmp(const std::uint8_t* data, std::size_t s
                 case 8: {
                     // Four bytes per store (the fourth is overwritten by the next pixel).
                     int x = 0;
+                    for (; x + 4 < w; x += 4) {  // four pixels in three words
+                        const std::uint32_t a = pal[src[x]], b = pal[src[x + 1]], c = pal[src[x + 2]],
+                                            d = pal[src[x + 3]];
+                        const std::uint32_t words[3] = {a | (b << 24), (b >> 8) | (c << 16), (c >> 16) | (d << 8)};
+                        std::memcpy(dst + 3 * x, words, 12);
+                    }
                     for (; x + 1 < w; ++x) std::memcpy(dst + 3 * x, &pal[src[x]], 4);
                     std::memcpy(dst + 3 * x, &pal[src[x]], 3);
                     break;
