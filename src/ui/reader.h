@@ -1,0 +1,264 @@
+// Stored form descriptions: the text format, its parser, and the reader that
+// builds a component tree from it.
+//
+//   object BandForm : TBandForm          // root: the form being loaded
+//     Caption = "VelmapBand"             // string ("\\", "\"", "\r", "\n", "\t")
+//     Left = 193                         // integer (also 0x1F)
+//     Visible = True                     // identifier (booleans, enums, colours,
+//     Color = clBlack                    //   component references, handlers)
+//     Font.Height = -11                  // nested property
+//     Anchors = [akLeft, akTop]          // set
+//     Lines = ("TButton", "TSpeedButton")// string list
+//     Bands = <                          // collection
+//       item Control = Panel  Width = 160 end
+//     >
+//     Glyph = @GLYPH_PREV                // binary value: a resource of its own
+//     OnCreate = FormCreate              // event bound to a registered handler
+//     object Panel : TPanel ... end      // children in creation order
+//   end
+#pragma once
+
+#include "ui/component.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <type_traits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmap::ui {
+
+// Bounds on what a description may contain.
+inline constexpr std::size_t kMaxDescriptionBytes = 1u << 20;
+inline constexpr int kMaxObjectDepth = 32;
+inline constexpr std::size_t kMaxObjects = 4096;
+inline constexpr std::size_t kMaxListItems = 4096;
+inline constexpr std::size_t kMaxStringBytes = 64u << 10;
+
+struct TPropDesc;
+
+struct TItemDesc {
+    std::vector<TPropDesc> props;
+    int line = 0;
+};
+
+enum class TValueType { Integer, String, Ident, Set, StringList, Collection, Binary };
+
+struct TValue {
+    TValueType type = TValueType::Integer;
+    std::int64_t integer = 0;
+    std::wstring string;                // String
+    std::string ident;                  // Ident, Binary (resource name)
+    std::vector<std::string> members;   // Set
+    std::vector<std::wstring> strings;  // StringList
+    std::vector<TItemDesc> items;       // Collection
+    int line = 0;
+};
+
+struct TPropDesc {
+    std::string path;  // "Font.Height"
+    TValue value;
+    int line = 0;
+};
+
+struct TObjectDesc {
+    std::string name;
+    std::string class_name;
+    std::vector<TPropDesc> props;
+    std::vector<TObjectDesc> children;
+    int line = 0;
+};
+
+// Parses a description; throws EUiError naming the line on malformed input.
+TObjectDesc ParseDescription(std::string_view text);
+
+// Where binary values come from: the module's RCDATA resources by default.
+using TResourceSource = std::function<std::optional<std::vector<std::uint8_t>>(const std::string& name)>;
+TResourceSource ModuleResources(HMODULE module);
+// The module (EXE or DLL) that holds this code.
+HMODULE ThisModule();
+// Reads an RCDATA resource as text; throws when it does not exist.
+std::string LoadTextResource(HMODULE module, const std::string& name);
+
+class TReader {
+public:
+    TReader(TComponent* root, TResourceSource resources);
+
+    // Builds the tree under the root: creates the components in stored order,
+    // sets their properties, binds references, events and fields, then runs
+    // every end-of-loading step. On failure everything it created is freed.
+    void ReadRoot(const TObjectDesc& desc);
+
+    TComponent* Root() const { return root_; }
+
+    // Used by property setters.
+    void ApplyProps(TPersistent& target, const std::vector<TPropDesc>& props);
+    void AddFixup(const std::string& name, int line, std::function<void(TComponent*)> assign);
+    std::vector<std::uint8_t> Resource(const std::string& name, int line);
+    template <typename Sig>
+    std::function<Sig> Handler(const TValue& v, const char* prop) {
+        Expect(v, TValueType::Ident, prop);
+        bool wrong = false;
+        auto fn = root_->FindHandler<Sig>(v.ident, &wrong);
+        if (!fn)
+            throw EUiError(wrong ? "handler '" + v.ident + "' has the wrong parameters"
+                                 : "handler '" + v.ident + "' not found");
+        return fn;
+    }
+    [[noreturn]] void Fail(int line, const std::string& what) const;
+    void Expect(const TValue& v, TValueType t, const char* prop) const;
+
+private:
+    void ReadObject(const TObjectDesc& desc, TComponent* parent_object, int depth);
+    void SetProperty(TPersistent& target, const TPropDesc& p);
+
+    struct Fixup {
+        std::string name;
+        int line;
+        std::function<void(TComponent*)> assign;
+    };
+
+    TComponent* root_;
+    TResourceSource resources_;
+    std::vector<TComponent*> created_;
+    std::vector<Fixup> fixups_;
+};
+
+// Loads the root from description text.
+void ReadComponentFromText(TComponent* root, std::string_view text, TResourceSource resources);
+
+// ---- Helpers that build property tables ------------------------------------
+
+namespace props {
+
+template <typename M>
+struct member_traits;
+template <typename C, typename R, typename A>
+struct member_traits<R (C::*)(A)> {
+    using cls = C;
+    using arg = std::decay_t<A>;
+};
+template <typename C, typename R>
+struct member_traits<R& (C::*)()> {
+    using cls = C;
+    using arg = R;
+};
+template <typename C, typename F>
+struct member_traits<F C::*> {
+    using cls = C;
+    using arg = F;
+};
+template <auto M>
+using class_of = typename member_traits<decltype(M)>::cls;
+template <auto M>
+using arg_of = typename member_traits<decltype(M)>::arg;
+
+template <typename F>
+struct function_sig;
+template <typename Sig>
+struct function_sig<std::function<Sig>> {
+    using type = Sig;
+};
+
+// Value conversions; each throws EUiError describing a mismatch.
+int ToInt(const TValue& v);
+bool ToBool(const TValue& v);
+TColor ToColor(const TValue& v);
+std::wstring ToString(const TValue& v);
+std::size_t ToEnum(const TValue& v, std::span<const char* const> names);
+std::uint32_t ToSet(const TValue& v, std::span<const char* const> names);
+const std::vector<std::wstring>& ToStrings(const TValue& v);
+
+template <auto Set>
+TPropInfo Int(const char* name) {
+    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<class_of<Set>&>(o).*Set)(ToInt(v)); }};
+}
+template <auto Set>
+TPropInfo Bool(const char* name) {
+    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<class_of<Set>&>(o).*Set)(ToBool(v)); }};
+}
+template <auto Set>
+TPropInfo Color(const char* name) {
+    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<class_of<Set>&>(o).*Set)(ToColor(v)); }};
+}
+template <auto Set>
+TPropInfo String(const char* name) {
+    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<class_of<Set>&>(o).*Set)(ToString(v)); }};
+}
+template <auto Set>
+TPropInfo Strings(const char* name) {
+    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<class_of<Set>&>(o).*Set)(ToStrings(v)); }};
+}
+// An enum property; Names lists the identifiers in enum order.
+template <auto Set, auto& Names>
+TPropInfo Enum(const char* name) {
+    return {name, [](TPersistent& o, const TValue& v, TReader&) {
+                (static_cast<class_of<Set>&>(o).*Set)(static_cast<arg_of<Set>>(ToEnum(v, Names)));
+            }};
+}
+// A set property of TSet<E>; Names lists E's identifiers in enum order.
+template <auto Set, auto& Names>
+TPropInfo SetOf(const char* name) {
+    return {name, [](TPersistent& o, const TValue& v, TReader&) {
+                (static_cast<class_of<Set>&>(o).*Set)(arg_of<Set>::FromBits(ToSet(v, Names)));
+            }};
+}
+// A nested object reached through a getter returning a reference.
+template <auto Get>
+TPropInfo Object(const char* name) {
+    return {name, nullptr, [](TPersistent& o) -> TPersistent* { return &(static_cast<class_of<Get>&>(o).*Get)(); }};
+}
+// A reference to another component of the tree, resolved after reading.
+template <auto Set>
+TPropInfo Ref(const char* name) {
+    return {name, [](TPersistent& o, const TValue& v, TReader& r) {
+                r.Expect(v, TValueType::Ident, "a component name");
+                auto* self = &static_cast<class_of<Set>&>(o);
+                std::string target = v.ident;
+                r.AddFixup(target, v.line, [self, target](TComponent* c) {
+                    using T = std::remove_pointer_t<arg_of<Set>>;
+                    T* t = dynamic_cast<T*>(c);
+                    if (!t) throw EUiError("component '" + target + "' has the wrong class");
+                    (self->*Set)(t);
+                });
+            }};
+}
+// An event field (a std::function member) bound to a handler of the root.
+template <auto Field>
+TPropInfo Event(const char* name) {
+    return {name, [](TPersistent& o, const TValue& v, TReader& r) {
+                using Sig = typename function_sig<arg_of<Field>>::type;
+                static_cast<class_of<Field>&>(o).*Field = r.Handler<Sig>(v, "the event");
+            }};
+}
+// Binary data held in a resource of its own.
+template <auto Set>
+TPropInfo Binary(const char* name) {
+    return {name, [](TPersistent& o, const TValue& v, TReader& r) {
+                r.Expect(v, TValueType::Binary, "a resource reference (@NAME)");
+                (static_cast<class_of<Set>&>(o).*Set)(r.Resource(v.ident, v.line));
+            }};
+}
+
+// A list of items with properties, stored as < item ... end ... >.
+class TCollection : public TPersistent {
+public:
+    virtual void Clear() = 0;
+    virtual TPersistent& Add() = 0;
+};
+template <auto Get>
+TPropInfo Collection(const char* name) {
+    return {name, [](TPersistent& o, const TValue& v, TReader& r) {
+                r.Expect(v, TValueType::Collection, "a collection");
+                TCollection& c = (static_cast<class_of<Get>&>(o).*Get)();
+                c.Clear();
+                for (const TItemDesc& item : v.items) r.ApplyProps(c.Add(), item.props);
+            }};
+}
+
+}  // namespace props
+
+}  // namespace velmap::ui
