@@ -76,8 +76,9 @@ public:
     void SetCustomFont(bool value);
     bool CustomColor() const { return customColor_; }
     void SetCustomColor(bool value) { customColor_ = value; }
-    // Null: the primary manager.
-    TsSkinManager* SkinManager() const { return skinManager_; }
+    // Null: the primary manager. A manager that is gone reads as null too,
+    // but then the state has no effective manager until it gets another one.
+    TsSkinManager* SkinManager() const { return managerLife_.expired() ? nullptr : skinManager_; }
     void SetSkinManager(TsSkinManager* value);
 
     TsSkinManager* EffectiveManager() const;

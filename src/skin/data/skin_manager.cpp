@@ -343,7 +343,18 @@ void TsSkinManager::RemoveHook() {
 void TsSkinManager::BroadcastSkinMessage(SkinCommand code, std::uint16_t arg) {
     const WPARAM wParam = SkinWParam(code, arg);
     const LPARAM lParam = AsParam(this);
-    BroadcastToForms(SM_SKINCMD, wParam, lParam);
+    // The form that holds this manager is reached without registering it.
+    auto* ownForm = dynamic_cast<ui::TWinControl*>(Owner());
+    const auto& forms = BroadcastForms();
+    const bool ownRegistered = std::find(forms.begin(), forms.end(), ownForm) != forms.end();
+    if (ownForm && !ownRegistered) RegisterBroadcastForm(ownForm);
+    try {
+        BroadcastToForms(SM_SKINCMD, wParam, lParam);
+    } catch (...) {
+        if (ownForm && !ownRegistered) UnregisterBroadcastForm(ownForm);
+        throw;
+    }
+    if (ownForm && !ownRegistered) UnregisterBroadcastForm(ownForm);
     // Copy: a receiver may register or unregister forms.
     auto links = g_registeredForms;
     for (SkinnedFormLink* link : links)
