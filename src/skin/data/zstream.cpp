@@ -40,19 +40,24 @@ std::size_t TZDecompressionStream::Read(void* buffer, std::size_t count) {
 
     std::size_t produced = 0;
     auto* out = static_cast<Bytef*>(buffer);
+    bool sourceDry = false;
     while (produced < count && !ended_) {
         if (z.avail_in == 0) {
             const std::size_t got = source_.Read(state_->input.data(), InputBufferSize);
-            if (got == 0) break;  // source exhausted: deliver what we have
-            z.next_in = state_->input.data();
-            z.avail_in = static_cast<uInt>(got);
-            sourcePos_ = source_.Position();
+            if (got > 0) {
+                z.next_in = state_->input.data();
+                z.avail_in = static_cast<uInt>(got);
+                sourcePos_ = source_.Position();
+            } else {
+                sourceDry = true;  // inflate may still hold output (the rest of a match)
+            }
         }
         const std::size_t room = std::min<std::size_t>(count - produced, UINT_MAX);
         z.next_out = out + produced;
         z.avail_out = static_cast<uInt>(room);
         const int rc = inflate(&z, Z_NO_FLUSH);
         produced += room - z.avail_out;
+        if (rc == Z_BUF_ERROR && sourceDry) break;  // nothing more without input
         if (rc < 0) RaiseZlib(rc, z);
         if (rc == Z_NEED_DICT) RaiseZlib(Z_DATA_ERROR, z);  // preset dictionaries are not part of the format
         if (rc == Z_STREAM_END) ended_ = true;

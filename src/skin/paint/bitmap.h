@@ -96,6 +96,16 @@ private:
 #endif
 };
 
+// Where a control finds its background inside its parent's cache bitmap:
+// the control's pixel (x, y) lies at (X + x, Y + y) of Bmp once the
+// control's own position has been added. Bmp is borrowed.
+struct BackgroundSource {
+    Bitmap* Bmp = nullptr;
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+    bool Ready = false;
+};
+
 // New bottom-up device-independent bitmaps; the caller owns them.
 std::unique_ptr<Bitmap> CreateBitmap24(int width, int height);
 std::unique_ptr<Bitmap> CreateBitmap32(int width, int height);

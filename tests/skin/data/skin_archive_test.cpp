@@ -370,6 +370,41 @@ TEST(ZDecompressionStream, HandsBackUnconsumedInputAtTheStreamEnd) {
     EXPECT_EQ(source.Position(), streamEnd);  // destruction does not move it
 }
 
+// zlib inflating everything it is given in one call.
+Bytes OneShotInflate(const Bytes& in, std::size_t maxOut) {
+    Bytes out(maxOut);
+    z_stream z{};
+    inflateInit(&z);
+    z.next_in = const_cast<Bytef*>(in.data());
+    z.avail_in = static_cast<uInt>(in.size());
+    z.next_out = out.data();
+    z.avail_out = static_cast<uInt>(out.size());
+    inflate(&z, Z_NO_FLUSH);
+    out.resize(z.total_out);
+    inflateEnd(&z);
+    return out;
+}
+
+TEST(ZDecompressionStream, DeliversPendingOutputWhenTheSourceRunsDry) {
+    // Long runs code as a few bytes: cut short, inflate may have taken all
+    // input while part of a match is still to be written.
+    Bytes data = test::ToBytes("header:");
+    for (int i = 0; i < 20; ++i) data.insert(data.end(), 300 + i * 37, static_cast<std::uint8_t>('a' + i));
+    const Bytes full = test::ZlibDeflate(data, 9);
+    for (std::size_t cut = 3; cut < full.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        const Bytes part(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
+        MemoryStream source(part);
+        TZDecompressionStream z(source);
+        Bytes out(data.size() + 1);
+        std::size_t got = 0, n;
+        while ((n = z.Read(out.data() + got, 10)) > 0) got += n;
+        out.resize(got);
+        EXPECT_EQ(out, OneShotInflate(part, data.size() + 1));
+        EXPECT_FALSE(z.StreamEnded());
+    }
+}
+
 TEST(ZDecompressionStream, ResumesAtItsOwnPositionWhenTheSourceWasMoved) {
     const Bytes data = test::NoiseBytes(200000, 2);
     MemoryStream source(test::ZlibDeflate(data, 1));
