@@ -13,7 +13,7 @@ namespace {
 
 using namespace velmap::skin::test;
 
-const char kFormText[] = R"(
+const char kFormText[] = R"desc(
 object StateForm : TForm
   Width = 200
   Height = 60
@@ -53,7 +53,7 @@ object StateForm : TForm
     end
   end
 end
-)";
+)desc";
 
 class CommonDataTest : public ::testing::Test {
 protected:

@@ -11,7 +11,7 @@ namespace {
 
 using namespace velmap::skin::test;
 
-const char kFormText[] = R"(
+const char kFormText[] = R"desc(
 object RouteForm : TForm
   Width = 200
   Height = 60
@@ -42,7 +42,7 @@ object RouteForm : TForm
     end
   end
 end
-)";
+)desc";
 
 class MessageRoutinesTest : public ::testing::Test {
 protected:

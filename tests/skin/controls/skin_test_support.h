@@ -12,10 +12,12 @@
 #include <optional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "../data/archive_builder.h"
 #include "skin/controls/common_data.h"
+#include "skin/controls/message_routines.h"
 #include "skin/controls/skin_messages.h"
 #include "skin/data/skin_directory.h"
 #include "skin/data/skin_manager.h"
@@ -95,6 +97,14 @@ protected:
         }
         if (SkinMessageHandler(m, &sd_)) return;
         Base::WndProc(m);
+        // Like a skinned panel, pass skin changes on to the children.
+        if constexpr (std::is_base_of_v<ui::TWinControl, Base>) {
+            if (m.Msg == SM_SKINCMD) {
+                auto code = SkinCommandOf(m.WParam);
+                if (code == SMC_SKIN_LOADED || code == SMC_SKIN_REMOVED || code == SMC_SKIN_REFRESH)
+                    BroadcastToChildren(this, m.Msg, m.WParam, m.LParam);
+            }
+        }
     }
 
     TsCommonData sd_;
@@ -137,6 +147,8 @@ inline void RegisterTestClasses() {
 }
 
 // A plain top-level window to hold forms, as the taskbar holds the band.
+// It stays hidden: nothing here is looked at, and mapping windows on the
+// virtual display only costs time.
 class HostWindow {
 public:
     HostWindow() {
@@ -150,7 +162,6 @@ public:
         }();
         wnd_ = ::CreateWindowExW(0, cls, L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 400, 200, nullptr,
                                  nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        ::ShowWindow(wnd_, SW_SHOWNA);
     }
     ~HostWindow() { ::DestroyWindow(wnd_); }
     HWND get() const { return wnd_; }

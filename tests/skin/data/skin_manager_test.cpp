@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "../controls/skin_test_support.h"
+#include "skin/data/convert.h"
 #include "skin/data/skin_hook.h"
 
 namespace velmap::skin {
@@ -15,7 +16,7 @@ namespace {
 using namespace velmap::skin::test;
 
 // A form with a manager holding two internal skins, a panel and a button on it.
-const char kFormText[] = R"(
+const char kFormText[] = R"desc(
 object SkinForm : TForm
   Left = 0
   Top = 0
@@ -51,7 +52,7 @@ object SkinForm : TForm
     end
   end
 end
-)";
+)desc";
 
 // The second skin puts PANEL further down, so its index changes.
 std::map<std::string, Bytes> FormResources() {
@@ -208,7 +209,7 @@ TEST_F(SkinManagerTest, AMalformedSkinFailsLoudlyAndKeepsTheSkinInForce) {
     WriteFile(dir.path() / "Bad" / "Options.dat", SkinOptions("7.0", "[X]\r\nGRADIENTDATA=1;2;x;4;5\r\n"));
     manager_->SetSkinDirectory(dir.str());
     const int sections = manager_->SectionCount();
-    EXPECT_THROW(manager_->SetSkinName("Bad"), SkinConvertError);
+    EXPECT_THROW(manager_->SetSkinName("Bad"), velmap::SkinConvertError);
     EXPECT_EQ(manager_->SectionCount(), sections);
     EXPECT_EQ(manager_->SkinInfo(), "5.43");
     EXPECT_TRUE(manager_->SkinLoaded());
