@@ -1,7 +1,29 @@
-// VelmapBand.dll module entry. Nothing that can take the loader lock runs here.
+// VelmapBand.dll module entry: starts and ends the module's units. Nothing here
+// loads a library or waits on anything.
+#include "band/module.h"
+
 #include <windows.h>
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
+using namespace velmap::com;
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    module_unit* const units[] = {&com_object_support(), &com_server_support()};
+    switch (reason) {
+        case DLL_PROCESS_ATTACH:
+            ::DisableThreadLibraryCalls(instance);
+            try {
+                module_start(units);
+            } catch (...) {
+                return FALSE;
+            }
+            break;
+        case DLL_PROCESS_DETACH:
+            // At process exit the other threads are gone and the memory goes with
+            // the process: only a real unload tears down.
+            if (!reserved) module_end(units);
+            break;
+        default:
+            break;
+    }
     return TRUE;
 }

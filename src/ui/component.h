@@ -95,7 +95,7 @@ public:
     // Handler methods a root offers to stored event bindings, by name.
     template <typename Sig>
     void RegisterHandler(const std::string& name, std::function<Sig> fn) {
-        handlers_[name] = THandler{std::type_index(typeid(std::function<Sig>)), std::any(std::move(fn))};
+        handlers_.insert_or_assign(name, THandler{std::type_index(typeid(std::function<Sig>)), std::any(std::move(fn))});
     }
     template <typename Sig>
     std::function<Sig> FindHandler(const std::string& name, bool* wrong_type = nullptr) const {

@@ -412,7 +412,8 @@ void TReader::Expect(const TValue& v, TValueType t, const char* what) const {
 std::vector<std::uint8_t> TReader::Resource(const std::string& name, int line) {
     std::optional<std::vector<std::uint8_t>> data;
     if (resources_) data = resources_(name);
-    if (!data) Fail(line, "resource '" + name + "' not found");
+    (void)line;
+    if (!data) throw EUiError("resource '" + name + "' not found");
     return std::move(*data);
 }
 
