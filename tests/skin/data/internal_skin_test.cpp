@@ -54,8 +54,8 @@ protected:
 SkinModel* ColdSkin::model_ = nullptr;
 
 TEST_F(ColdSkin, SectionsInFileOrderFromGlobalInfo) {
-    MemIniFile ini(std::string(ReadFile(SourcePath("assets/skins/cold/Options.dat")).begin(),
-                               ReadFile(SourcePath("assets/skins/cold/Options.dat")).end()));
+    const auto text = ReadFile(SourcePath("assets/skins/cold/Options.dat"));
+    MemIniFile ini(std::string(text.begin(), text.end()));
     ASSERT_EQ(m().Sections.size(), ini.Sections().size());
     for (std::size_t i = 0; i < ini.Sections().size(); ++i) EXPECT_EQ(m().Sections[i].Name, ini.Sections()[i].name);
     EXPECT_EQ(m().Sections[0].Name, "GLOBALINFO");
