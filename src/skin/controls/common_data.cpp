@@ -267,6 +267,17 @@ void TsCommonData::PrepareCacheBitmap() {
     if (CacheBitmap->Width() != w || CacheBitmap->Height() != h) CacheBitmap->SetSize(w, h);
 }
 
+bool TsCommonData::UpdateCache(const CachePainter& paintItem) {
+    if (!CacheNeedsRebuild()) return false;
+    PrepareCacheBitmap();
+    if (!CacheBitmap->Empty() && paintItem) paintItem(*CacheBitmap, *this);
+    // The image now matches the state; PartlyVisible is set again by the
+    // painter of the children when the control was clipped this time.
+    CacheStale = false;
+    PartlyVisible = false;
+    return true;
+}
+
 BackgroundSource TsCommonData::QueryParentCache() const {
     ParentCacheAnswer.Ready = false;
     if (!HostControl || !HostControl->Parent()) return {};

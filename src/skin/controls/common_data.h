@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -98,6 +99,13 @@ public:
     void InvalidateSkin();
     // Makes CacheBitmap a 24-bit device-independent bitmap of the host's size.
     void PrepareCacheBitmap();
+    // The cache must be rebuilt before the next blit.
+    bool CacheNeedsRebuild() const { return (CacheStale || PartlyVisible) && !CacheFrozen; }
+    // Paints the skinned image into the cache: the item painter of the
+    // control's section fills it (the owner passes it in). Rebuilds only when
+    // needed and returns whether it did; an empty host leaves an empty cache.
+    using CachePainter = std::function<void(ui::TBitmap& cache, TsCommonData& state)>;
+    bool UpdateCache(const CachePainter& paintItem);
     BackgroundSource QueryParentCache() const;
     static BackgroundSource QueryParentCache(HWND wnd);
     // The section's colour the host control and its children show.

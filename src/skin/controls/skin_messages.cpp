@@ -16,4 +16,10 @@ UINT RegisterSkinMessage() noexcept {
     return n;
 }
 
+namespace {
+// Module start-up: every program or DLL that links the skin message has it
+// registered before its first window exists.
+[[maybe_unused]] const UINT registeredAtStartUp = RegisterSkinMessage();
+}  // namespace
+
 }  // namespace velmap::skin

@@ -12,6 +12,7 @@ namespace velmap::skin {
 namespace {
 
 TsSkinManager* g_primary = nullptr;
+TsSkinManager* g_hookOwner = nullptr;
 bool g_changeInProgress = false;
 std::vector<SkinnedFormLink*> g_registeredForms;
 
@@ -156,13 +157,14 @@ bool TsSkinManager::IsDefault() const { return g_primary == this; }
 
 void TsSkinManager::SetIsDefault(bool value) {
     if (!value && g_primary) return;  // the primary manager stays primary
-    if (g_primary == this && !value) return;
     g_primary = this;
-    if (active_) {
+    if (!active_) {
+        DropSkin();
+    } else if (HasSections()) {
+        // Only a skin that was loaded can be put in force; before SkinName
+        // is known there is nothing to announce.
         ActivateLoadedSkin();
         RefreshSkinnedForms();
-    } else {
-        DropSkin();
     }
 }
 
@@ -329,13 +331,19 @@ void TsSkinManager::RefreshSkinnedForms() {
 
 void TsSkinManager::InstallHook() {
     if (Is(ui::TComponentState::csDesigning)) return;
-    if (InstallSkinHook()) hookInstalled_ = true;
+    if (!InstallSkinHook()) return;
+    // A manager made primary later takes the hook over from the first one.
+    if (g_hookOwner && g_hookOwner != this) g_hookOwner->hookInstalled_ = false;
+    g_hookOwner = this;
+    hookInstalled_ = true;
 }
 
 void TsSkinManager::RemoveHook() {
     if (!hookInstalled_) return;
-    RemoveSkinHook();
     hookInstalled_ = false;
+    if (g_hookOwner != this) return;
+    g_hookOwner = nullptr;
+    RemoveSkinHook();
 }
 
 // ---- messages --------------------------------------------------------------------

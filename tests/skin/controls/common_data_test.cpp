@@ -178,6 +178,33 @@ TEST_F(CommonDataTest, HidingEmptiesTheCacheAndShowingMarksItStale) {
     EXPECT_EQ(sd.CacheBitmap->Width(), 40);
 }
 
+TEST_F(CommonDataTest, TheCacheIsRepaintedOnlyWhenStaleAndNotFrozen) {
+    TsCommonData& sd = inner_->SkinData();
+    int paints = 0;
+    auto painter = [&](ui::TBitmap& cache, TsCommonData& state) {
+        ++paints;
+        EXPECT_EQ(&state, &sd);
+        EXPECT_EQ(cache.Width(), 40);
+        EXPECT_EQ(cache.Height(), 20);
+        cache.ScanLine(0)[0] = 0x5A;
+    };
+    sd.CacheStale = true;
+    EXPECT_TRUE(sd.UpdateCache(painter));
+    EXPECT_EQ(sd.CacheBitmap->ScanLine(0)[0], 0x5A);
+    EXPECT_FALSE(sd.UpdateCache(painter));
+    inner_->Perform(SM_SKINCMD, SkinWParam(SMC_SET_HALF_VISIBLE));
+    EXPECT_TRUE(sd.UpdateCache(painter));
+    inner_->Perform(SM_SKINCMD, SkinWParam(SMC_FREEZE_CACHE, 1));
+    inner_->Perform(SM_SKINCMD, SkinWParam(SMC_INVALIDATE_CACHE));
+    EXPECT_FALSE(sd.UpdateCache(painter));
+    inner_->Perform(SM_SKINCMD, SkinWParam(SMC_FREEZE_CACHE, 0));
+    // A control resized to nothing gets an empty cache and no paint.
+    inner_->SetBounds(30, 4, 0, 20);
+    EXPECT_TRUE(sd.UpdateCache(painter));
+    EXPECT_TRUE(sd.CacheBitmap->Empty());
+    EXPECT_EQ(paints, 2);
+}
+
 TEST_F(CommonDataTest, AChildFindsItsBackgroundInTheParentsCache) {
     panel_->SkinData().PrepareCacheBitmap();
     BackgroundSource bg = button_->SkinData().QueryParentCache();

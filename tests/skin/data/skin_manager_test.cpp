@@ -347,6 +347,30 @@ TEST(SkinManagerPrimary, ASecondManagerIsNeverPrimaryNorPromoted) {
 
     first->SetSkinName("A");
     EXPECT_TRUE(first->HookInstalled());
+    // Made primary on request, the second manager takes the hook over; the
+    // first one going away then leaves it in place.
+    second->SetIsDefault(true);
+    EXPECT_TRUE(second->IsDefault());
+    EXPECT_TRUE(second->HookInstalled());
+    EXPECT_FALSE(first->HookInstalled());
+    first.reset();
+    EXPECT_TRUE(SkinHookInstalled());
+    EXPECT_EQ(PrimaryManager(), second.get());
+    second->SetActive(false);
+    EXPECT_FALSE(SkinHookInstalled());
+    EXPECT_TRUE(second->IsDefault());
+}
+
+TEST(SkinManagerPrimary, AManagerDestroyedLeavesNoPrimaryBehind) {
+    WarningCatcher warnings;
+    ui::owned<TsSkinManager> first(ui::Make<TsSkinManager>(nullptr));
+    ui::owned<TsSkinManager> second(ui::Make<TsSkinManager>(nullptr));
+    first->InternalSkins().push_back(StoredSkin("A", SkinOptions("1")));
+    second->InternalSkins().push_back(StoredSkin("B", SkinOptions("2")));
+    first->SetSkinName("A");
+    second->SetSkinName("B");
+    EXPECT_TRUE(first->HookInstalled());
+    EXPECT_FALSE(second->HookInstalled());
     first.reset();
     EXPECT_EQ(PrimaryManager(), nullptr);
     EXPECT_FALSE(SkinHookInstalled());
