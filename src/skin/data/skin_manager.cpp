@@ -1,6 +1,7 @@
 #include "skin/data/skin_manager.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include "skin/controls/message_routines.h"
@@ -87,7 +88,6 @@ void TsSkinManager::AfterConstruction() {
     ui::TComponent::AfterConstruction();
     ApplyThirdPartyDefaults();
     if (skinDirectory_.empty()) skinDirectory_ = DefaultSkinDirectory;
-    model_->SkinData.SkinFolder.clear();
 }
 
 void TsSkinManager::Loaded() {
@@ -125,7 +125,10 @@ void TsSkinManager::SetSkinDirectory(const std::string& value) {
 void TsSkinManager::SetCommonSections(const std::vector<std::string>& lines) {
     commonSections_.clear();
     for (const auto& l : lines) commonSections_.push_back(RemoveBlanksFromIniLines(l));
-    ChangeSkin(skinName_);
+    // Without a skin name there is nothing to reload; loading "" would pick
+    // the first internal skin, or switch the manager off when it has none,
+    // before the stored SkinName is even read.
+    if (!skinName_.empty()) ChangeSkin(skinName_);
 }
 
 void TsSkinManager::SetHueOffset(int value) {
@@ -298,24 +301,32 @@ TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin(bool recolourOnly) {
 // ---- putting a skin in force and removing it -------------------------------------
 
 void TsSkinManager::ActivateLoadedSkin() {
-    const bool reading = Reading();
-    if (!reading) FreezeFormRedraw();
+    if (!Reading()) FreezeFormRedraw();
     model_->SkinData.SkinLoaded = false;
     model_->RebuildCommonIndexes();
     BroadcastSkinMessage(SMC_SKIN_LOADED);
     model_->SkinData.SkinLoaded = true;
     if (IsDefault() && !hookInstalled_) InstallHook();
+    // Thaws the forms frozen above.
     RefreshSkinnedForms();
-    if (!reading) ThawFormRedraw(false);
 }
 
 void TsSkinManager::DropSkin() {
-    removing_ = true;
+    struct Removing {
+        bool& flag;
+        explicit Removing(bool& f) : flag(f) { flag = true; }
+        ~Removing() { flag = false; }
+    } removing(removing_);
     RemoveHook();
     model_->SkinData.SkinLoaded = false;
-    BroadcastSkinMessage(SMC_SKIN_REMOVED);
+    try {
+        BroadcastSkinMessage(SMC_SKIN_REMOVED);
+    } catch (...) {
+        // The tables go whatever a receiver did: nobody may use them now.
+        model_->Clear();
+        throw;
+    }
     model_->Clear();
-    removing_ = false;
 }
 
 void TsSkinManager::RefreshSkinnedForms() {

@@ -148,6 +148,8 @@ public:
     // SkinDirectory resolved against the host program's folder.
     std::string NormalizedSkinDirectory() const;
     bool HookInstalled() const { return hookInstalled_; }
+    // True while DropSkin announces the removal.
+    bool RemovingSkin() const { return removing_; }
 
 private:
     enum class LoadResult { Loaded, NothingFound, BadArchive };

@@ -2,6 +2,7 @@
 // stored form description reader sees them.
 #include <array>
 
+#include "skin/data/convert.h"
 #include "skin/data/skin_manager.h"
 #include "ui/reader.h"
 
@@ -55,7 +56,11 @@ const ui::TPropTable& StoredSkinItem::Props() const {
              r.Expect(v, TValueType::Binary, "a resource reference (@NAME)");
              As<StoredSkinItem>(o).Skin().Data = r.Resource(v.ident, v.line);
          }},
-        {"Version", [](TPersistent& o, const TValue& v, TReader&) { As<StoredSkinItem>(o).Skin().Version = props::ToInt(v); }},
+        {"Version", [](TPersistent& o, const TValue& v, TReader&) {
+             // A real number: written as text ("5.43") or as a whole number.
+             As<StoredSkinItem>(o).Skin().Version =
+                 v.type == TValueType::String ? ParseVersion(Narrow(v.string)) : props::ToInt(v);
+         }},
         {"Author", [](TPersistent& o, const TValue& v, TReader&) { As<StoredSkinItem>(o).Skin().Author = Narrow(props::ToString(v)); }},
         {"Description", [](TPersistent& o, const TValue& v, TReader&) { As<StoredSkinItem>(o).Skin().Description = Narrow(props::ToString(v)); }},
         {"Shadow1Color", [](TPersistent& o, const TValue& v, TReader&) { As<StoredSkinItem>(o).Skin().Shadow1Color = props::ToColor(v); }},

@@ -390,6 +390,29 @@ TEST(SkinManagerPrimary, AManagerDestroyedLeavesNoPrimaryBehind) {
     ButtonEffectEvents = TacBtnEffectSet::All();
 }
 
+TEST(SkinManagerOptions, DefaultsAndCommonSectionsBeforeAName) {
+    WarningCatcher warnings;
+    ui::owned<TsSkinManager> m(ui::Make<TsSkinManager>(nullptr));
+    EXPECT_TRUE(m->Active());
+    EXPECT_EQ(m->SkinDirectory(), "c:\\Skins");
+    EXPECT_EQ(m->SkinInfo(), "N/A");
+    EXPECT_EQ(m->Version(), "5.46");
+    m->SetVersion("1.0");
+    EXPECT_EQ(m->Version(), "5.46");
+    EXPECT_EQ(m->SkinningRules(), TacSkinningRules::All());
+    EXPECT_EQ(m->MenuSupport().IcoLineSkin, "ICOLINE");
+    EXPECT_EQ(m->MenuSupport().ExtraLineWidth, 32);
+    EXPECT_EQ(m->AnimEffects().DialogShow.Time, 100);
+    EXPECT_EQ(m->AnimEffects().FormShow.Time, 0);
+    EXPECT_EQ(m->AnimEffects().SkinChanging.Time, 100);
+    EXPECT_EQ(m->ThirdList(tpBitBtns), std::vector<std::string>{"TBitBtn"});
+    // Common sections stored before the skin name neither load a skin nor
+    // switch the manager off for want of one.
+    m->SetCommonSections({"[X]", "COLOR = 1"});
+    EXPECT_TRUE(m->Active());
+    EXPECT_EQ(m->SkinName(), "");
+}
+
 std::vector<HWND>& CreatedWindows() {
     static std::vector<HWND> created;
     return created;
