@@ -111,6 +111,8 @@ void TControl::SetMouseControl(TControl* c) {
 bool TControl::MouseInside() const { return g_mouse_control == this; }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
+    // Placed by anyone but the parent's layout: anchoring starts from here.
+    if (!parent_ || !parent_->aligning_) anchor_set_ = false;
     if (width < 0) width = 0;
     if (height < 0) height = 0;
     constraints_.Apply(width, height);
@@ -466,6 +468,7 @@ void TWinControl::DefaultHandler(TMessage& m) {
 
 void TWinControl::InsertControl(TControl* c) {
     controls_.push_back(c);
+    c->anchor_set_ = false;
     c->parent_ = this;
     c->ParentFontChanged();
     c->ParentColorChanged();
@@ -583,15 +586,23 @@ void TWinControl::AlignControls() {
     if (dx || dy) {
         for (TControl* c : controls_) {
             if (c->align_ != TAlign::alNone) continue;
-            int l = c->left_, t = c->top_, w = c->width_, h = c->height_;
+            if (!c->anchor_set_) {
+                c->anchor_bounds_ = c->BoundsRect();
+                c->anchor_parent_w_ = cw - dx;
+                c->anchor_parent_h_ = ch - dy;
+                c->anchor_set_ = true;
+            }
+            const RECT& o = c->anchor_bounds_;
+            int l = o.left, t = o.top, w = o.right - o.left, h = o.bottom - o.top;
+            int ax = cw - c->anchor_parent_w_, ay = ch - c->anchor_parent_h_;
             bool al = c->anchors_.Contains(TAnchorKind::akLeft), ar = c->anchors_.Contains(TAnchorKind::akRight);
             bool at = c->anchors_.Contains(TAnchorKind::akTop), ab = c->anchors_.Contains(TAnchorKind::akBottom);
-            if (ar && al) w += dx;
-            else if (ar) l += dx;
-            else if (!al) l += dx / 2;
-            if (ab && at) h += dy;
-            else if (ab) t += dy;
-            else if (!at) t += dy / 2;
+            if (ar && al) w += ax;
+            else if (ar) l += ax;
+            else if (!al) l += ax / 2;
+            if (ab && at) h += ay;
+            else if (ab) t += ay;
+            else if (!at) t += ay / 2;
             c->SetBounds(l, t, w, h);
         }
     }
@@ -845,6 +856,8 @@ void TWinControl::WndProc(TMessage& m) {
         case WM_WINDOWPOSCHANGED: {
             // Bounds follow the window, whoever moved it.
             auto* wp = reinterpret_cast<WINDOWPOS*>(m.LParam);
+            if ((wp->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE) && (!parent_ || !parent_->aligning_))
+                TControl::anchor_set_ = false;
             if (!(wp->flags & SWP_NOMOVE)) {
                 left_ = wp->x;
                 top_ = wp->y;

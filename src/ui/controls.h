@@ -119,7 +119,10 @@ public:
     TAlign Align() const { return align_; }
     void SetAlign(TAlign v);
     TAnchors Anchors() const { return anchors_; }
-    void SetAnchors(TAnchors v) { anchors_ = v; }
+    void SetAnchors(TAnchors v) {
+        anchors_ = v;
+        anchor_set_ = false;
+    }
     TSizeConstraints& Constraints() { return constraints_; }
 
     TControlStyles ControlStyle() const { return style_; }
@@ -194,6 +197,12 @@ protected:
 
 private:
     bool font_from_parent_ = false;
+    // Where the control was put and the parent's client size then: anchored
+    // layout is worked out from these, so a parent shrunk to nothing and
+    // grown again gives the control back its place and size.
+    bool anchor_set_ = false;
+    RECT anchor_bounds_{};
+    int anchor_parent_w_ = 0, anchor_parent_h_ = 0;
 };
 
 class TWinControl : public TControl {

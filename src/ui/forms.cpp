@@ -343,7 +343,19 @@ void TSpeedButton::SetAllowAllUp(bool v) {
 }
 void TSpeedButton::SetGroupIndex(int v) {
     group_index_ = std::max(v, 0);
-    if (!group_index_ && down_) SetDown(false);
+    // Out of every group a button cannot stay down; moved into a group, it
+    // is the one left down there.
+    if (!group_index_ && down_) {
+        down_ = false;
+        SetState(RestingState());
+    } else if (down_) {
+        UpdateExclusive();
+    }
+}
+
+TButtonState TSpeedButton::RestingState() const {
+    if (!enabled_) return TButtonState::bsDisabled;
+    return down_ ? TButtonState::bsExclusive : TButtonState::bsUp;
 }
 
 void TSpeedButton::SetState(TButtonState s) {
@@ -358,7 +370,7 @@ void TSpeedButton::SetDown(bool v) {
     // The last button of a group without AllowAllUp stays down.
     if (down_ && !v && !allow_all_up_ && !Is(TComponentState::csLoading)) return;
     down_ = v;
-    SetState(v ? TButtonState::bsExclusive : TButtonState::bsUp);
+    SetState(RestingState());
     if (v) UpdateExclusive();
 }
 
@@ -368,7 +380,7 @@ void TSpeedButton::UpdateExclusive() {
         auto* b = dynamic_cast<TSpeedButton*>(c);
         if (!b || b == this || b->group_index_ != group_index_ || !b->down_) continue;
         b->down_ = false;
-        b->SetState(TButtonState::bsUp);
+        b->SetState(b->RestingState());
     }
 }
 
@@ -418,16 +430,18 @@ void TSpeedButton::WndProc(TMessage& m) {
             if (enabled_) Invalidate();
             break;
         case UIM_ENABLEDCHANGED:
+            // A press in progress is abandoned; the face follows.
             if (!enabled_) {
                 mouse_in_control_ = false;
                 dragging_ = false;
             }
+            SetState(RestingState());
             break;
         case WM_CANCELMODE:
             // Capture went elsewhere: the press is abandoned, no click.
             if (dragging_) {
                 dragging_ = false;
-                SetState(down_ ? TButtonState::bsExclusive : TButtonState::bsUp);
+                SetState(RestingState());
             }
             return;
         default: break;

@@ -177,6 +177,8 @@ protected:
 
 private:
     void UpdateExclusive();
+    // The state when no press is in progress.
+    TButtonState RestingState() const;
 
     TBitmap glyph_;
     int num_glyphs_ = 1;

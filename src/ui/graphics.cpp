@@ -373,6 +373,12 @@ void TBitmap::LoadFromBmpData(std::span<const std::uint8_t> d) {
     std::uint32_t planes = u16(26), bpp = u16(28), compression = u32(30);
     if (hsize < 40 || planes != 1 || (bpp != 24 && bpp != 32) || (compression != BI_RGB && !(bpp == 32 && compression == BI_BITFIELDS)))
         throw EUiError("unsupported bitmap format (24 or 32 bits, uncompressed)");
+    // Bit fields are taken only when they name the plain layout; other masks
+    // would load as wrong colours.
+    if (compression == BI_BITFIELDS) {
+        if (d.size() < 66 || u32(54) != 0x00FF0000u || u32(58) != 0x0000FF00u || u32(62) != 0x000000FFu)
+            throw EUiError("unsupported bitmap format (bit fields other than 8-8-8)");
+    }
     bool top_down = height < 0;
     std::int64_t h64 = top_down ? -static_cast<std::int64_t>(height) : height;
     if (width <= 0 || h64 <= 0 || width > paint::Bitmap::MaxDimension || h64 > paint::Bitmap::MaxDimension)

@@ -247,6 +247,10 @@ private:
             }
             Advance();
         } else if (IsPunct('<')) {
+            // Items may hold collections again: bounded like objects, so a
+            // hostile text cannot recurse the stack away.
+            if (collection_depth_ >= kMaxObjectDepth) Fail("collections nested too deeply");
+            ++collection_depth_;
             Advance();
             v.type = TValueType::Collection;
             while (!IsPunct('>')) {
@@ -262,6 +266,7 @@ private:
                 Advance();
                 v.items.push_back(std::move(item));
             }
+            --collection_depth_;
             Advance();
         } else {
             Fail("value expected");
@@ -272,6 +277,7 @@ private:
     Lexer lex_;
     Token cur_;
     std::size_t objects_ = 0;
+    int collection_depth_ = 0;
 };
 
 }  // namespace
@@ -434,6 +440,8 @@ void TReader::SetProperty(TPersistent& target, const TPropDesc& p) {
             try {
                 info->set(*obj, p.value, *this);
             } catch (const EUiError& e) {
+                // An error inside a collection item already names its line.
+                if (std::string_view(e.what()).starts_with("line ")) throw;
                 Fail(p.line, p.path + ": " + e.what());
             }
             return;
@@ -455,6 +463,7 @@ void TReader::ReadObject(const TObjectDesc& desc, TComponent* parent_object, int
     if (root_->FindComponent(desc.name)) Fail(desc.line, "a component named " + desc.name + " already exists");
     TComponent* c = make(root_);
     created_.push_back(c);
+    created_lines_.push_back(desc.line);
     c->SetState(TComponentState::csLoading, true);
     c->SetState(TComponentState::csReading, true);
     c->SetName(desc.name);
@@ -487,12 +496,14 @@ void TReader::ReadRoot(const TObjectDesc& desc) {
                 Fail(f.line, e.what());
             }
         }
-        for (TComponent* c : created_)
-            if (!root_->BindField(c->Name(), c)) Fail(0, "field " + c->Name() + " has another class than " + c->ClassName());
+        for (std::size_t i = 0; i < created_.size(); ++i)
+            if (!root_->BindField(created_[i]->Name(), created_[i]))
+                Fail(created_lines_[i], "field " + created_[i]->Name() + " has another class than " + created_[i]->ClassName());
     } catch (...) {
         // Nothing half-built stays: free what was made, in reverse.
         for (auto it = created_.rbegin(); it != created_.rend(); ++it) (*it)->Free();
         created_.clear();
+        created_lines_.clear();
         root_->SetState(TComponentState::csReading, false);
         root_->SetState(TComponentState::csLoading, false);
         throw;

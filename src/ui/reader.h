@@ -124,6 +124,7 @@ private:
     TComponent* root_;
     TResourceSource resources_;
     std::vector<TComponent*> created_;
+    std::vector<int> created_lines_;  // where each was declared, for errors
     std::vector<Fixup> fixups_;
 };
 

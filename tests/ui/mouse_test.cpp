@@ -36,6 +36,12 @@ protected:
         };
         ::UpdateWindow(host);
         MoveTo({10, 10});  // well away from the form
+        // On a loaded machine the new windows take a moment to become what
+        // the pointer hits; start only once they are.
+        ASSERT_TRUE(PumpUntil([&] {
+            HWND w = ::WindowFromPoint(At(5, 5));
+            return w && (w == form->Handle() || ::IsChild(form->Handle(), w));
+        }, 10000));
         Pump(50);
     }
     void TearDown() override {
@@ -44,7 +50,9 @@ protected:
     }
     // A point of btnA in screen coordinates.
     POINT At(int x, int y) { return b->ClientToScreen({x, y}); }
-    bool Settle(const std::function<bool()>& done) { return PumpUntil(done, 1500); }
+    // Generous: the conditions are met within milliseconds on an idle machine,
+    // and a passing run never waits the whole time.
+    bool Settle(const std::function<bool()>& done) { return PumpUntil(done, 8000); }
 
     HWND host = nullptr;
     owned<TTestForm> form;
