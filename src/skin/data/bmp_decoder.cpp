@@ -144,6 +144,9 @@ std::unique_ptr<paint::Bitmap> DecodeBmp(const std::uint8_t* data, std::size_t s
         const std::size_t stride = ((std::size_t(w) * bpp + 31) / 32) * 4;
         if (px_size / stride < std::size_t(hgt)) return nullptr;  // pixel data cut off
         auto bmp = paint::CreateBitmap24(w, hgt);
+        std::uint32_t pal[256];
+        for (int i = 0; i < 256; ++i)
+            pal[i] = palette[i].b | (palette[i].g << 8) | (std::uint32_t(palette[i].r) << 16);
         for (int y = 0; y < hgt; ++y) {
             const std::uint8_t* src = px + stride * std::size_t(top_down ? y : hgt - 1 - y);
             std::uint8_t* dst = bmp->ScanLine(y);
@@ -160,6 +163,19 @@ std::unique_ptr<paint::Bitmap> DecodeBmp(const std::uint8_t* data, std::size_t s
                         dst[3 * x + 2] = red.Get(v);
                     }
                     break;
+                case 8: {
+                    // Four bytes per store (the fourth is overwritten by the next pixel).
+                    int x = 0;
+                    for (; x + 4 < w; x += 4) {  // four pixels in three words
+                        const std::uint32_t a = pal[src[x]], b = pal[src[x + 1]], c = pal[src[x + 2]],
+                                            d = pal[src[x + 3]];
+                        const std::uint32_t words[3] = {a | (b << 24), (b >> 8) | (c << 16), (c >> 16) | (d << 8)};
+                        std::memcpy(dst + 3 * x, words, 12);
+                    }
+                    for (; x + 1 < w; ++x) std::memcpy(dst + 3 * x, &pal[src[x]], 4);
+                    std::memcpy(dst + 3 * x, &pal[src[x]], 3);
+                    break;
+                }
                 default: {
                     const int per_byte = 8 / int(bpp);
                     const std::uint32_t mask = (1u << bpp) - 1;

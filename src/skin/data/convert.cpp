@@ -53,6 +53,28 @@ std::string UpperCase(std::string_view s) {
     return r;
 }
 
+bool ContainsNoCase(std::string_view s, std::string_view n) {
+    if (n.empty()) return true;
+    if (n.size() > s.size()) return false;
+    // Candidates start where the needle's first character (never a letter in
+    // the file extensions searched for) appears.
+    if (!(n[0] >= 'A' && n[0] <= 'Z')) {
+        for (std::size_t i = s.find(n[0]); i != std::string_view::npos && i + n.size() <= s.size();
+             i = s.find(n[0], i + 1)) {
+            std::size_t k = 1;
+            while (k < n.size() && Up(s[i + k]) == n[k]) ++k;
+            if (k == n.size()) return true;
+        }
+        return false;
+    }
+    for (std::size_t i = 0; i + n.size() <= s.size(); ++i) {
+        std::size_t k = 0;
+        while (k < n.size() && Up(s[i + k]) == n[k]) ++k;
+        if (k == n.size()) return true;
+    }
+    return false;
+}
+
 std::string_view TrimBlanks(std::string_view s) {
     size_t b = 0, e = s.size();
     while (b < e && IsBlank(s[b])) ++b;

@@ -21,6 +21,8 @@ private:
 
 bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string UpperCase(std::string_view s);  // ASCII a-z only
+// Whether s contains upper_needle, comparing s upper-cased (ASCII).
+bool ContainsNoCase(std::string_view s, std::string_view upper_needle);
 std::string_view TrimBlanks(std::string_view s);  // blanks and control characters
 
 // Decimal, or hexadecimal with "0x"/"0X" when the text is longer than two

@@ -1,6 +1,7 @@
 #include "skin/data/skin_model.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "skin/data/convert.h"
@@ -16,98 +17,137 @@ namespace {
 constexpr std::int64_t kPatternMinPixels = 90000;  // smaller JPEG images become texture masks
 constexpr TColor kKeyColor = paint::KeyColor;
 
-// Reading of section keys along the PARENTCLASS chain. A section already
-// visited ends the chain (case-insensitively, as sections are found that way).
+// The keys of the section table, in one list so that each section's own values
+// are gathered in one pass over its lines.
+enum Key : int {
+    kParentClass, kColor, kBevel, kShadowBlur, kShadowOffset, kShadowColor, kShadowTransparency,
+    kShadowEnabled, kReservedBoolean, kFontColor, kTcLeft, kTcTop, kTcRight, kTcBottom, kHotFontColor,
+    kHotTcLeft, kHotTcTop, kHotTcRight, kHotTcBottom, kTransparency, kGradientPercent, kImagePercent,
+    kGradientData, kShowFocus, kFadingEnabled, kFadingIntervalIn, kFadingIntervalOut, kFadingIterations,
+    kHotColor, kHotTransparency, kHotBevel, kHotGradientPercent, kHotGradientData, kHotImagePercent,
+    kBorderColor1, kBorderColor2, kKeyCount
+};
+constexpr std::string_view kKeyNames[kKeyCount] = {
+    "PARENTCLASS", "COLOR", "BEVEL", "SHADOWBLUR", "SHADOWOFFSET", "SHADOWCOLOR", "SHADOWTRANSPARENCY",
+    "SHADOWENABLED", "RESERVEDBOOLEAN", "FONTCOLOR", "TCLEFT", "TCTOP", "TCRIGHT", "TCBOTTOM", "HOTFONTCOLOR",
+    "HOTTCLEFT", "HOTTCTOP", "HOTTCRIGHT", "HOTTCBOTTOM", "TRANSPARENCY", "GRADIENTPERCENT", "IMAGEPERCENT",
+    "GRADIENTDATA", "SHOWFOCUS", "FADINGENABLED", "FADINGINTERVALIN", "FADINGINTERVALOUT", "FADINGITERATIONS",
+    "HOTCOLOR", "HOTTRANSPARENCY", "HOTBEVEL", "HOTGRADIENTPERCENT", "HOTGRADIENTDATA", "HOTIMAGEPERCENT",
+    "BORDERCOLOR1", "BORDERCOLOR2"};
+
+int KeyOf(std::string_view upper) {
+    for (int k = 0; k < kKeyCount; ++k)
+        if (kKeyNames[k] == upper) return k;
+    return -1;
+}
+
+// Reading of section keys along the PARENTCLASS chain. A chain that comes
+// back to a section already visited ends there: the key counts as absent.
 class SectionReader {
 public:
-    explicit SectionReader(const MemIniFile& ini) : ini_(ini) {}
+    explicit SectionReader(const MemIniFile& ini) : sections_(ini.Sections()) {
+        const std::size_t n = sections_.size();
+        own_.assign(n, {});
+        parent_.assign(n, -1);
+        seen_.assign(n, 0);
+        for (std::size_t i = 0; i < n; ++i) {
+            auto& own = own_[i];
+            for (const auto& e : sections_[i].entries) {
+                if (!e.has_value) continue;
+                int k = KeyOf(e.upper_key);
+                if (k >= 0 && !own[k]) own[k] = &e.value;
+            }
+            const std::string_view* p = own[kParentClass];
+            if (p && !p->empty() && *p != "?" && *p != sections_[i].name)
+                if (const auto* ps = ini.FindSection(*p)) parent_[i] = static_cast<int>(ps - sections_.data());
+        }
+    }
+
+    const std::string_view* Own(std::size_t s, Key k) const { return own_[s][k]; }
 
     // The first value along the chain that accept() takes.
     template <class Accept>
-    auto Chain(const std::string& section, std::string_view key, Accept accept) const
-        -> decltype(accept(std::string())) {
-        std::string upper_key = UpperCase(key);
-        const MemIniFile::Section* cur = ini_.FindSection(section);
-        visited_.clear();
-        while (cur) {
-            if (std::find(visited_.begin(), visited_.end(), cur) != visited_.end()) break;
-            visited_.push_back(cur);
-            if (const auto* e = cur->Find(upper_key))
-                if (auto r = accept(e->value)) return r;
-            const auto* p = cur->Find("PARENTCLASS");
-            if (!p || p->value.empty() || p->value == "?" || p->value == cur->name) break;
-            cur = ini_.FindSection(p->value);
+    auto Chain(std::size_t s, Key k, Accept accept) const -> decltype(accept(std::string_view())) {
+        if (++stamp_ == 0) {  // wrapped: start the marks afresh
+            std::fill(seen_.begin(), seen_.end(), 0u);
+            stamp_ = 1;
+        }
+        for (int i = static_cast<int>(s); i >= 0; i = parent_[i]) {
+            if (seen_[i] == stamp_) break;
+            seen_[i] = stamp_;
+            if (const std::string_view* v = own_[i][k])
+                if (auto r = accept(*v)) return r;
         }
         return {};
     }
-
-    std::int32_t Int(const std::string& section, std::string_view key, std::int32_t def) const {
-        auto v = Chain(section, key, [](const std::string& s) -> std::optional<std::int32_t> {
-            auto n = ParseIntLenient(s);
+    std::int32_t Int(std::size_t s, Key k, std::int32_t def) const {
+        auto v = Chain(s, k, [](std::string_view text) -> std::optional<std::int32_t> {
+            auto n = ParseIntLenient(text);
             if (n && *n != -1) return n;
             return std::nullopt;
         });
         return v.value_or(def);
     }
-    std::string Str(const std::string& section, std::string_view key, std::string_view def) const {
-        auto v = Chain(section, key, [](const std::string& s) -> std::optional<std::string> {
-            if (s == "?") return std::nullopt;
-            return s;
-        });
-        return v ? *v : std::string(def);
+    const std::string_view* StrOrNull(std::size_t s, Key k) const {
+        return Chain(s, k, [](const std::string_view& text) -> const std::string_view* { return text == "?" ? nullptr : &text; });
     }
-    bool Bool(const std::string& section, std::string_view key) const {
-        return ParseBool(Str(section, key, "FALSE"));
+    std::string Str(std::size_t s, Key k, std::string_view def) const {
+        const std::string_view* v = StrOrNull(s, k);
+        return std::string(v ? *v : def);
     }
-    TsControlBevel Bevel(const std::string& section, std::string_view key) const {
+    bool Bool(std::size_t s, Key k) const {
+        const std::string_view* v = StrOrNull(s, k);
+        return v && ParseBool(*v);
+    }
+    TsControlBevel Bevel(std::size_t s, Key k) const {
         // A bevel outside the five known kinds is taken as none.
-        std::int32_t b = Int(section, key, 0);
+        std::int32_t b = Int(s, k, 0);
         return (b >= 0 && b <= 4) ? static_cast<TsControlBevel>(b) : TsControlBevel::cbNone;
     }
 
 private:
-    const MemIniFile& ini_;
-    mutable std::vector<const MemIniFile::Section*> visited_;
+    const std::vector<MemIniFile::Section>& sections_;
+    std::vector<std::array<const std::string_view*, kKeyCount>> own_;
+    std::vector<int> parent_;
+    mutable std::vector<unsigned> seen_;
+    mutable unsigned stamp_ = 0;
 };
 
-TsGeneralData ReadSection(const SectionReader& rd, const MemIniFile& ini, const std::string& name) {
+TsGeneralData ReadSection(const SectionReader& rd, std::size_t s, std::string_view name) {
     TsGeneralData g;
-    g.Name = name;
-    g.ParentClass = ini.ReadString(name, "PARENTCLASS", "");
-    g.Color = paint::ColorToRGB(rd.Int(name, "COLOR", 0xFFFFFF));
-    g.Bevel = rd.Bevel(name, "BEVEL");
-    g.ShadowBlur = rd.Int(name, "SHADOWBLUR", 6);
-    g.ShadowOffset = rd.Int(name, "SHADOWOFFSET", 3);
-    g.ShadowColor = ini.ReadInteger(name, "SHADOWCOLOR", 0);
-    g.ShadowTransparency = rd.Int(name, "SHADOWTRANSPARENCY", 50);
-    g.ShadowEnabled = rd.Bool(name, "SHADOWENABLED");
-    g.ReservedBoolean = rd.Bool(name, "RESERVEDBOOLEAN");
-    static constexpr std::string_view kFont[5] = {"FONTCOLOR", "TCLEFT", "TCTOP", "TCRIGHT", "TCBOTTOM"};
-    static constexpr std::string_view kHotFont[5] = {"HOTFONTCOLOR", "HOTTCLEFT", "HOTTCTOP", "HOTTCRIGHT",
-                                                     "HOTTCBOTTOM"};
+    g.Name = std::string(name);
+    if (const auto* p = rd.Own(s, kParentClass)) g.ParentClass = std::string(*p);
+    g.Color = paint::ColorToRGB(rd.Int(s, kColor, 0xFFFFFF));
+    g.Bevel = rd.Bevel(s, kBevel);
+    g.ShadowBlur = rd.Int(s, kShadowBlur, 6);
+    g.ShadowOffset = rd.Int(s, kShadowOffset, 3);
+    if (const auto* v = rd.Own(s, kShadowColor)) g.ShadowColor = ParseIntLenient(*v).value_or(0);
+    g.ShadowTransparency = rd.Int(s, kShadowTransparency, 50);
+    g.ShadowEnabled = rd.Bool(s, kShadowEnabled);
+    g.ReservedBoolean = rd.Bool(s, kReservedBoolean);
     for (int i = 0; i < 5; ++i) {
-        g.FontColor[i] = rd.Int(name, kFont[i], i == 0 ? 0 : -1);
-        g.HotFontColor[i] = rd.Int(name, kHotFont[i], i == 0 ? 0 : -1);
+        g.FontColor[i] = rd.Int(s, static_cast<Key>(kFontColor + i), i == 0 ? 0 : -1);
+        g.HotFontColor[i] = rd.Int(s, static_cast<Key>(kHotFontColor + i), i == 0 ? 0 : -1);
     }
-    g.Transparency = rd.Int(name, "TRANSPARENCY", 0);
-    g.GradientPercent = rd.Int(name, "GRADIENTPERCENT", 0);
-    g.ImagePercent = rd.Int(name, "IMAGEPERCENT", 0);
-    g.GradientData = rd.Str(name, "GRADIENTDATA", " ");
+    g.Transparency = rd.Int(s, kTransparency, 0);
+    g.GradientPercent = rd.Int(s, kGradientPercent, 0);
+    g.ImagePercent = rd.Int(s, kImagePercent, 0);
+    g.GradientData = rd.Str(s, kGradientData, " ");
     if (g.GradientData != " ") g.GradientArray = ParseGradientData(g.GradientData);
-    g.ShowFocus = rd.Bool(name, "SHOWFOCUS");
-    g.FadingEnabled = rd.Bool(name, "FADINGENABLED");
-    g.FadingIntervalIn = rd.Int(name, "FADINGINTERVALIN", 5);
-    g.FadingIntervalOut = rd.Int(name, "FADINGINTERVALOUT", 5);
-    g.FadingIterations = rd.Int(name, "FADINGITERATIONS", 5);
-    g.HotColor = rd.Int(name, "HOTCOLOR", 0xFFFFFF);
-    g.HotTransparency = rd.Int(name, "HOTTRANSPARENCY", 0);
-    g.HotBevel = rd.Bevel(name, "HOTBEVEL");
-    g.HotGradientPercent = rd.Int(name, "HOTGRADIENTPERCENT", 0);
-    g.HotGradientData = rd.Str(name, "HOTGRADIENTDATA", "");
+    g.ShowFocus = rd.Bool(s, kShowFocus);
+    g.FadingEnabled = rd.Bool(s, kFadingEnabled);
+    g.FadingIntervalIn = rd.Int(s, kFadingIntervalIn, 5);
+    g.FadingIntervalOut = rd.Int(s, kFadingIntervalOut, 5);
+    g.FadingIterations = rd.Int(s, kFadingIterations, 5);
+    g.HotColor = rd.Int(s, kHotColor, 0xFFFFFF);
+    g.HotTransparency = rd.Int(s, kHotTransparency, 0);
+    g.HotBevel = rd.Bevel(s, kHotBevel);
+    g.HotGradientPercent = rd.Int(s, kHotGradientPercent, 0);
+    g.HotGradientData = rd.Str(s, kHotGradientData, "");
     if (g.HotGradientData != " ") g.HotGradientArray = ParseGradientData(g.HotGradientData);
-    g.HotImagePercent = rd.Int(name, "HOTIMAGEPERCENT", 0);
-    g.BorderColor1 = rd.Int(name, "BORDERCOLOR1", 0);
-    g.BorderColor2 = rd.Int(name, "BORDERCOLOR2", 0);
+    g.HotImagePercent = rd.Int(s, kHotImagePercent, 0);
+    g.BorderColor1 = rd.Int(s, kBorderColor1, 0);
+    g.BorderColor2 = rd.Int(s, kBorderColor2, 0);
     return g;
 }
 
@@ -120,21 +160,21 @@ std::unique_ptr<Bitmap> LoadImage(SkinFiles& files, std::string_view name) {
 
 bool IsGrey(TColor c) { return paint::RedOf(c) == paint::GreenOf(c) && paint::GreenOf(c) == paint::BlueOf(c); }
 
-bool HasJpegName(const std::string& upper) {
-    return upper.find(".JPG") != std::string::npos || upper.find(".JPEG") != std::string::npos;
+bool HasJpegName(std::string_view value) {
+    return ContainsNoCase(value, ".JPG") || ContainsNoCase(value, ".JPEG");
 }
 
 }  // namespace
 
 // ---- loading -----------------------------------------------------------------
 
-void SkinModel::AddMaskFromValue(const std::string& section, const std::string& key, const std::string& value,
+void SkinModel::AddMaskFromValue(std::string_view section, std::string_view key, std::string_view value,
                                  SkinFiles& files) {
     MaskValue v = ParseMaskValue(key, value);
     if (v.Form == MaskValueForm::None) return;
     TsMaskData m;
-    m.SectionName = section;
-    m.PropertyName = key;
+    m.SectionName = std::string(section);
+    m.PropertyName = std::string(key);
     m.Manager = this;
     m.R = v.R;
     m.ImageCount = v.ImageCount;
@@ -173,7 +213,7 @@ void SkinModel::AddMaskFromValue(const std::string& section, const std::string& 
 void SkinModel::LoadMasks(const MemIniFile& ini, SkinFiles& files) {
     Masks.clear();
     MasterBitmap.reset();
-    const std::string* master = ini.FindValue("GLOBALINFO", "MASTERBITMAP");
+    const std::string_view* master = ini.FindValue("GLOBALINFO", "MASTERBITMAP");
     if (master && !master->empty()) MasterBitmap = LoadImage(files, *master);
 
     for (const auto& s : ini.Sections()) {
@@ -192,12 +232,12 @@ void SkinModel::LoadCommonMasks(const MemIniFile& common) {
         if (s.upper_name == "GLOBALINFO") continue;
         for (const auto& e : s.entries) {
             if (!e.has_value || e.value.find('#') != std::string::npos) continue;
-            if (UpperCase(e.value).find(".BMP") == std::string::npos) continue;
+            if (!ContainsNoCase(e.value, ".BMP")) continue;
             TsMaskData m;
             m.Bmp = LoadImage(disk, e.value);
             if (!m.Bmp || m.Bmp->Width() == 0) continue;
-            m.SectionName = s.upper_name;
-            m.PropertyName = e.upper_key;
+            m.SectionName = std::string(s.upper_name);
+            m.PropertyName = std::string(e.upper_key);
             m.Manager = this;
             m.R = TRect{0, 0, m.Bmp->Width(), m.Bmp->Height()};
             m.ImageCount = 3;
@@ -213,17 +253,17 @@ void SkinModel::LoadPatterns(const MemIniFile& ini, SkinFiles& files) {
     for (const auto& s : ini.Sections()) {
         for (const auto& e : s.entries) {
             if (!e.has_value) continue;
-            std::string upper = UpperCase(e.value);
-            if (!HasJpegName(upper)) continue;
-            std::unique_ptr<Bitmap> img = LoadImage(files, files.MatchesUpperCase() ? upper : e.value);
+            if (!HasJpegName(e.value)) continue;
+            std::unique_ptr<Bitmap> img = LoadImage(files, files.MatchesUpperCase() ? UpperCase(e.value) : e.value);
             if (!img || img->Width() == 0) continue;
             if (std::int64_t(img->Width()) * img->Height() >= kPatternMinPixels) {
-                Patterns.push_back(TsPatternData{std::move(img), s.upper_name, e.upper_key});
+                Patterns.push_back(
+                    TsPatternData{std::move(img), std::string(s.upper_name), std::string(e.upper_key)});
             } else {
                 TsMaskData m;
                 m.Bmp = std::move(img);
-                m.SectionName = s.upper_name;
-                m.PropertyName = e.upper_key;
+                m.SectionName = std::string(s.upper_name);
+                m.PropertyName = std::string(e.upper_key);
                 m.Manager = this;
                 m.ImgType = TacImgType::itisaTexture;
                 m.ImageCount = 1;
@@ -237,11 +277,11 @@ void SkinModel::LoadPatterns(const MemIniFile& ini, SkinFiles& files) {
         for (const auto& s : common.Sections()) {
             for (const auto& e : s.entries) {
                 if (!e.has_value) continue;
-                std::string upper = UpperCase(e.value);
-                if (!HasJpegName(upper)) continue;
+                if (!HasJpegName(e.value)) continue;
                 std::unique_ptr<Bitmap> img = LoadImage(disk, e.value);
                 if (img && img->Width() > 0)
-                    Patterns.push_back(TsPatternData{std::move(img), s.upper_name, e.upper_key});
+                    Patterns.push_back(
+                    TsPatternData{std::move(img), std::string(s.upper_name), std::string(e.upper_key)});
             }
         }
     }
@@ -262,7 +302,8 @@ void SkinModel::LoadSections(const MemIniFile& ini) {
     Sections.clear();
     Sections.reserve(ini.Sections().size());
     SectionReader rd(ini);
-    for (const auto& s : ini.Sections()) Sections.push_back(ReadSection(rd, ini, s.name));
+    for (std::size_t i = 0; i < ini.Sections().size(); ++i)
+        Sections.push_back(ReadSection(rd, i, ini.Sections()[i].name));
 
     if (!CommonSections.empty()) LoadCommonSections(MemIniFile(CommonSections));
     if (HueOffset != 0) ApplyHueOffset();
@@ -276,7 +317,7 @@ void SkinModel::LoadCommonSections(const MemIniFile& common) {
         std::string parent = common.ReadString(s.name, "PARENTCLASS", "");
         int pi = parent.empty() ? -1 : FindSectionIndex(UpperCase(parent));
         TsGeneralData g = pi >= 0 ? Sections[pi] : TsGeneralData{};
-        g.Name = s.name;
+        g.Name = std::string(s.name);
         g.ParentClass = parent;
         auto integer = [&](std::string_view key, std::int32_t& field) {
             if (const auto* e = s.Find(key))
@@ -309,7 +350,7 @@ void SkinModel::LoadCommonSections(const MemIniFile& common) {
         integer("GRADIENTPERCENT", g.GradientPercent);
         integer("IMAGEPERCENT", g.ImagePercent);
         if (const auto* e = s.Find("GRADIENTDATA")) {
-            g.GradientData = e->value;
+            g.GradientData = std::string(e->value);
             g.GradientArray = g.GradientData == " " ? TsGradArray{} : ParseGradientData(g.GradientData);
         }
         boolean("SHOWFOCUS", g.ShowFocus);
@@ -322,7 +363,7 @@ void SkinModel::LoadCommonSections(const MemIniFile& common) {
         bevel("HOTBEVEL", g.HotBevel);
         integer("HOTGRADIENTPERCENT", g.HotGradientPercent);
         if (const auto* e = s.Find("HOTGRADIENTDATA")) {
-            g.HotGradientData = e->value;
+            g.HotGradientData = std::string(e->value);
             g.HotGradientArray = g.HotGradientData == " " ? TsGradArray{} : ParseGradientData(g.HotGradientData);
         }
         integer("HOTIMAGEPERCENT", g.HotImagePercent);

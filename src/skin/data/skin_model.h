@@ -85,7 +85,7 @@ private:
     int FindImage(Table table, int section_index, std::string_view section_name, std::string_view key) const;
     void LoadCommonMasks(const MemIniFile& common);
     void LoadCommonSections(const MemIniFile& common);
-    void AddMaskFromValue(const std::string& section, const std::string& key, const std::string& value,
+    void AddMaskFromValue(std::string_view section, std::string_view key, std::string_view value,
                           SkinFiles& files);
     void RelinkMasks() noexcept;
 };

@@ -148,7 +148,7 @@ MaskValue ParseMaskValue(std::string_view key, std::string_view v) {
     }
     bool has_hash = v.find('#') != std::string_view::npos;
     if (!has_hash) {
-        if (UpperCase(v).find(".BMP") != std::string::npos) {
+        if (ContainsNoCase(v, ".BMP")) {
             m.Form = MaskValueForm::PlainBitmap;
             m.FileName = std::string(v);
             m.ImageCount = 3;

@@ -173,6 +173,27 @@ TEST_F(ColdSkin, OtherSections) {
     EXPECT_EQ(Mask("SCROLLBTNBOTTOM", "GLYPHMASK").ImgType, TacImgType::itisaGlyph);
 }
 
+#ifdef VELMAP_COLD_ARCHIVE
+TEST(PackedSkin, TheBuildsArchiveOfTheInternalSkin) {
+    auto bytes = ReadFile(VELMAP_COLD_ARCHIVE);
+    MemoryStream source(bytes);
+    auto reader = std::make_unique<TacSkinConvertor>();
+    reader->SetSource(&source);
+    ASSERT_TRUE(LoadPackedSkin(reader));
+    reader->SetSource(static_cast<Stream*>(nullptr));
+    EXPECT_EQ(reader->ImageEntryCount, 2);
+    ASSERT_EQ(reader->Entries.size(), 2u);
+    EXPECT_EQ(reader->Entries[0].Name, "ButtonHuge.bmp");
+    EXPECT_EQ(reader->Entries[1].Name, "Master.bmp");
+    // The options entry comes first in the archive.
+    EXPECT_EQ(std::string(bytes.begin() + 12, bytes.begin() + 23), "Options.dat");
+    SkinModel m;
+    ASSERT_TRUE(LoadPackedSkinData(m, bytes));
+    EXPECT_EQ(m.Sections.at(0).Name, "GLOBALINFO");
+    EXPECT_TRUE(m.MasterBitmap);
+}
+#endif
+
 TEST(PackedSkin, WrongMagicLeavesTheModelAlone) {
     auto bytes = ColdArchive();
     bytes[0] = 'a';

@@ -1,0 +1,101 @@
+// Loading the internal skin from its packed archive into the data model, beside
+// the baseline of unpacking (inflating) the same archive's entries alone.
+#include <benchmark/benchmark.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "skin/data/skin_loader.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void PutInt32(Bytes& out, std::size_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+// The internal skin as the build packs it: Options.dat, ButtonHuge.bmp, Master.bmp.
+const Bytes& ColdArchive() {
+    static const Bytes archive = [] {
+        const std::string dir = std::string(VELMAP_SOURCE_DIR) + "/assets/skins/cold/";
+        Bytes out{'A', 'S', 'z', 'f'};
+        const char* names[] = {"Options.dat", "ButtonHuge.bmp", "Master.bmp"};
+        PutInt32(out, 3);
+        for (const char* n : names) {
+            Bytes data = ReadFile(dir + n);
+            PutInt32(out, std::string(n).size());
+            out.insert(out.end(), n, n + std::string(n).size());
+            PutInt32(out, data.size());
+            uLongf len = compressBound(static_cast<uLong>(data.size()));
+            Bytes z(len);
+            compress2(z.data(), &len, data.data(), static_cast<uLong>(data.size()), Z_DEFAULT_COMPRESSION);
+            out.insert(out.end(), z.begin(), z.begin() + static_cast<std::ptrdiff_t>(len));
+        }
+        return out;
+    }();
+    return archive;
+}
+
+void InflateEntries(benchmark::State& state) {
+    const Bytes& a = ColdArchive();
+    for (auto _ : state) {
+        velmap::MemoryStream source(Bytes(a.begin(), a.end()));
+        auto reader = std::make_unique<velmap::TacSkinConvertor>();
+        reader->SetSource(&source);
+        if (!velmap::LoadPackedSkin(reader)) state.SkipWithError("archive refused");
+        reader->SetSource(static_cast<velmap::Stream*>(nullptr));
+        benchmark::DoNotOptimize(reader->Entries.data());
+    }
+}
+BENCHMARK(InflateEntries);
+
+void LoadModel(benchmark::State& state) {
+    const Bytes& a = ColdArchive();
+    for (auto _ : state) {
+        velmap::SkinModel m;
+        if (!velmap::LoadPackedSkinData(m, a)) state.SkipWithError("archive refused");
+        m.RebuildCommonIndexes();
+        benchmark::DoNotOptimize(m.Sections.data());
+    }
+}
+BENCHMARK(LoadModel);
+
+// CPU time: the machine is shared, and wall time swings with the neighbours.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> ns;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
+                ns[r.benchmark_name()] =
+                    r.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(r.time_unit);
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    const double inflate = reporter.ns["InflateEntries"], load = reporter.ns["LoadModel"];
+    if (inflate > 0 && load > 0)
+        std::printf("\nCold (internal), %zu archive bytes: model load / inflating the entries alone = %.2f "
+                    "(target <= 1.5)\n",
+                    ColdArchive().size(), load / inflate);
+    return 0;
+}
