@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "../controls/skin_test_support.h"
@@ -324,6 +326,44 @@ TEST_F(SkinManagerTest, SetHotWindowTellsTheOldWindowItWasLeftAndTheNewOneEntere
     EXPECT_EQ(Log(), (std::vector<std::string>{"Panel:29", "Panel:30", "Other:29"}));
     manager_->SetHotWindow(nullptr);
     EXPECT_EQ(Log().back(), "Other:30");
+}
+
+Bytes ReadAsset(const char* name) {
+    std::ifstream in(std::filesystem::path(VELMAP_TEST_SOURCE_DIR) / "assets" / "skins" / "cold" / name,
+                     std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// The band's own skin from its sources, packed as the build ships it, found
+// through the band's sealed skin directory.
+TEST(SkinManagerColdSkin, TheInternalSkinLoadsFromItsArchiveAndReachesTheControls) {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the images decode through WIC
+    const Bytes cold = velmap::test::BuildArchive({{"Options.dat", ReadAsset("Options.dat")},
+                                                   {"ButtonHuge.bmp", ReadAsset("ButtonHuge.bmp")},
+                                                   {"Master.bmp", ReadAsset("Master.bmp")}});
+    HostWindow host;
+    WarningCatcher warnings;
+    Log().clear();
+    {
+        auto form = MakeForm(host.get(), kFormText, {{"COLD", cold}, {"SECOND", PackSkin(SkinOptions("6.1"))}});
+        auto* m = dynamic_cast<TsSkinManager*>(form->FindComponent("SkinManager"));
+        auto* panel = dynamic_cast<ProbePanel*>(form->FindComponent("Panel"));
+        auto* button = dynamic_cast<ProbeButton*>(form->FindComponent("Button"));
+        ASSERT_TRUE(m && panel && button);
+        EXPECT_EQ(m->SkinInfo(), "5.43");
+        EXPECT_EQ(m->SkinGlobals().SkinFolder, "");
+        ASSERT_NE(m->Model().MasterBitmap, nullptr);
+        EXPECT_FALSE(m->Model().MasterBitmap->Empty());
+        EXPECT_EQ(m->Section(0)->Name, "GLOBALINFO");
+        EXPECT_GE(panel->Received(SMC_SKIN_LOADED), 1);
+        EXPECT_GE(button->Received(SMC_SKIN_LOADED), 1);
+        EXPECT_EQ(panel->SkinData().SectionIndex, m->FindSectionIndex("PANEL"));
+        EXPECT_EQ(panel->SkinData().BorderMaskIndex, m->FindMaskIndex(panel->SkinData().SectionIndex, "PANEL", "BORDERSMASK"));
+        EXPECT_GE(panel->SkinData().BorderMaskIndex, 0);
+        EXPECT_EQ(button->SkinData().SectionIndex, m->FindSectionIndex("SPEEDBUTTON"));
+        EXPECT_TRUE(warnings.texts.empty());
+    }
+    ::CoUninitialize();
 }
 
 TEST(SkinManagerPrimary, ASecondManagerIsNeverPrimaryNorPromoted) {
