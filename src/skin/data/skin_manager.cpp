@@ -77,7 +77,11 @@ TsSkinManager::TsSkinManager(ui::TComponent* owner)
 
 TsSkinManager::~TsSkinManager() {
     // Controls still holding this manager learn that the skin is gone.
-    SetActive(false);
+    try {
+        SetActive(false);
+    } catch (...) {
+        // A receiver failing must not stop the manager from going away.
+    }
     RemoveHook();
     model_->Clear();
     if (g_primary == this) g_primary = nullptr;
@@ -145,13 +149,25 @@ void TsSkinManager::SetSaturation(int value) {
 
 void TsSkinManager::ReloadForRecolour() {
     if (!SkinLoaded()) return;  // stored; the next load applies it
+    bool sameTables = true;
     {
         ChangeInProgress guard;
+        std::vector<std::string> before;
+        for (const auto& s : model_->Sections) before.push_back(s.Name);
         // The same source again; the skin stays in force meanwhile, so
         // SkinLoaded is kept.
-        LoadResult r = LoadNamedSkin(true);
+        LoadResult r = LoadNamedSkin();
         model_->SkinData.SkinLoaded = true;
         if (r != LoadResult::Loaded) return;
+        sameTables = model_->Sections.size() == before.size() &&
+                     std::equal(before.begin(), before.end(), model_->Sections.begin(),
+                                [](const std::string& n, const TsGeneralData& s) { return n == s.Name; });
+    }
+    if (!sameTables) {
+        // The source changed under us (a skin file replaced or gone): the
+        // controls' indexes are stale, so announce it as a new skin.
+        ActivateLoadedSkin();
+        return;
     }
     if (!Reading()) RefreshSkinnedForms();
 }
@@ -200,7 +216,7 @@ void TsSkinManager::ChangeSkin(const std::string& name) {
         model_->SkinData.SkinLoaded = false;
         LoadResult r;
         try {
-            r = LoadNamedSkin(false);
+            r = LoadNamedSkin();
         } catch (...) {
             // A malformed skin: the previous skin stays in force untouched.
             model_->SkinData.SkinLoaded = wasLoaded;
@@ -211,7 +227,7 @@ void TsSkinManager::ChangeSkin(const std::string& name) {
             // first internal skin, unless that is the one that failed.
             if (!internalSkins_.empty() && skinName_ != internalSkins_.front().Name) {
                 skinName_ = internalSkins_.front().Name;
-                r = LoadNamedSkin(false);
+                r = LoadNamedSkin();
             }
             if (r != LoadResult::Loaded) active_ = false;
         } else if (r == LoadResult::NothingFound) {
@@ -241,8 +257,7 @@ TsSkinManager::LoadResult TsSkinManager::LoadArchive(std::unique_ptr<TacSkinConv
     return LoadResult::Loaded;
 }
 
-TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin(bool recolourOnly) {
-    (void)recolourOnly;
+TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin() {
     const std::string normalized = NormalizedSkinDirectory();
 
     // A packed skin file first, looked up as written (relative to the current directory).

@@ -155,7 +155,7 @@ private:
     enum class LoadResult { Loaded, NothingFound, BadArchive };
 
     bool Reading() const { return Is(ui::TComponentState::csReading); }
-    LoadResult LoadNamedSkin(bool keepSkinName);
+    LoadResult LoadNamedSkin();
     LoadResult LoadArchive(std::unique_ptr<TacSkinConvertor>& reader, const std::string& folder);
     void InstallHook();
     void RemoveHook();

@@ -188,6 +188,20 @@ TEST_F(SkinManagerTest, HueOffsetReloadsOnlyWhenItChangesAndASkinIsLoaded) {
     EXPECT_EQ(panelColor(), shifted);
 }
 
+TEST_F(SkinManagerTest, ARecolourThatFindsAnotherSkinAnnouncesIt) {
+    TempDir dir("gone");
+    WriteFile(dir.path() / "Gone" / "Options.dat", "[GLOBALINFO]\r\nVERSION=2\r\n[A]\r\n[B]\r\n[C]\r\n" + SkinOptions("2"));
+    manager_->SetSkinDirectory(dir.str());
+    manager_->SetSkinName("Gone");
+    ASSERT_EQ(manager_->SkinInfo(), "2");
+    std::filesystem::remove_all(dir.path() / "Gone");
+    panel_->ClearReceived();
+    manager_->SetSaturation(40);
+    EXPECT_EQ(manager_->SkinName(), "Cold (internal)");
+    EXPECT_EQ(panel_->Received(SMC_SKIN_LOADED), 1);
+    EXPECT_EQ(panel_->SkinData().SectionIndex, manager_->FindSectionIndex("PANEL"));
+}
+
 TEST_F(SkinManagerTest, ABrokenPackedSkinFallsBackToTheFirstInternalSkin) {
     TempDir dir("badmagic");
     WriteFile(dir.path() / "Broken.asz", Bytes{'N', 'O', 'P', 'E', 0, 0, 0, 0});
