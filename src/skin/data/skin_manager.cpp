@@ -214,24 +214,23 @@ void TsSkinManager::ChangeSkin(const std::string& name) {
         ChangeInProgress guard;
         bool wasLoaded = model_->SkinData.SkinLoaded;
         model_->SkinData.SkinLoaded = false;
-        LoadResult r;
+        const std::string requested = skinName_;
         try {
-            r = LoadNamedSkin();
+            LoadResult r = LoadNamedSkin();
+            if (r == LoadResult::BadArchive) {
+                // The archive was refused (and the user warned): fall back to
+                // the first internal skin, unless that is the one that failed.
+                if (!internalSkins_.empty() && skinName_ != internalSkins_.front().Name) {
+                    skinName_ = internalSkins_.front().Name;
+                    r = LoadNamedSkin();
+                }
+            }
+            if (r != LoadResult::Loaded) active_ = false;
         } catch (...) {
             // A malformed skin: the previous skin stays in force untouched.
             model_->SkinData.SkinLoaded = wasLoaded;
+            skinName_ = requested;
             throw;
-        }
-        if (r == LoadResult::BadArchive) {
-            // The archive was refused (and the user warned): fall back to the
-            // first internal skin, unless that is the one that failed.
-            if (!internalSkins_.empty() && skinName_ != internalSkins_.front().Name) {
-                skinName_ = internalSkins_.front().Name;
-                r = LoadNamedSkin();
-            }
-            if (r != LoadResult::Loaded) active_ = false;
-        } else if (r == LoadResult::NothingFound) {
-            active_ = false;
         }
         if (!active_)
             DropSkin();
@@ -239,6 +238,12 @@ void TsSkinManager::ChangeSkin(const std::string& name) {
             ActivateLoadedSkin();
     }
     if (OnAfterChange) OnAfterChange(this);
+}
+
+void TsSkinManager::PrepareModelLoad() {
+    model_->HueOffset = hueOffset_;
+    model_->Saturation = saturation_;
+    model_->CommonSections = CommonSectionsText(commonSections_);
 }
 
 TsSkinManager::LoadResult TsSkinManager::LoadArchive(std::unique_ptr<TacSkinConvertor>& reader,
@@ -249,9 +254,7 @@ TsSkinManager::LoadResult TsSkinManager::LoadArchive(std::unique_ptr<TacSkinConv
     for (const auto& e : reader->Entries) files.Add(e.Name, e.Data->Bytes());
     const auto& opts = reader->OptionsData->Bytes();
     std::string_view text(reinterpret_cast<const char*>(opts.data()), opts.size());
-    model_->HueOffset = hueOffset_;
-    model_->Saturation = saturation_;
-    model_->CommonSections = CommonSectionsText(commonSections_);
+    PrepareModelLoad();
     model_->Load(text, files);
     model_->SkinData.SkinFolder = folder;
     return LoadResult::Loaded;
@@ -266,7 +269,7 @@ TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin() {
         std::unique_ptr<TacSkinConvertor> reader;
         if (!LoadPackedSkinFile(Utf8ToWide(packed), reader, true)) return LoadResult::BadArchive;
         LoadResult r = LoadArchive(reader, normalized + "\\");
-        fromPackedFile_ = true;
+        if (r == LoadResult::Loaded) fromPackedFile_ = true;
         return r;
     }
 
@@ -277,9 +280,7 @@ TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin() {
         std::vector<std::uint8_t> bytes;
         if (ReadWholeFile(options, bytes)) {
             FolderFiles files(folder);
-            model_->HueOffset = hueOffset_;
-            model_->Saturation = saturation_;
-            model_->CommonSections = CommonSectionsText(commonSections_);
+            PrepareModelLoad();
             model_->Load(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), files);
             model_->SkinData.SkinFolder = folder;
             fromPackedFile_ = false;
@@ -295,21 +296,21 @@ TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin() {
         it = internalSkins_.begin();
         skinName_ = it->Name;
     }
-    fromPackedFile_ = false;
     if (!it->Data.empty()) {
         auto reader = std::make_unique<TacSkinConvertor>();
         MemoryStream stored(it->Data);
         reader->SetSource(&stored);
+        // On a wrong magic the reader is gone already: only the result is used.
         if (!LoadPackedSkin(reader)) return LoadResult::BadArchive;
         LoadResult r = LoadArchive(reader, std::string{});
         reader.reset();
+        if (r == LoadResult::Loaded) fromPackedFile_ = false;
         return r;
     }
-    model_->HueOffset = hueOffset_;
-    model_->Saturation = saturation_;
-    model_->CommonSections = CommonSectionsText(commonSections_);
+    PrepareModelLoad();
     model_->LoadStored(*it);
     model_->SkinData.SkinFolder.clear();
+    fromPackedFile_ = false;
     return LoadResult::Loaded;
 }
 

@@ -156,6 +156,8 @@ private:
 
     bool Reading() const { return Is(ui::TComponentState::csReading); }
     LoadResult LoadNamedSkin();
+    // Hands the recolouring and the common sections to the next load.
+    void PrepareModelLoad();
     LoadResult LoadArchive(std::unique_ptr<TacSkinConvertor>& reader, const std::string& folder);
     void InstallHook();
     void RemoveHook();
