@@ -205,6 +205,50 @@ TEST_F(CommonDataTest, TheCacheIsRepaintedOnlyWhenStaleAndNotFrozen) {
     EXPECT_EQ(paints, 2);
 }
 
+TEST_F(CommonDataTest, BackgroundDependsOnPositionOnlyOverAVaryingParent) {
+    // Half transparent over a plain opaque panel: moving shows the same colour.
+    EXPECT_FALSE(inner_->SkinData().BgDependsOnPosition());
+    // Over a gradient it does, and a move tells the control to repaint.
+    panel_->SkinData().SetSkinSection("GRADIENT");
+    EXPECT_TRUE(inner_->SkinData().BgDependsOnPosition());
+    EXPECT_TRUE(button_->SkinData().BgDependsOnPosition());  // fully transparent: asks the panel
+    inner_->ClearReceived();
+    inner_->SetBounds(32, 4, 40, 20);
+    EXPECT_EQ(inner_->Received(SMC_REPAINT_CHILDREN), 1);
+    // An opaque control never depends on where it is, unless disabled.
+    EXPECT_FALSE(corner_->SkinData().BgDependsOnPosition());
+    corner_->SetEnabled(false);
+    EXPECT_TRUE(corner_->SkinData().BgDependsOnPosition());
+}
+
+TEST_F(CommonDataTest, UpdatesAndSectionChangesReachTheControl) {
+    TsCommonData& sd = inner_->SkinData();
+    inner_->ClearReceived();
+    sd.BeginUpdate();
+    EXPECT_TRUE(sd.Updating);
+    EXPECT_TRUE(sd.IsUpdating());
+    sd.EndUpdate();
+    EXPECT_FALSE(sd.Updating);
+    EXPECT_EQ(inner_->Received(SMC_BEGIN_UPDATE), 1);
+    EXPECT_EQ(inner_->Received(SMC_END_UPDATE), 1);
+
+    sd.CacheStale = false;
+    ChangedSectionName = "PANEL";
+    inner_->Perform(SM_SKINCMD, SkinWParam(SMC_SECTION_CHANGED));
+    EXPECT_FALSE(sd.CacheStale);  // HALF is not the changed section
+    ChangedSectionName = "HALF";
+    inner_->Perform(SM_SKINCMD, SkinWParam(SMC_SECTION_CHANGED));
+    EXPECT_TRUE(sd.CacheStale);
+    ChangedSectionName.clear();
+
+    sd.CacheStale = false;
+    inner_->Perform(SM_SKINCMD, SkinWParam(SMC_PARENT_BG_CHANGED, 1));
+    EXPECT_TRUE(sd.CacheStale);  // it shows its parent through
+    corner_->SkinData().CacheStale = false;
+    corner_->Perform(SM_SKINCMD, SkinWParam(SMC_PARENT_BG_CHANGED, 1));
+    EXPECT_FALSE(corner_->SkinData().CacheStale);  // opaque
+}
+
 TEST_F(CommonDataTest, AChildFindsItsBackgroundInTheParentsCache) {
     panel_->SkinData().PrepareCacheBitmap();
     BackgroundSource bg = button_->SkinData().QueryParentCache();
