@@ -51,6 +51,9 @@ void RegisterSkinnedForm(SkinnedFormLink* link);
 void UnregisterSkinnedForm(SkinnedFormLink* link);
 const std::vector<SkinnedFormLink*>& RegisteredForms();
 
+// Makes "TsSkinManager" known to the stored-description reader (idempotent).
+void RegisterSkinManagerClass();
+
 // Supplies the text of a popup menu's extra line.
 using TacGetExtraLineData = std::function<void(HMENU menu, std::string& caption, bool& showLine)>;
 

@@ -193,4 +193,6 @@ const ui::TPropTable& TsSkinManager::ClassProps() {
 
 const ui::TPropTable& TsSkinManager::Props() const { return ClassProps(); }
 
+void RegisterSkinManagerClass() { ui::RegisterClass<TsSkinManager>("TsSkinManager"); }
+
 }  // namespace velmap::skin

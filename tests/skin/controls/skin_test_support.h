@@ -143,7 +143,7 @@ inline void RegisterTestClasses() {
     ui::RegisterStandardClasses();
     ui::RegisterClass<ProbePanel>("TProbePanel");
     ui::RegisterClass<ProbeButton>("TProbeButton");
-    ui::RegisterClass<TsSkinManager>("TsSkinManager");
+    RegisterSkinManagerClass();
 }
 
 // A plain top-level window to hold forms, as the taskbar holds the band.
