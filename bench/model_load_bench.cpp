@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "skin/data/image_decode.h"
 #include "skin/data/skin_loader.h"
 
 namespace {
@@ -71,6 +72,32 @@ void LoadModel(benchmark::State& state) {
 }
 BENCHMARK(LoadModel);
 
+// The two parts of the load past inflating, each on its own: decoding the two
+// bitmaps to 24-bit bitmaps, and reading the options into the section table.
+void DecodeImagesOnly(benchmark::State& state) {
+    const std::string dir = std::string(VELMAP_SOURCE_DIR) + "/assets/skins/cold/";
+    const Bytes huge = ReadFile(dir + "ButtonHuge.bmp"), master = ReadFile(dir + "Master.bmp");
+    for (auto _ : state) {
+        auto a = velmap::DecodeImage(huge.data(), huge.size());
+        auto b = velmap::DecodeImage(master.data(), master.size());
+        benchmark::DoNotOptimize(a.get());
+        benchmark::DoNotOptimize(b.get());
+    }
+}
+BENCHMARK(DecodeImagesOnly);
+
+void OptionsOnly(benchmark::State& state) {
+    const Bytes text = ReadFile(std::string(VELMAP_SOURCE_DIR) + "/assets/skins/cold/Options.dat");
+    const std::string_view view(reinterpret_cast<const char*>(text.data()), text.size());
+    for (auto _ : state) {
+        velmap::MemIniFile ini(view);
+        velmap::SkinModel m;
+        m.LoadSections(ini);
+        benchmark::DoNotOptimize(m.Sections.data());
+    }
+}
+BENCHMARK(OptionsOnly);
+
 // CPU time: the machine is shared, and wall time swings with the neighbours.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -97,5 +124,9 @@ int main(int argc, char** argv) {
         std::printf("\nCold (internal), %zu archive bytes: model load / inflating the entries alone = %.2f "
                     "(target <= 1.5)\n",
                     ColdArchive().size(), load / inflate);
+    const double images = reporter.ns["DecodeImagesOnly"], options = reporter.ns["OptionsOnly"];
+    if (inflate > 0 && images > 0 && options > 0)
+        std::printf("  of which, relative to inflating: decoding the bitmaps %.2f, reading the options %.2f\n",
+                    images / inflate, options / inflate);
     return 0;
 }

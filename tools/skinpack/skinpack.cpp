@@ -39,7 +39,11 @@ std::string Printable(std::string_view name) {
     return s;
 }
 
-std::string Quoted(std::string_view name) { return "\"" + Printable(name) + "\""; }
+std::string Quoted(std::string_view name) {
+    std::string q(1, '"');
+    q.append(Printable(name)).push_back('"');
+    return q;
+}
 
 void PutInt32(std::vector<std::uint8_t>& out, std::int64_t v) {
     const auto u = static_cast<std::uint32_t>(v);

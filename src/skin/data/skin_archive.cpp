@@ -1,5 +1,6 @@
 #include "skin/data/skin_archive.h"
 
+#include <algorithm>
 #include <cstring>
 #include <system_error>
 
@@ -97,6 +98,11 @@ PackedSkinArchive ReadPackedSkinArchive(Stream& source) {
 
         item.DataOffset = source.Position();
         item.Data = std::make_unique<MemoryStream>();
+        // Usually one allocation for the whole file; a size claim far beyond
+        // what the rest of the archive holds reserves no more than 32 times that.
+        const std::int64_t remaining = source.Seek(0, SeekOrigin::End) - item.DataOffset;
+        source.SetPosition(item.DataOffset);
+        item.Data->Reserve(static_cast<std::size_t>(std::min<std::int64_t>(size, remaining * 32)));
         {
             TZDecompressionStream z(source);
             item.Data->CopyFrom(z, size);  // short data raises EReadError

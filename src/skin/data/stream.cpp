@@ -64,6 +64,23 @@ std::int64_t MemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
     return base + offset;
 }
 
+std::int64_t MemoryStream::CopyFrom(Stream& source, std::int64_t count) {
+    std::int64_t left = count;
+    while (left > 0) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, CopyPieceSize));
+        const std::size_t oldSize = bytes_.size();
+        if (pos_ + n > oldSize) bytes_.resize(pos_ + n);
+        const std::size_t got = source.Read(bytes_.data() + pos_, n);
+        if (got != n) {  // like the generic copy, a short piece is not written
+            bytes_.resize(oldSize);
+            throw EReadError();
+        }
+        pos_ += n;
+        left -= static_cast<std::int64_t>(n);
+    }
+    return std::max<std::int64_t>(count, 0);
+}
+
 void MemoryStream::Clear() {
     bytes_.clear();
     bytes_.shrink_to_fit();

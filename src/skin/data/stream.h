@@ -49,7 +49,7 @@ public:
     // Copies exactly count bytes from source at its current position, in
     // pieces of at most CopyPieceSize bytes; a short piece raises EReadError.
     static constexpr std::size_t CopyPieceSize = 61440;
-    std::int64_t CopyFrom(Stream& source, std::int64_t count);
+    virtual std::int64_t CopyFrom(Stream& source, std::int64_t count);
 };
 
 class MemoryStream final : public Stream {
@@ -61,6 +61,9 @@ public:
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
     std::int64_t Size() override { return static_cast<std::int64_t>(bytes_.size()); }
+    // Reads straight into the stream's own memory.
+    std::int64_t CopyFrom(Stream& source, std::int64_t count) override;
+    void Reserve(std::size_t capacity) { bytes_.reserve(capacity); }
 
     const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
     const std::uint8_t* Memory() const { return bytes_.data(); }

@@ -433,6 +433,44 @@ TEST(ZDecompressionStream, IsReadOnly) {
     EXPECT_THROW(z.Seek(0, SeekOrigin::Begin), EZDecompressionError);
 }
 
+// A source that hands out at most a few bytes per read and records the
+// largest request it saw.
+class TrickleStream final : public Stream {
+public:
+    explicit TrickleStream(Bytes b) : inner_(std::move(b)) {}
+    std::size_t Read(void* buffer, std::size_t count) override {
+        largestRequest = std::max(largestRequest, count);
+        return inner_.Read(buffer, std::min<std::size_t>(count, 3));
+    }
+    std::size_t Write(const void* b, std::size_t n) override { return inner_.Write(b, n); }
+    std::int64_t Seek(std::int64_t o, SeekOrigin origin) override { return inner_.Seek(o, origin); }
+    std::size_t largestRequest = 0;
+
+private:
+    MemoryStream inner_;
+};
+
+TEST(StreamCopy, MovesAtMostOnePieceAtATimeAndFailsOnAShortPiece) {
+    const Bytes data = test::NoiseBytes(200000, 9);
+    for (bool intoMemory : {true, false}) {
+        SCOPED_TRACE(intoMemory);
+        MemoryStream source(data);
+        TrickleStream trickleTarget({});
+        MemoryStream memoryTarget;
+        Stream& target = intoMemory ? static_cast<Stream&>(memoryTarget) : trickleTarget;
+        EXPECT_EQ(target.CopyFrom(source, 150000), 150000);
+        EXPECT_EQ(target.Size(), 150000);
+        EXPECT_THROW(target.CopyFrom(source, 50001), EReadError);
+        EXPECT_EQ(target.Size(), 150000);  // the short piece is not written
+    }
+    // Reads that come back short but not empty are a read error too: the
+    // copy does not loop on its source.
+    TrickleStream trickle(data);
+    MemoryStream target;
+    EXPECT_THROW(target.CopyFrom(trickle, 100), EReadError);
+    EXPECT_LE(trickle.largestRequest, Stream::CopyPieceSize);
+}
+
 // ---- loading from a file -----------------------------------------------------
 
 class PackedSkinFile : public ::testing::Test {
