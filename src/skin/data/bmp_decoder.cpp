@@ -56,10 +56,14 @@ void ExpandIndexes(const std::uint8_t* idx, int w, const std::uint32_t (&pal)[25
     for (; x + 8 <= w; x += 8, idx += 8, dst += 24) {
         const std::uint64_t p0 = pal[idx[0]], p1 = pal[idx[1]], p2 = pal[idx[2]], p3 = pal[idx[3]],
                             p4 = pal[idx[4]], p5 = pal[idx[5]], p6 = pal[idx[6]], p7 = pal[idx[7]];
-        const std::uint64_t words[3] = {p0 | (p1 << 24) | (p2 << 48),
-                                        (p2 >> 16) | (p3 << 8) | (p4 << 32) | (p5 << 56),
-                                        (p5 >> 8) | (p6 << 16) | (p7 << 40)};
-        std::memcpy(dst, words, sizeof words);
+        // Three separate stores: copying an array of the words lets the
+        // compiler bounce them through the stack and stall on reading them back.
+        const std::uint64_t w0 = p0 | (p1 << 24) | (p2 << 48);
+        const std::uint64_t w1 = (p2 >> 16) | (p3 << 8) | (p4 << 32) | (p5 << 56);
+        const std::uint64_t w2 = (p5 >> 8) | (p6 << 16) | (p7 << 40);
+        std::memcpy(dst, &w0, 8);
+        std::memcpy(dst + 8, &w1, 8);
+        std::memcpy(dst + 16, &w2, 8);
     }
     for (; x < w; ++x, ++idx, dst += 3) {
         const std::uint32_t c = pal[*idx];
