@@ -2,6 +2,7 @@
 // checked against the bytes actually present before it is used.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -46,6 +47,31 @@ struct Channel {
         return static_cast<std::uint8_t>(out >> (have - 8));
     }
 };
+
+// One row of palette indexes to BGR bytes. Eight pixels make three 64-bit
+// stores; pal holds each colour as 0x00RRGGBB.
+void ExpandIndexes(const std::uint8_t* idx, int w, const std::uint32_t (&pal)[256], std::uint8_t* dst) {
+    static_assert(std::endian::native == std::endian::little, "the stores lay bytes out little-endian");
+    int x = 0;
+    for (; x + 8 <= w; x += 8, idx += 8, dst += 24) {
+        const std::uint64_t p0 = pal[idx[0]], p1 = pal[idx[1]], p2 = pal[idx[2]], p3 = pal[idx[3]],
+                            p4 = pal[idx[4]], p5 = pal[idx[5]], p6 = pal[idx[6]], p7 = pal[idx[7]];
+        // Three separate stores: copying an array of the words lets the
+        // compiler bounce them through the stack and stall on reading them back.
+        const std::uint64_t w0 = p0 | (p1 << 24) | (p2 << 48);
+        const std::uint64_t w1 = (p2 >> 16) | (p3 << 8) | (p4 << 32) | (p5 << 56);
+        const std::uint64_t w2 = (p5 >> 8) | (p6 << 16) | (p7 << 40);
+        std::memcpy(dst, &w0, 8);
+        std::memcpy(dst + 8, &w1, 8);
+        std::memcpy(dst + 16, &w2, 8);
+    }
+    for (; x < w; ++x, ++idx, dst += 3) {
+        const std::uint32_t c = pal[*idx];
+        dst[0] = std::uint8_t(c);
+        dst[1] = std::uint8_t(c >> 8);
+        dst[2] = std::uint8_t(c >> 16);
+    }
+}
 
 bool IsContiguous(std::uint32_t m) {
     if (!m) return true;
@@ -140,19 +166,26 @@ std::unique_ptr<paint::Bitmap> DecodeBmp(const std::uint8_t* data, std::size_t s
     const std::size_t px_size = size - pixel_offset;
     const int w = static_cast<int>(width), hgt = static_cast<int>(height);
 
+    const std::size_t row_bytes = std::size_t(w) * 3;
+    // Every byte of every row is written below, padding included, so the
+    // bitmap need not be zero-filled first.
+    auto create = [&] { return paint::Bitmap::CreateUninitialized(w, hgt, 24); };
+    std::uint32_t pal[256];
+    for (int i = 0; i < 256; ++i)
+        pal[i] = palette[i].b | (palette[i].g << 8) | (std::uint32_t(palette[i].r) << 16);
+
     if (!rle) {
         const std::size_t stride = ((std::size_t(w) * bpp + 31) / 32) * 4;
         if (px_size / stride < std::size_t(hgt)) return nullptr;  // pixel data cut off
-        auto bmp = paint::CreateBitmap24(w, hgt);
-        std::uint32_t pal[256];
-        for (int i = 0; i < 256; ++i)
-            pal[i] = palette[i].b | (palette[i].g << 8) | (std::uint32_t(palette[i].r) << 16);
+        auto bmp = create();
+        const std::size_t padding = std::size_t(bmp->Stride()) - row_bytes;
+        std::vector<std::uint8_t> indexes(bpp < 8 ? std::size_t(w) : 0);
         for (int y = 0; y < hgt; ++y) {
             const std::uint8_t* src = px + stride * std::size_t(top_down ? y : hgt - 1 - y);
             std::uint8_t* dst = bmp->ScanLine(y);
             switch (bpp) {
                 case 24:
-                    std::memcpy(dst, src, std::size_t(w) * 3);
+                    std::memcpy(dst, src, row_bytes);
                     break;
                 case 32:
                 case 16:
@@ -163,32 +196,21 @@ std::unique_ptr<paint::Bitmap> DecodeBmp(const std::uint8_t* data, std::size_t s
                         dst[3 * x + 2] = red.Get(v);
                     }
                     break;
-                case 8: {
-                    // Four bytes per store (the fourth is overwritten by the next pixel).
-                    int x = 0;
-                    for (; x + 4 < w; x += 4) {  // four pixels in three words
-                        const std::uint32_t a = pal[src[x]], b = pal[src[x + 1]], c = pal[src[x + 2]],
-                                            d = pal[src[x + 3]];
-                        const std::uint32_t words[3] = {a | (b << 24), (b >> 8) | (c << 16), (c >> 16) | (d << 8)};
-                        std::memcpy(dst + 3 * x, words, 12);
-                    }
-                    for (; x + 1 < w; ++x) std::memcpy(dst + 3 * x, &pal[src[x]], 4);
-                    std::memcpy(dst + 3 * x, &pal[src[x]], 3);
+                case 8:
+                    ExpandIndexes(src, w, pal, dst);
                     break;
-                }
-                default: {
+                default: {  // 1 or 4 bits: unpack the indexes, then expand them like 8 bits
                     const int per_byte = 8 / int(bpp);
-                    const std::uint32_t mask = (1u << bpp) - 1;
-                    for (int x = 0; x < w; ++x) {
-                        std::uint8_t byte = src[x / per_byte];
-                        int shift = 8 - int(bpp) * (x % per_byte + 1);
-                        const Bgr& c = palette[(byte >> shift) & mask];
-                        dst[3 * x] = c.b;
-                        dst[3 * x + 1] = c.g;
-                        dst[3 * x + 2] = c.r;
+                    const unsigned mask = (1u << bpp) - 1;
+                    for (int x = 0; x < w; ++src) {
+                        const unsigned byte = *src;
+                        for (int k = 1; k <= per_byte && x < w; ++k, ++x)
+                            indexes[std::size_t(x)] = std::uint8_t((byte >> (8 - int(bpp) * k)) & mask);
                     }
+                    ExpandIndexes(indexes.data(), w, pal, dst);
                 }
             }
+            std::memset(dst + row_bytes, 0, padding);
         }
         return bmp;
     }
@@ -229,16 +251,12 @@ std::unique_ptr<paint::Bitmap> DecodeBmp(const std::uint8_t* data, std::size_t s
         }
         if (x > w + 255) x = w + 255;  // keep the column from growing without bound
     }
-    auto bmp = paint::CreateBitmap24(w, hgt);
+    auto bmp = create();
+    const std::size_t padding = std::size_t(bmp->Stride()) - row_bytes;
     for (int row = 0; row < hgt; ++row) {
-        const std::uint8_t* src = &idx[std::size_t(hgt - 1 - row) * w];
         std::uint8_t* dst = bmp->ScanLine(row);
-        for (int c = 0; c < w; ++c) {
-            const Bgr& p = palette[src[c]];
-            dst[3 * c] = p.b;
-            dst[3 * c + 1] = p.g;
-            dst[3 * c + 2] = p.r;
-        }
+        ExpandIndexes(&idx[std::size_t(hgt - 1 - row) * w], w, pal, dst);
+        std::memset(dst + row_bytes, 0, padding);
     }
     return bmp;
 }

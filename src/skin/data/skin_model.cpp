@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 #include <utility>
 
 #include "skin/data/convert.h"
@@ -36,8 +37,11 @@ constexpr std::string_view kKeyNames[kKeyCount] = {
     "BORDERCOLOR1", "BORDERCOLOR2"};
 
 int KeyOf(std::string_view upper) {
-    for (int k = 0; k < kKeyCount; ++k)
-        if (kKeyNames[k] == upper) return k;
+    if (upper.empty()) return -1;
+    for (int k = 0; k < kKeyCount; ++k) {
+        const std::string_view n = kKeyNames[k];
+        if (n.size() == upper.size() && n[0] == upper[0] && n == upper) return k;
+    }
     return -1;
 }
 
@@ -91,13 +95,18 @@ public:
     const std::string_view* StrOrNull(std::size_t s, Key k) const {
         return Chain(s, k, [](const std::string_view& text) -> const std::string_view* { return text == "?" ? nullptr : &text; });
     }
-    std::string Str(std::size_t s, Key k, std::string_view def) const {
-        const std::string_view* v = StrOrNull(s, k);
-        return std::string(v ? *v : def);
-    }
     bool Bool(std::size_t s, Key k) const {
         const std::string_view* v = StrOrNull(s, k);
         return v && ParseBool(*v);
+    }
+    // The gradient a value describes, parsed once however many sections
+    // inherit it; none for no value.
+    const TsGradArray& Gradient(const std::string_view* v) const {
+        static const TsGradArray kNone;
+        if (!v) return kNone;
+        auto it = gradients_.find(v);
+        if (it == gradients_.end()) it = gradients_.emplace(v, ParseGradientData(*v)).first;
+        return it->second;
     }
     TsControlBevel Bevel(std::size_t s, Key k) const {
         // A bevel outside the five known kinds is taken as none.
@@ -111,6 +120,7 @@ private:
     std::vector<int> parent_;
     mutable std::vector<unsigned> seen_;
     mutable unsigned stamp_ = 0;
+    mutable std::unordered_map<const std::string_view*, TsGradArray> gradients_;
 };
 
 TsGeneralData ReadSection(const SectionReader& rd, std::size_t s, std::string_view name) {
@@ -132,8 +142,9 @@ TsGeneralData ReadSection(const SectionReader& rd, std::size_t s, std::string_vi
     g.Transparency = rd.Int(s, kTransparency, 0);
     g.GradientPercent = rd.Int(s, kGradientPercent, 0);
     g.ImagePercent = rd.Int(s, kImagePercent, 0);
-    g.GradientData = rd.Str(s, kGradientData, " ");
-    if (g.GradientData != " ") g.GradientArray = ParseGradientData(g.GradientData);
+    const std::string_view* gradient = rd.StrOrNull(s, kGradientData);
+    g.GradientData = std::string(gradient ? *gradient : " ");
+    if (g.GradientData != " ") g.GradientArray = rd.Gradient(gradient);
     g.ShowFocus = rd.Bool(s, kShowFocus);
     g.FadingEnabled = rd.Bool(s, kFadingEnabled);
     g.FadingIntervalIn = rd.Int(s, kFadingIntervalIn, 5);
@@ -143,8 +154,9 @@ TsGeneralData ReadSection(const SectionReader& rd, std::size_t s, std::string_vi
     g.HotTransparency = rd.Int(s, kHotTransparency, 0);
     g.HotBevel = rd.Bevel(s, kHotBevel);
     g.HotGradientPercent = rd.Int(s, kHotGradientPercent, 0);
-    g.HotGradientData = rd.Str(s, kHotGradientData, "");
-    if (g.HotGradientData != " ") g.HotGradientArray = ParseGradientData(g.HotGradientData);
+    const std::string_view* hot_gradient = rd.StrOrNull(s, kHotGradientData);
+    g.HotGradientData = std::string(hot_gradient ? *hot_gradient : "");
+    if (g.HotGradientData != " ") g.HotGradientArray = rd.Gradient(hot_gradient);
     g.HotImagePercent = rd.Int(s, kHotImagePercent, 0);
     g.BorderColor1 = rd.Int(s, kBorderColor1, 0);
     g.BorderColor2 = rd.Int(s, kBorderColor2, 0);

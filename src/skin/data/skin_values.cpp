@@ -35,7 +35,9 @@ std::vector<std::string_view> Split(std::string_view s, std::string_view seps, b
     std::vector<std::string_view> out;
     size_t pos = 0;
     while (true) {
-        size_t end = s.find_first_of(seps, pos);
+        size_t end = pos;
+        while (end < s.size() && seps.find(s[end]) == std::string_view::npos) ++end;
+        if (end == s.size()) end = std::string_view::npos;
         std::string_view part = s.substr(pos, end == std::string_view::npos ? end : end - pos);
         if (keep_empty || !part.empty()) out.push_back(part);
         if (end == std::string_view::npos) break;
@@ -75,17 +77,24 @@ std::int32_t Item(const std::vector<std::string_view>& items, size_t i) {
 }  // namespace
 
 TsGradArray ParseGradientData(std::string_view text) {
-    std::vector<std::string_view> f = Split(text, ";", false);
+    // Five ";"-separated fields a segment (empty fields do not count); the
+    // fifth is not used, and an incomplete last segment is left out.
     TsGradArray out;
-    size_t n = f.size() / 5;
-    out.reserve(n);
-    for (size_t i = 0; i < n; ++i) {
+    std::string_view f[5];
+    std::size_t have = 0, pos = 0;
+    while (pos <= text.size()) {
+        std::size_t end = text.find(';', pos);
+        if (end == std::string_view::npos) end = text.size();
+        if (end > pos) f[have++] = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (have < 5) continue;
+        have = 0;
         GradientSegment g;
-        g.Color1 = StrToIntStrict(f[5 * i]);
-        g.Color2 = StrToIntStrict(f[5 * i + 1]);
+        g.Color1 = StrToIntStrict(f[0]);
+        g.Color2 = StrToIntStrict(f[1]);
         // A share outside 0..100 would wrap in a byte; keep it in range.
-        g.Percent = static_cast<std::uint8_t>(std::clamp(StrToIntStrict(f[5 * i + 2]), 0, 100));
-        g.Mode = StrToIntStrict(f[5 * i + 3]);
+        g.Percent = static_cast<std::uint8_t>(std::clamp(StrToIntStrict(f[2]), 0, 100));
+        g.Mode = StrToIntStrict(f[3]);
         out.push_back(g);
     }
     return out;

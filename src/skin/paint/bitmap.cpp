@@ -12,6 +12,14 @@
 namespace velmap::paint {
 
 std::unique_ptr<Bitmap> Bitmap::Create(int width, int height, int bits_per_pixel, RowOrder order) {
+    return Make(width, height, bits_per_pixel, order, true);
+}
+
+std::unique_ptr<Bitmap> Bitmap::CreateUninitialized(int width, int height, int bits_per_pixel, RowOrder order) {
+    return Make(width, height, bits_per_pixel, order, false);
+}
+
+std::unique_ptr<Bitmap> Bitmap::Make(int width, int height, int bits_per_pixel, RowOrder order, bool zero) {
     if (bits_per_pixel != 24 && bits_per_pixel != 32)
         throw std::invalid_argument("Bitmap: only 24 and 32 bits per pixel are supported");
     if (width < 0 || height < 0 || width > MaxDimension || height > MaxDimension)
@@ -27,7 +35,7 @@ std::unique_ptr<Bitmap> Bitmap::Create(int width, int height, int bits_per_pixel
         bmp->width_ = width;
         bmp->height_ = height;
         bmp->stride_ = stride;
-        bmp->Allocate();
+        bmp->Allocate(zero);
     }
     return bmp;
 }

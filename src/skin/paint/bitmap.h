@@ -35,6 +35,11 @@ public:
     // std::length_error; a failed allocation throws std::bad_alloc.
     static std::unique_ptr<Bitmap> Create(int width, int height, int bits_per_pixel,
                                           RowOrder order = RowOrder::BottomUp);
+    // As Create, but the pixel bytes (row padding included) are left as the
+    // allocator hands them over: only for a caller that writes every byte of
+    // every row before anything reads them, such as an image decoder.
+    static std::unique_ptr<Bitmap> CreateUninitialized(int width, int height, int bits_per_pixel,
+                                                       RowOrder order = RowOrder::BottomUp);
     ~Bitmap();
     Bitmap(const Bitmap&) = delete;
     Bitmap& operator=(const Bitmap&) = delete;
@@ -75,9 +80,10 @@ public:
 
 private:
     Bitmap() = default;
+    static std::unique_ptr<Bitmap> Make(int width, int height, int bits_per_pixel, RowOrder order, bool zero);
     // Platform storage: fills bits_ (and the handles) for width_ x height_
-    // at stride_, zeroed, or throws; Free gives it back.
-    void Allocate();
+    // at stride_, zeroed when asked, or throws; Free gives it back.
+    void Allocate(bool zero);
     void Free() noexcept;
     void SwapPixels(Bitmap& other) noexcept;
 

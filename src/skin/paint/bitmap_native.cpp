@@ -7,8 +7,9 @@
 
 namespace velmap::paint {
 
-void Bitmap::Allocate() {
-    buffer_.reset(new std::uint8_t[static_cast<std::size_t>(stride_) * height_]());
+void Bitmap::Allocate(bool zero) {
+    const std::size_t bytes = static_cast<std::size_t>(stride_) * height_;
+    buffer_.reset(zero ? new std::uint8_t[bytes]() : new std::uint8_t[bytes]);
     bits_ = buffer_.get();
 }
 

@@ -13,7 +13,7 @@
 
 namespace velmap::paint {
 
-void Bitmap::Allocate() {
+void Bitmap::Allocate(bool zero) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width_;
@@ -31,7 +31,7 @@ void Bitmap::Allocate() {
         throw std::bad_alloc();
     }
     // GDI documents the section as zero-filled only when it maps a file.
-    std::memset(bits, 0, static_cast<std::size_t>(stride_) * height_);
+    if (zero) std::memset(bits, 0, static_cast<std::size_t>(stride_) * height_);
     dib_ = dib;
     bits_ = static_cast<std::uint8_t*>(bits);
 }

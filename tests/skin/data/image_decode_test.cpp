@@ -59,6 +59,78 @@ TEST(ImageDecode, EveryBmpVariantGivesTheReferencePicture) {
     EXPECT_EQ(Pixels(*mono), Pixels(*mono_ref));
 }
 
+// A palette BMP of w x h pixels at 1, 4 or 8 bits, pixel (x, y) = colour
+// IndexAt(x, y); colour i is (i * 37, i * 91 + 5, 255 - i) as B, G, R.
+std::uint8_t IndexAt(int x, int y, int bpp) { return std::uint8_t((x * 7 + y * 13 + x / 3) % (1 << bpp)); }
+std::vector<std::uint8_t> PaletteBmp(int w, int h, int bpp, bool top_down) {
+    const int colours = 1 << bpp;
+    const std::size_t stride = ((std::size_t(w) * bpp + 31) / 32) * 4;
+    const std::size_t offset = 14 + 40 + 4 * std::size_t(colours);
+    std::vector<std::uint8_t> f(offset + stride * h, 0);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) f[at + i] = std::uint8_t(v >> (8 * i));
+    };
+    f[0] = 'B';
+    f[1] = 'M';
+    put32(2, std::uint32_t(f.size()));
+    put32(10, std::uint32_t(offset));
+    put32(14, 40);
+    put32(18, std::uint32_t(w));
+    put32(22, std::uint32_t(top_down ? -h : h));
+    f[26] = 1;
+    f[28] = std::uint8_t(bpp);
+    for (int i = 0; i < colours; ++i) {
+        f[54 + 4 * i] = std::uint8_t(i * 37);
+        f[55 + 4 * i] = std::uint8_t(i * 91 + 5);
+        f[56 + 4 * i] = std::uint8_t(255 - i);
+    }
+    for (int y = 0; y < h; ++y) {
+        std::uint8_t* row = &f[offset + stride * std::size_t(top_down ? y : h - 1 - y)];
+        for (int x = 0; x < w; ++x) {
+            const int bit = x * bpp;
+            row[bit / 8] |= std::uint8_t(IndexAt(x, y, bpp) << (8 - bpp - bit % 8));
+        }
+    }
+    return f;
+}
+
+TEST(ImageDecode, PaletteRowsOfEveryWidthExpandToTheirColours) {
+    // Widths around the eight-pixel groups the 8-bit rows are expanded in.
+    for (int bpp : {1, 4, 8})
+        for (int w : {1, 3, 7, 8, 9, 16, 37})
+            for (bool top_down : {false, true}) {
+                const auto file = PaletteBmp(w, 3, bpp, top_down);
+                auto b = DecodeBmp(file.data(), file.size());
+                ASSERT_TRUE(b) << bpp << " bits, width " << w;
+                ASSERT_EQ(b->Width(), w);
+                for (int y = 0; y < 3; ++y) {
+                    const std::uint8_t* row = b->ScanLine(y);
+                    for (int x = 0; x < w; ++x) {
+                        const int i = IndexAt(x, y, bpp);
+                        ASSERT_EQ(row[3 * x], std::uint8_t(i * 37)) << bpp << " bits, width " << w << " at " << x;
+                        ASSERT_EQ(row[3 * x + 1], std::uint8_t(i * 91 + 5));
+                        ASSERT_EQ(row[3 * x + 2], std::uint8_t(255 - i));
+                    }
+                    // The decoder fills rows itself: the padding must be written too.
+                    for (std::ptrdiff_t p = 3 * w; p < b->Stride(); ++p)
+                        ASSERT_EQ(row[p], 0) << bpp << " bits, width " << w << ", padding byte " << p;
+                }
+            }
+}
+
+TEST(ImageDecode, RowPaddingIsZeroInEveryVariant) {
+    for (const char* name : {"reference.bmp", "rgb24_topdown.bmp", "core24.bmp", "pal8.bmp", "pal4.bmp",
+                             "rgb555.bmp", "rgb32.bmp", "rle8.bmp", "rle4.bmp", "mono1.bmp"}) {
+        auto bytes = Image(name);
+        auto b = DecodeBmp(bytes.data(), bytes.size());
+        ASSERT_TRUE(b) << name;
+        ASSERT_GT(b->Stride(), 3 * b->Width()) << name;  // 13 pixels wide: one byte of padding
+        for (int y = 0; y < b->Height(); ++y)
+            for (std::ptrdiff_t p = 3 * b->Width(); p < b->Stride(); ++p)
+                ASSERT_EQ(b->ScanLine(y)[p], 0) << name << " row " << y;
+    }
+}
+
 TEST(ImageDecode, OurBmpReaderAgreesWithTheBuildsDecoder) {
     // On Windows DecodeImage is the system's codec; natively it is the same reader.
     for (const char* name : {"reference.bmp", "pal8.bmp", "rle4.bmp", "rgb565.bmp", "mono1.bmp"}) {
@@ -89,7 +161,9 @@ TEST(ImageDecode, RefusesDamagedAndOversizedFiles) {
     auto jpeg = Image("grad_40x30.jpg");
     jpeg.resize(jpeg.size() / 3);
     auto partial = DecodeImage(jpeg.data(), jpeg.size());  // a cut JPEG may decode partly; it must not crash
-    if (partial) EXPECT_EQ(partial->Width(), 40);
+    if (partial) {
+        EXPECT_EQ(partial->Width(), 40);
+    }
 }
 
 TEST(ImageDecode, JpegColourAndGrey) {

@@ -53,6 +53,27 @@ TEST(Bitmap, RefusesUnsupportedFormatsAndUnboundedSizes) {
     EXPECT_THROW(Bitmap::Create(Bitmap::MaxDimension, Bitmap::MaxDimension, 32), std::length_error);
 }
 
+TEST(Bitmap, UninitializedCreateKeepsLayoutAndLimits) {
+    for (RowOrder order : {RowOrder::BottomUp, RowOrder::TopDown}) {
+        auto bmp = Bitmap::CreateUninitialized(5, 3, 24, order);
+        ASSERT_EQ(bmp->Width(), 5);
+        ASSERT_EQ(bmp->Height(), 3);
+        EXPECT_EQ(bmp->Stride(), 16);
+        EXPECT_EQ(bmp->Order(), order);
+        EXPECT_EQ(bmp->RowDelta(), order == RowOrder::TopDown ? 16 : -16);
+        std::memset(order == RowOrder::TopDown ? bmp->ScanLine(0) : bmp->ScanLine(2), 0x5A, 48);  // all writable
+        // Growing it still zero-fills the new pixels.
+        bmp->SetSize(7, 4);
+        EXPECT_EQ(bmp->ScanLine(3)[0], 0);
+        EXPECT_EQ(bmp->ScanLine(0)[14], 0x5A);  // the old fifth pixel, kept
+        EXPECT_EQ(bmp->ScanLine(0)[15], 0);     // new pixels, padding never copied
+    }
+    EXPECT_TRUE(Bitmap::CreateUninitialized(0, 4, 32)->Empty());
+    EXPECT_THROW(Bitmap::CreateUninitialized(4, 4, 8), std::invalid_argument);
+    EXPECT_THROW(Bitmap::CreateUninitialized(-1, 4, 24), std::length_error);
+    EXPECT_THROW(Bitmap::CreateUninitialized(Bitmap::MaxDimension, Bitmap::MaxDimension, 32), std::length_error);
+}
+
 TEST(Bitmap, EmptyBitmapHasNoPixels) {
     auto bmp = CreateBitmap24(0, 7);
     EXPECT_TRUE(bmp->Empty());
