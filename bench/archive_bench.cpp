@@ -2,6 +2,8 @@
 // 130 KB unpacked) with the packed skin reader, against zlib's uncompress
 // of the same entries into buffers of the same sizes.
 #include <benchmark/benchmark.h>
+
+#include "times_reporter.h"
 #include <zlib.h>
 
 #include <cstdint>
@@ -123,32 +125,19 @@ void BM_ZlibUncompress(benchmark::State& state) {
 BENCHMARK(BM_PackedSkinReader);
 BENCHMARK(BM_ZlibUncompress);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred) {
-                real[r.benchmark_name()] = r.GetAdjustedRealTime();
-                cpu[r.benchmark_name()] = r.GetAdjustedCPUTime();
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> real, cpu;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     const Fixture& f = TheFixture();
     std::printf("archive: %zu bytes packed, %zu unpacked\n", f.archive.size(), f.Unpacked());
-    RatioReporter reporter;
+    velmap::bench::TimesReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    for (auto* times : {&reporter.real, &reporter.cpu}) {
-        const double reader = (*times)["BM_PackedSkinReader"], zlib = (*times)["BM_ZlibUncompress"];
+    for (auto* times : {&reporter.real_ns, &reporter.cpu_ns}) {
+        const double reader = reporter.Get(*times, "BM_PackedSkinReader"), zlib = reporter.Get(*times, "BM_ZlibUncompress");
         if (reader > 0 && zlib > 0)
             std::printf("ratio packed skin reader / zlib uncompress (%s time): %.2fx (target <= 1.30x)\n",
-                        times == &reporter.real ? "wall" : "CPU", reader / zlib);
+                        times == &reporter.real_ns ? "wall" : "CPU", reader / zlib);
     }
     return 0;
 }

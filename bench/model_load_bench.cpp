@@ -1,6 +1,8 @@
 // Loading the internal skin from its packed archive into the data model, beside
 // the baseline of unpacking (inflating) the same archive's entries alone.
 #include <benchmark/benchmark.h>
+
+#include "times_reporter.h"
 #include <zlib.h>
 
 #include <cstdio>
@@ -98,33 +100,21 @@ void OptionsOnly(benchmark::State& state) {
 }
 BENCHMARK(OptionsOnly);
 
-// CPU time: the machine is shared, and wall time swings with the neighbours.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ns;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-                ns[r.benchmark_name()] =
-                    r.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(r.time_unit);
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    velmap::bench::TimesReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    const double inflate = reporter.ns["InflateEntries"], load = reporter.ns["LoadModel"];
+    // CPU time: the machine is shared, and wall time swings with the neighbours.
+    const double inflate = reporter.Get(reporter.cpu_ns, "InflateEntries"), load = reporter.Get(reporter.cpu_ns, "LoadModel");
     if (inflate > 0 && load > 0)
         std::printf("\nCold (internal), %zu archive bytes: model load / inflating the entries alone = %.2f "
                     "(target <= 1.5)\n",
                     ColdArchive().size(), load / inflate);
-    const double images = reporter.ns["DecodeImagesOnly"], options = reporter.ns["OptionsOnly"];
+    const double images = reporter.Get(reporter.cpu_ns, "DecodeImagesOnly"), options = reporter.Get(reporter.cpu_ns, "OptionsOnly");
     if (inflate > 0 && images > 0 && options > 0)
         std::printf("  of which, relative to inflating: decoding the bitmaps %.2f, reading the options %.2f\n",
                     images / inflate, options / inflate);

@@ -3,6 +3,8 @@
 // the whole band) and at screen sizes.
 #include <benchmark/benchmark.h>
 
+#include "times_reporter.h"
+
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -96,24 +98,12 @@ BENCHMARK(BlendSse2)->Apply(SizeArgs);
 BENCHMARK(BlendBitmaps)->Apply(SizeArgs);
 
 // Console output as usual, plus each run's time kept for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ns_per_iter;  // "Name/arg"
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-                ns_per_iter[r.benchmark_name()] = r.GetAdjustedRealTime() * 1e9 /
-                                                  benchmark::GetTimeUnitMultiplier(r.time_unit);
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    velmap::bench::TimesReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
@@ -121,10 +111,7 @@ int main(int argc, char** argv) {
     std::printf("%-10s %14s %14s %14s %16s\n", "size", "SSE2/memcpy", "Bitmaps/memcpy", "scalar/memcpy", "scalar/SSE2");
     for (int i = 0; i < static_cast<int>(std::size(kSizes)); ++i) {
         const std::string arg = "/" + std::to_string(i);
-        auto get = [&](const char* name) {
-            auto it = reporter.ns_per_iter.find(name + arg);
-            return it == reporter.ns_per_iter.end() ? 0.0 : it->second;
-        };
+        auto get = [&](const char* name) { return reporter.Get(reporter.real_ns, name + arg); };
         const double mc = get("Memcpy"), sc = get("BlendScalar"), ss = get("BlendSse2"), bb = get("BlendBitmaps");
         if (mc <= 0 || ss <= 0) continue;
         const std::string size = std::to_string(kSizes[i].w) + "x" + std::to_string(kSizes[i].h);
