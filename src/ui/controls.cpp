@@ -15,6 +15,24 @@ std::function<void(const char*)> g_error_handler;
 
 constexpr const char* kAligns[] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
 constexpr const char* kAnchors[] = {"akLeft", "akTop", "akRight", "akBottom"};
+
+// Paints through a control's canvas on dc with the control's font; the canvas
+// lets go of the DC also when painting throws.
+template <typename Fn>
+void PaintOnCanvas(TCanvas& canvas, const TFont& font, HDC dc, Fn&& paint) {
+    canvas.Lock();
+    canvas.SetHandle(dc);
+    canvas.Font().Assign(font);
+    try {
+        paint();
+    } catch (...) {
+        canvas.SetHandle(nullptr);
+        canvas.Unlock();
+        throw;
+    }
+    canvas.SetHandle(nullptr);
+    canvas.Unlock();
+}
 }  // namespace
 
 void SetWindowProcErrorHandler(std::function<void(const char*)> handler) { g_error_handler = std::move(handler); }
@@ -635,20 +653,7 @@ void TWinControl::AlignControls() {
     for (TAlign a : {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient}) place(a);
 }
 
-void TWinControl::PaintWindow(HDC dc) {
-    canvas_.Lock();
-    canvas_.SetHandle(dc);
-    canvas_.Font().Assign(font_);
-    try {
-        Paint();
-    } catch (...) {
-        canvas_.SetHandle(nullptr);
-        canvas_.Unlock();
-        throw;
-    }
-    canvas_.SetHandle(nullptr);
-    canvas_.Unlock();
-}
+void TWinControl::PaintWindow(HDC dc) { PaintOnCanvas(canvas_, font_, dc, [this] { Paint(); }); }
 
 void TWinControl::Paint() {
     canvas_.Brush().SetColor(color_);
@@ -899,18 +904,7 @@ TGraphicControl::~TGraphicControl() { canvas_.SetHandle(nullptr); }
 void TGraphicControl::WndProc(TMessage& m) {
     if (m.Msg == WM_PAINT) {
         if (!m.WParam) return;
-        canvas_.Lock();
-        canvas_.SetHandle(reinterpret_cast<HDC>(m.WParam));
-        canvas_.Font().Assign(font_);
-        try {
-            Paint();
-        } catch (...) {
-            canvas_.SetHandle(nullptr);
-            canvas_.Unlock();
-            throw;
-        }
-        canvas_.SetHandle(nullptr);
-        canvas_.Unlock();
+        PaintOnCanvas(canvas_, font_, reinterpret_cast<HDC>(m.WParam), [this] { Paint(); });
         return;
     }
     TControl::WndProc(m);
