@@ -128,11 +128,10 @@ BENCHMARK(BM_ZlibUncompress);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     const Fixture& f = TheFixture();
     std::printf("archive: %zu bytes packed, %zu unpacked\n", f.archive.size(), f.Unpacked());
     velmap::bench::TimesReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (!reporter.RunAll(&argc, argv)) return 1;
     for (auto* times : {&reporter.real_ns, &reporter.cpu_ns}) {
         const double reader = reporter.Get(*times, "BM_PackedSkinReader"), zlib = reporter.Get(*times, "BM_ZlibUncompress");
         if (reader > 0 && zlib > 0)

@@ -103,11 +103,8 @@ BENCHMARK(OptionsOnly);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     velmap::bench::TimesReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    if (!reporter.RunAll(&argc, argv)) return 1;
     // CPU time: the machine is shared, and wall time swings with the neighbours.
     const double inflate = reporter.Get(reporter.cpu_ns, "InflateEntries"), load = reporter.Get(reporter.cpu_ns, "LoadModel");
     if (inflate > 0 && load > 0)

@@ -101,11 +101,8 @@ BENCHMARK(BlendBitmaps)->Apply(SizeArgs);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     velmap::bench::TimesReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    if (!reporter.RunAll(&argc, argv)) return 1;
 
     std::printf("\nBlend ratios (time / memcpy time of the same bytes; scalar time / SSE2 time)\n");
     std::printf("%-10s %14s %14s %14s %16s\n", "size", "SSE2/memcpy", "Bitmaps/memcpy", "scalar/memcpy", "scalar/SSE2");

@@ -25,6 +25,16 @@ public:
         ConsoleReporter::ReportRuns(runs);
     }
 
+    // The usual benchmark main: parses the flags, runs what they select into
+    // this reporter. False on an unknown flag.
+    bool RunAll(int* argc, char** argv) {
+        benchmark::Initialize(argc, argv);
+        if (benchmark::ReportUnrecognizedArguments(*argc, argv)) return false;
+        benchmark::RunSpecifiedBenchmarks(this);
+        benchmark::Shutdown();
+        return true;
+    }
+
     // 0 when the benchmark did not run (filtered out or failed).
     static double Get(const std::map<std::string, double>& times, const std::string& name) {
         auto it = times.find(name);
