@@ -1,13 +1,27 @@
 // VelmapBand.dll module entry: starts and ends the module's units. Nothing here
 // loads a library or waits on anything.
+#include "band/band_factory.h"
 #include "band/module.h"
 
 #include <windows.h>
 
 using namespace velmap::com;
 
+namespace {
+
+// The window classes the form's framework registers on first use belong to
+// this module: a class left behind would outlive the code of its procedure.
+void form_unit_finalize() {
+    for (const wchar_t* name : {L"VelmapUiWindow", L"VelmapUiTimer"}) ::UnregisterClassW(name, this_module());
+}
+
+module_unit form_unit{nullptr, form_unit_finalize};
+
+}  // namespace
+
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    module_unit* const units[] = {&com_object_support(), &com_server_support()};
+    module_unit* const units[] = {&com_object_support(), &com_server_support(), &form_unit,
+                                  &velmap::band::band_unit()};
     switch (reason) {
         case DLL_PROCESS_ATTACH:
             ::DisableThreadLibraryCalls(instance);

@@ -1,0 +1,101 @@
+#include "band/band_factory.h"
+
+#include "band/band_clsid.h"
+#include "band/band_object.h"
+#include "band/com_error.h"
+#include "band/com_server.h"
+#include "band/guid.h"
+#include "win/handles.h"
+
+#include <cstdio>
+
+namespace velmap::band {
+
+namespace {
+
+// A key opened for the band's own entries: created when missing; a key that
+// cannot be had is skipped (HKEY_LOCAL_MACHINE without rights, for one).
+class band_key {
+public:
+    band_key(HKEY root, const std::wstring& path) {
+        if (::RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                              key_.put(), nullptr) != ERROR_SUCCESS)
+            key_.reset();
+    }
+    explicit operator bool() const { return static_cast<bool>(key_); }
+
+    void SetString(const wchar_t* name, const std::wstring& value) {
+        const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+        if (::RegSetValueExW(key_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes) !=
+            ERROR_SUCCESS) {
+            char message[160];
+            std::snprintf(message, sizeof message, "Failed to set data for '%ls'", name ? name : L"");
+            throw com::com_error(message);
+        }
+    }
+
+private:
+    win::unique_hkey key_;
+};
+
+bool IsRegistryClassId(const std::wstring& text, REFCLSID expected) {
+    if (text.size() != 38 || text.front() != L'{' || text.back() != L'}') return false;
+    return text == com::guid_to_string(expected);
+}
+
+}  // namespace
+
+TOrvexBandFactory::TOrvexBandFactory(com::TComServer& server)
+    : TComObjectFactory(server, &com::create_com_object<TOrvexBand>, CLSID_VelmapBand, L"", L"VelmapBand",
+                        com::Instancing::MultiInstance, com::ThreadingModel::Single) {}
+
+void TOrvexBandFactory::ApplyRegistration(bool do_register) {
+    const std::wstring clsid = com::guid_to_string(ClassID());
+    TComObjectFactory::ApplyRegistration(do_register);
+    if (do_register)
+        RegisterBandEntries(clsid);
+    else
+        UnregisterBandEntries(clsid, ClassID());
+}
+
+void RegisterBandEntries(const std::wstring& clsid) {
+    const std::wstring class_key = L"CLSID\\" + clsid;
+    if (band_key key(HKEY_CLASSES_ROOT, class_key); key) key.SetString(nullptr, kBandMenuName);
+    if (band_key key(HKEY_CLASSES_ROOT, class_key + L"\\InProcServer32"); key)
+        key.SetString(L"ThreadingModel", L"Apartment");
+    band_key(HKEY_CLASSES_ROOT, class_key + L"\\Implemented Categories\\" + kDeskBandCategory);
+    if (band_key key(HKEY_LOCAL_MACHINE, kToolbarKey); key) key.SetString(clsid.c_str(), L"");
+}
+
+void UnregisterBandEntries(const std::wstring& clsid, REFCLSID expected) {
+    if (!IsRegistryClassId(clsid, expected)) return;
+    const std::wstring class_key = L"CLSID\\" + clsid;
+    // The shell's cached member list of the category: rebuilt without us.
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT,
+                     (std::wstring(L"Component Categories\\") + kDeskBandCategory + L"\\Enum").c_str());
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, (class_key + L"\\Implemented Categories\\" + kDeskBandCategory).c_str());
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, (class_key + L"\\InProcServer32").c_str());
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, class_key.c_str());
+    win::unique_hkey toolbar;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kToolbarKey, 0, KEY_SET_VALUE, toolbar.put()) == ERROR_SUCCESS)
+        ::RegDeleteValueW(toolbar.get(), clsid.c_str());
+}
+
+namespace {
+
+TOrvexBandFactory* g_factory = nullptr;
+
+void band_unit_initialize() {
+    if (com::TComServer* server = com::ComServer()) g_factory = new TOrvexBandFactory(*server);
+}
+
+// The server destroys its factories at its own end; nothing left to do here.
+void band_unit_finalize() { g_factory = nullptr; }
+
+com::module_unit unit{band_unit_initialize, band_unit_finalize};
+
+}  // namespace
+
+com::module_unit& band_unit() { return unit; }
+
+}  // namespace velmap::band

@@ -1,0 +1,244 @@
+#include "band/band_object.h"
+
+#include "band/band_clsid.h"
+#include "band/com_error.h"
+#include "band/com_object_factory.h"
+#include "band/com_server.h"
+#include "remote/band_form.h"
+
+#include <shlguid.h>
+
+namespace velmap::band {
+
+namespace {
+
+using com::guarded;
+
+// What the band answers; IOleWindow, IDockingWindow and IPersistStream are
+// reachable only through IDeskBand and IPersistStreamInit.
+const com::interface_entry band_entries[] = {
+    com::com_interface<IInputObject, TOrvexBand>(IID_IInputObject),
+    com::com_interface<IContextMenu, TOrvexBand>(IID_IContextMenu),
+    com::com_interface<IObjectWithSite, TOrvexBand>(IID_IObjectWithSite),
+    com::com_interface<IPersistStreamInit, TOrvexBand>(IID_IPersistStreamInit),
+    com::com_interface<IPersistStreamInit, TOrvexBand>(IID_IPersist),
+    com::com_interface<IDeskBand, TOrvexBand>(IID_IDeskBand),
+};
+
+// The site's browser, asked for under the browser application's service.
+constexpr GUID kWebBrowserAppService = com::parse_guid("{0002DF05-0000-0000-C000-000000000046}");
+
+int ScaleToDensity(int value, int ppi) {
+    return ::MulDiv(value, ppi, remote::kDesignPixelsPerInch);
+}
+
+}  // namespace
+
+std::span<const com::interface_entry> TOrvexBand::interface_entries() { return band_entries; }
+
+TOrvexBand::TOrvexBand(com::TComObjectFactory& factory, IUnknown* controller) : com_class(factory, controller) {}
+
+TOrvexBand::~TOrvexBand() {
+    // A host that never called CloseDW: the form, its timers and the hook go
+    // now, while this module is certainly still loaded.
+    DestroyForm();
+}
+
+IUnknown* TOrvexBand::Identity() noexcept { return Controller() ? Controller() : InnerUnknown(); }
+
+// ---- the form ----------------------------------------------------------------------
+
+void TOrvexBand::CreateForm() {
+    remote::TBandForm* form = remote::TBandForm::Create(parent_window_);
+    form_ = form;
+    // A live form keeps the module loaded, whoever holds the band.
+    Factory()->ComServer().CountObject(true);
+    form->Browser = browser_;
+    saved_window_proc_ = form->WindowProc;
+    form->WindowProc = [this](ui::TMessage& msg) { FormWindowProc(msg); };
+}
+
+void TOrvexBand::DestroyForm() noexcept {
+    remote::TBandForm* form = form_;
+    if (!form) return;
+    form_ = nullptr;
+    // Unhooked before anything is torn down: destroying the children sends
+    // WM_PARENTNOTIFY, which must not reach the site from a dying form.
+    form->WindowProc = std::move(saved_window_proc_);
+    saved_window_proc_ = nullptr;
+    try {
+        form->Free();
+    } catch (...) {
+        // Nothing may leave a COM method; the window is gone either way.
+    }
+    Factory()->ComServer().CountObject(false);
+}
+
+void TOrvexBand::FormWindowProc(ui::TMessage& msg) {
+    // The site's answer may close or release the band: keep what is needed.
+    ui::TWndMethod saved = saved_window_proc_;
+    if (msg.Msg == WM_PARENTNOTIFY) {
+        const std::weak_ptr<void> life = form_ ? form_->Life() : std::weak_ptr<void>{};
+        has_focus_ = true;
+        NotifyFocus(true);
+        if (life.expired()) return;  // the form went meanwhile
+    }
+    if (saved) saved(msg);
+}
+
+void TOrvexBand::NotifyFocus(bool focus) noexcept {
+    if (!focus_site_) return;
+    Microsoft::WRL::ComPtr<IInputObjectSite> site = focus_site_;
+    site->OnFocusChangeIS(Identity(), focus ? -1 : 0);
+}
+
+// ---- IOleWindow, IDockingWindow, IDeskBand ----------------------------------------
+
+STDMETHODIMP TOrvexBand::GetWindow(HWND* wnd) noexcept {
+    if (!wnd) return E_POINTER;
+    *wnd = nullptr;
+    return guarded(E_FAIL, [&]() -> HRESULT {
+        if (!form_) {
+            // Without the site's window the form would become a top-level
+            // window of its own: refuse instead.
+            if (!parent_window_ || !::IsWindow(parent_window_)) return E_FAIL;
+            CreateForm();
+        }
+        *wnd = form_->Handle();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TOrvexBand::ContextSensitiveHelp(BOOL) noexcept { return E_NOTIMPL; }
+
+STDMETHODIMP TOrvexBand::ShowDW(BOOL show) noexcept {
+    has_focus_ = show != FALSE;
+    NotifyFocus(has_focus_);
+    return S_OK;
+}
+
+STDMETHODIMP TOrvexBand::CloseDW(DWORD) noexcept {
+    DestroyForm();
+    return S_OK;
+}
+
+STDMETHODIMP TOrvexBand::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) noexcept { return E_NOTIMPL; }
+
+STDMETHODIMP TOrvexBand::GetBandInfo(DWORD band_id, DWORD, DESKBANDINFO* info) noexcept {
+    if (!info) return E_INVALIDARG;
+    band_id_ = band_id;
+    // Before the form exists the site still learns a usable size: the design
+    // size at the density the form will have.
+    int w = 0, h = 0;
+    if (form_) {
+        w = form_->Width();
+        h = form_->Height();
+    } else {
+        const int ppi = remote::WindowPixelsPerInch(parent_window_);
+        w = ScaleToDensity(remote::kBandDesignWidth, ppi);
+        h = ScaleToDensity(remote::kBandDesignHeight, ppi);
+    }
+    if (info->dwMask & DBIM_MINSIZE) info->ptMinSize = {w, h};
+    if (info->dwMask & DBIM_MAXSIZE) info->ptMaxSize = {h, w};
+    if (info->dwMask & DBIM_INTEGRAL) info->ptIntegral = {1, 1};
+    if (info->dwMask & DBIM_ACTUAL) info->ptActual = {w, h};
+    if (info->dwMask & DBIM_MODEFLAGS) info->dwModeFlags = DBIMF_NORMAL;
+    info->dwMask &= ~static_cast<DWORD>(DBIM_BKCOLOR);  // the site's own background
+    return S_OK;
+}
+
+// ---- IInputObject -------------------------------------------------------------------
+
+STDMETHODIMP TOrvexBand::UIActivateIO(BOOL activate, MSG*) noexcept {
+    has_focus_ = activate != FALSE;
+    if (activate && form_) {
+        HWND wnd = form_->HandleAllocated() ? form_->Handle() : nullptr;
+        // The form has no control that takes the focus: the form window does.
+        if (wnd && ::GetFocus() != wnd) ::SetFocus(wnd);
+    }
+    return S_OK;
+}
+
+STDMETHODIMP TOrvexBand::HasFocusIO() noexcept { return has_focus_ ? S_OK : S_FALSE; }
+
+STDMETHODIMP TOrvexBand::TranslateAcceleratorIO(MSG* msg) noexcept {
+    if (!msg) return E_POINTER;
+    if (msg->wParam == VK_TAB) return S_FALSE;  // the site moves the focus on
+    ::TranslateMessage(msg);
+    ::DispatchMessageA(msg);
+    return S_OK;
+}
+
+// ---- IContextMenu -------------------------------------------------------------------
+
+STDMETHODIMP TOrvexBand::QueryContextMenu(HMENU, UINT, UINT, UINT, UINT) noexcept {
+    menu_item_count_ = 0;
+    return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, 0);
+}
+
+STDMETHODIMP TOrvexBand::InvokeCommand(CMINVOKECOMMANDINFO* info) noexcept {
+    if (!info) return E_INVALIDARG;
+    const auto verb = reinterpret_cast<UINT_PTR>(info->lpVerb);
+    if (HIWORD(verb) != 0) return E_FAIL;
+    return static_cast<int>(LOWORD(verb)) <= menu_item_count_ - 1 ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP TOrvexBand::GetCommandString(UINT_PTR, UINT, UINT*, CHAR*, UINT) noexcept { return S_OK; }
+
+// ---- IObjectWithSite ----------------------------------------------------------------
+
+void TOrvexBand::ReleaseSite() noexcept {
+    focus_site_.Reset();
+    command_target_.Reset();
+    browser_.Reset();
+    parent_window_ = nullptr;
+}
+
+STDMETHODIMP TOrvexBand::SetSite(IUnknown* site) noexcept {
+    return guarded(E_FAIL, [&]() -> HRESULT {
+        if (!site) {
+            // The site lets go of the band: the band lets go of the site.
+            ReleaseSite();
+            return S_OK;
+        }
+        focus_site_.Reset();
+        site->QueryInterface(IID_PPV_ARGS(&focus_site_));
+        Microsoft::WRL::ComPtr<IOleWindow> window;
+        parent_window_ = nullptr;
+        if (SUCCEEDED(site->QueryInterface(IID_PPV_ARGS(&window))) && window) {
+            HWND parent = nullptr;
+            if (SUCCEEDED(window->GetWindow(&parent))) parent_window_ = parent;
+        }
+        command_target_.Reset();
+        site->QueryInterface(IID_PPV_ARGS(&command_target_));
+        browser_.Reset();
+        if (command_target_) {
+            Microsoft::WRL::ComPtr<IServiceProvider> services;
+            if (SUCCEEDED(command_target_.As(&services)) && services)
+                services->QueryService(kWebBrowserAppService, IID_PPV_ARGS(&browser_));
+        }
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TOrvexBand::GetSite(REFIID, void** out) noexcept {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    return E_FAIL;
+}
+
+// ---- IPersist, IPersistStreamInit ---------------------------------------------------
+
+STDMETHODIMP TOrvexBand::GetClassID(CLSID* clsid) noexcept {
+    if (!clsid) return E_POINTER;
+    *clsid = CLSID_VelmapBand;
+    return S_OK;
+}
+
+STDMETHODIMP TOrvexBand::IsDirty() noexcept { return S_FALSE; }
+STDMETHODIMP TOrvexBand::Load(IStream*) noexcept { return S_OK; }
+STDMETHODIMP TOrvexBand::Save(IStream*, BOOL) noexcept { return S_OK; }
+STDMETHODIMP TOrvexBand::GetSizeMax(ULARGE_INTEGER*) noexcept { return E_NOTIMPL; }
+STDMETHODIMP TOrvexBand::InitNew() noexcept { return E_NOTIMPL; }
+
+}  // namespace velmap::band

@@ -1,0 +1,100 @@
+#include "remote/band_form.h"
+
+#include "remote/player_commands.h"
+#include "ui/reader.h"
+
+namespace velmap::remote {
+
+namespace {
+
+constexpr char kDescriptionResource[] = "BANDFORM";
+
+// Controls take the density in force while they are made; the band's is the
+// site window's, which may differ from the screen's. Put back afterwards.
+class DensityScope {
+public:
+    explicit DensityScope(int ppi) {
+        const int screen = ScreenDensity();
+        const int current = ui::ScreenPixelsPerInch();
+        previous_ = current == screen ? 0 : current;  // 0: no override was set
+        ui::SetScreenPixelsPerInch(ppi);
+    }
+    ~DensityScope() { ui::SetScreenPixelsPerInch(previous_); }
+    DensityScope(const DensityScope&) = delete;
+    DensityScope& operator=(const DensityScope&) = delete;
+
+    static int ScreenDensity() {
+        win::window_dc dc(nullptr);
+        const int ppi = dc ? ::GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
+        return ppi > 0 ? ppi : kDesignPixelsPerInch;
+    }
+
+private:
+    int previous_ = 0;
+};
+
+}  // namespace
+
+int WindowPixelsPerInch(HWND parent) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto get_dpi_for_window = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (parent && get_dpi_for_window) {
+        const UINT dpi = get_dpi_for_window(parent);
+        if (dpi > 0) return static_cast<int>(dpi);
+    }
+    return ui::ScreenPixelsPerInch();
+}
+
+TBandForm* TBandForm::Create(HWND parent, HMODULE module) {
+    DensityScope density(WindowPixelsPerInch(parent));
+    return ui::Make<TBandForm>(parent, module ? module : ui::ThisModule());
+}
+
+TBandForm::TBandForm(HWND parent, HMODULE module) : ui::TCustomForm(parent) {
+    ui::RegisterStandardClasses();
+    skin::RegisterSkinManagerClass();
+    RegisterField("CoolBar", &CoolBar);
+    RegisterField("SkinManager", &SkinManager);
+    RegisterField("Panel", &Panel);
+    RegisterField("btnVolUp", &btnVolUp);
+    RegisterField("btnVolDn", &btnVolDn);
+    RegisterField("btnPrev", &btnPrev);
+    RegisterField("btnPlayPause", &btnPlayPause);
+    RegisterField("btnStop", &btnStop);
+    RegisterField("btnNext", &btnNext);
+    using Handler = void(ui::TComponent*);
+    const auto bind = [this](const char* name, void (TBandForm::*method)(ui::TComponent*)) {
+        RegisterHandler<Handler>(name, [this, method](ui::TComponent* sender) { (this->*method)(sender); });
+    };
+    bind("btnPrevClick", &TBandForm::btnPrevClick);
+    bind("btnPlayPauseClick", &TBandForm::btnPlayPauseClick);
+    bind("btnStopClick", &TBandForm::btnStopClick);
+    bind("btnNextClick", &TBandForm::btnNextClick);
+    bind("btnVolDnClick", &TBandForm::btnVolDnClick);
+    bind("btnVolUpClick", &TBandForm::btnVolUpClick);
+    bind("FormCreate", &TBandForm::FormCreate);
+    SetDescriptionResource(module, kDescriptionResource);
+}
+
+void TBandForm::CreateWnd() {
+    try {
+        ui::TCustomForm::CreateWnd();
+    } catch (const ui::EUiError&) {
+        // Systems before layered child windows refuse the colour key: the band
+        // works without it, only its black corners stay black.
+        if (!TransparentColor()) throw;
+        SetTransparentColor(false);
+        ui::TCustomForm::CreateWnd();
+    }
+}
+
+void TBandForm::btnPrevClick(ui::TComponent*) { ExecutePlayerCommand(PlayerCommand::Prev); }
+void TBandForm::btnPlayPauseClick(ui::TComponent*) { ExecutePlayerCommand(PlayerCommand::PlayPause); }
+void TBandForm::btnStopClick(ui::TComponent*) { ExecutePlayerCommand(PlayerCommand::Stop); }
+void TBandForm::btnNextClick(ui::TComponent*) { ExecutePlayerCommand(PlayerCommand::Next); }
+void TBandForm::btnVolDnClick(ui::TComponent*) { ExecutePlayerCommand(PlayerCommand::VolDown); }
+void TBandForm::btnVolUpClick(ui::TComponent*) { ExecutePlayerCommand(PlayerCommand::VolUp); }
+void TBandForm::FormCreate(ui::TComponent*) { ResetPlayerRemote(); }
+
+}  // namespace velmap::remote

@@ -1,0 +1,65 @@
+// The band's window: a borderless form with a cool bar, a panel and six
+// buttons that drive the player, plus the skin manager that loads the
+// internal skin. Built from its stored description (resource BANDFORM).
+#pragma once
+
+#include "skin/data/skin_manager.h"
+#include "ui/forms.h"
+
+#include <exdisp.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+namespace velmap::remote {
+
+// The controls the description makes; one place to change when the panel and
+// the buttons are to be the skinned kinds.
+using TBandPanel = ui::TPanel;
+using TBandButton = ui::TSpeedButton;
+
+// The size the form is designed for, at 96 pixels per inch.
+inline constexpr int kBandDesignWidth = 160;
+inline constexpr int kBandDesignHeight = 25;
+inline constexpr int kDesignPixelsPerInch = 96;
+
+// The density the band is shown at inside parent: the window's own when the
+// system tells it (per-monitor aware hosts), else the screen's.
+int WindowPixelsPerInch(HWND parent);
+
+class TBandForm : public ui::TCustomForm {
+public:
+    // A child window of parent, read from the description resource of module
+    // (default: the module holding this code), scaled to parent's density.
+    static TBandForm* Create(HWND parent, HMODULE module = nullptr);
+
+    ui::TCoolBar* CoolBar = nullptr;
+    skin::TsSkinManager* SkinManager = nullptr;
+    TBandPanel* Panel = nullptr;
+    TBandButton* btnVolUp = nullptr;
+    TBandButton* btnVolDn = nullptr;
+    TBandButton* btnPrev = nullptr;
+    TBandButton* btnPlayPause = nullptr;
+    TBandButton* btnStop = nullptr;
+    TBandButton* btnNext = nullptr;
+
+    // Set by the band object; released with the form. The form never uses it.
+    Microsoft::WRL::ComPtr<IWebBrowser2> Browser;
+
+    void btnPrevClick(ui::TComponent* sender);
+    void btnPlayPauseClick(ui::TComponent* sender);
+    void btnStopClick(ui::TComponent* sender);
+    void btnNextClick(ui::TComponent* sender);
+    void btnVolDnClick(ui::TComponent* sender);
+    void btnVolUpClick(ui::TComponent* sender);
+    void FormCreate(ui::TComponent* sender);
+
+    std::string ClassName() const override { return "TBandForm"; }
+
+    // Use Create: it makes the form at the parent's density.
+    TBandForm(HWND parent, HMODULE module);
+
+protected:
+    void CreateWnd() override;
+};
+
+}  // namespace velmap::remote
