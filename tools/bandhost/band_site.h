@@ -1,0 +1,129 @@
+// The host side of a desk band, as a taskbar plays it: finds bands through the
+// desk-band category, creates one by its class identifier, sites it in a strip
+// window (IOleWindow, IInputObjectSite, IOleCommandTarget, IServiceProvider)
+// and logs every call it makes and every answer it gets.
+#pragma once
+
+#include <docobj.h>
+#include <ocidl.h>
+#include <servprov.h>
+#include <shlobj.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace velmap::tools {
+
+// Every line the host logs, kept in order and echoed to a stream when set.
+class CallLog {
+public:
+    void Write(const char* format, ...);
+    const std::vector<std::string>& Lines() const { return lines_; }
+    void SetEcho(FILE* echo) { echo_ = echo; }
+    void Clear() { lines_.clear(); }
+
+private:
+    std::vector<std::string> lines_;
+    FILE* echo_ = nullptr;
+};
+
+// "S_OK", "E_FAIL", ... or the value in hexadecimal.
+std::string HResultText(HRESULT hr);
+std::string GuidText(REFGUID guid);
+
+// A member of the desk-band category and its class key's default value.
+struct BandClass {
+    CLSID clsid;
+    std::wstring name;
+};
+// The category's members as the system's category manager lists them.
+std::vector<BandClass> EnumerateDeskBands(CallLog& log);
+
+// The site object: the strip's window, focus notifications, no commands and
+// no services (a taskbar offers no browser).
+class BandSite final : public IOleWindow, public IInputObjectSite, public IOleCommandTarget, public IServiceProvider {
+public:
+    BandSite(HWND strip, CallLog& log) : strip_(strip), log_(log) {}
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
+    STDMETHODIMP_(ULONG) Release() override;
+    // IOleWindow
+    STDMETHODIMP GetWindow(HWND* wnd) override;
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    // IInputObjectSite
+    STDMETHODIMP OnFocusChangeIS(IUnknown* object, BOOL focus) override;
+    // IOleCommandTarget
+    STDMETHODIMP QueryStatus(const GUID* group, ULONG count, OLECMD* cmds, OLECMDTEXT* text) override;
+    STDMETHODIMP Exec(const GUID* group, DWORD id, DWORD opt, VARIANT* in, VARIANT* out) override;
+    // IServiceProvider
+    STDMETHODIMP QueryService(REFGUID service, REFIID iid, void** out) override;
+
+    // References held on the site besides the host's own.
+    LONG RefCount() const { return refs_; }
+    int FocusChanges() const { return focus_changes_; }
+    BOOL LastFocus() const { return last_focus_; }
+    IUnknown* LastFocusObject() const { return last_object_; }
+    // Without a window the site answers GetWindow with E_FAIL.
+    void SetWindow(HWND strip) { strip_ = strip; }
+
+private:
+    volatile LONG refs_ = 1;
+    HWND strip_;
+    CallLog& log_;
+    int focus_changes_ = 0;
+    BOOL last_focus_ = FALSE;
+    IUnknown* last_object_ = nullptr;  // compared only, never called
+};
+
+enum class StripOrientation { Horizontal, Vertical };
+
+// One band in one strip window.
+class BandHost {
+public:
+    BandHost(CallLog& log, StripOrientation orientation);
+    ~BandHost();
+    BandHost(const BandHost&) = delete;
+    BandHost& operator=(const BandHost&) = delete;
+
+    // CoCreateInstance for IDeskBand.
+    HRESULT Create(REFCLSID clsid);
+    // SetSite, GetWindow, GetBandInfo, places the band window in the strip,
+    // shows both, ShowDW(TRUE).
+    HRESULT Show();
+    // ShowDW(FALSE), CloseDW, SetSite(NULL), and lets go of the band.
+    HRESULT Close();
+
+    // GetBandInfo with the given mask, logged; the record as the band left it.
+    HRESULT QueryBandInfo(DWORD mask, DESKBANDINFO& info);
+
+    IDeskBand* Band() const { return band_.Get(); }
+    BandSite& Site() { return *site_; }
+    HWND Strip() const { return strip_; }
+    HWND BandWindow() const { return band_window_; }
+    StripOrientation Orientation() const { return orientation_; }
+    CallLog& Log() { return log_; }
+
+private:
+    void Place(const DESKBANDINFO& info);
+
+    CallLog& log_;
+    StripOrientation orientation_;
+    HWND strip_ = nullptr;
+    BandSite* site_ = nullptr;
+    Microsoft::WRL::ComPtr<IDeskBand> band_;
+    HWND band_window_ = nullptr;
+};
+
+// The strip's margin around the band, in pixels.
+inline constexpr int kStripMargin = 4;
+
+// Runs the thread's messages for ms milliseconds (checking the time between
+// messages, so a fast timer cannot keep it inside).
+void PumpMessages(DWORD ms);
+
+}  // namespace velmap::tools
