@@ -1,0 +1,413 @@
+// The band DLL as the shell meets it: registered, created through COM by its
+// class identifier, sited in a strip window by the host side of bandhost,
+// clicked with the real mouse, and its clicks heard by the stand-in player in
+// another process.
+#include "band/band_clsid.h"
+#include "band/guid.h"
+#include "band_harness.h"
+#include "player_process.h"
+#include "test_registry.h"
+
+#include <shlguid.h>
+
+#include <cstring>
+#include <map>
+#include <vector>
+
+namespace velmap::test {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+using tools::BandButton;
+using tools::BandHost;
+using tools::BandSite;
+using tools::CallLog;
+using tools::PumpMessages;
+using tools::StripOrientation;
+
+const std::wstring kDll = WindowsPath(VELMAP_BAND_DLL);
+const std::wstring kClsid = com::guid_to_string(band::CLSID_VelmapBand);
+const std::wstring kClassKey = L"CLSID\\" + kClsid;
+constexpr wchar_t kToolbarKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
+constexpr wchar_t kCategoryCache[] = L"Component Categories\\{00021492-0000-0000-C000-000000000046}\\Enum";
+
+std::wstring Sz(const std::wstring& text) { return L"1:" + text + L'\0'; }
+
+std::map<std::wstring, std::wstring> RegistryState(const std::wstring& class_key, const std::wstring& clsid) {
+    std::map<std::wstring, std::wstring> state;
+    dump_key(HKEY_CLASSES_ROOT, class_key, state);
+    if (auto v = read_string(HKEY_LOCAL_MACHINE, kToolbarKey, clsid.c_str())) state[L"toolbar|" + clsid] = Sz(*v);
+    return state;
+}
+
+class BandTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        BandDll dll(kDll);
+        ASSERT_EQ(S_OK, dll.Register());
+    }
+    static void TearDownTestSuite() {
+        {
+            BandDll dll(kDll);
+            dll.Unregister();
+        }
+        ::CoFreeUnusedLibraries();
+        ::CoUninitialize();
+    }
+    void TearDown() override { MovePointerAway(); }
+
+    CallLog log;
+};
+
+// ---- registration -------------------------------------------------------------------
+
+TEST_F(BandTest, RegistrationWritesExactlyTheBandsEntriesAndTwiceChangesNothing) {
+    BandDll dll(kDll);
+    wchar_t path[MAX_PATH];
+    ::GetModuleFileNameW(dll.module, path, MAX_PATH);
+    ASSERT_EQ(S_OK, dll.Register());
+    const auto once = RegistryState(kClassKey, kClsid);
+    const std::map<std::wstring, std::wstring> expected = {
+        {kClassKey, L"(key)"},
+        {kClassKey + L"|", Sz(L"&Velmora Player")},
+        {kClassKey + L"\\Implemented Categories", L"(key)"},
+        {kClassKey + L"\\Implemented Categories\\{00021492-0000-0000-C000-000000000046}", L"(key)"},
+        {kClassKey + L"\\InprocServer32", L"(key)"},
+        {kClassKey + L"\\InprocServer32|", Sz(path)},
+        {kClassKey + L"\\InprocServer32|ThreadingModel", Sz(L"Apartment")},
+        {L"toolbar|" + kClsid, Sz(L"")},
+    };
+    EXPECT_EQ(expected, once);
+    ASSERT_EQ(S_OK, dll.Register());
+    EXPECT_EQ(once, RegistryState(kClassKey, kClsid));
+}
+
+TEST_F(BandTest, UnregistrationRemovesOurEntriesOnlyAndTheCategoryCache) {
+    // Another band, registered the same way.
+    const std::wstring other = L"{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}";
+    const std::wstring other_key = L"CLSID\\" + other;
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CLASSES_ROOT,
+                                               (other_key + L"\\Implemented Categories\\"
+                                                            L"{00021492-0000-0000-C000-000000000046}").c_str(),
+                                               0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    ::RegCloseKey(key);
+    ::RegSetKeyValueW(HKEY_CLASSES_ROOT, (other_key + L"\\InprocServer32").c_str(), nullptr, REG_SZ, L"o.dll", 12);
+    ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kToolbarKey, other.c_str(), REG_SZ, L"", 2);
+    ::RegCreateKeyExW(HKEY_CLASSES_ROOT, kCategoryCache, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    ::RegCloseKey(key);
+    const auto others_before = RegistryState(other_key, other);
+
+    BandDll dll(kDll);
+    ASSERT_EQ(S_OK, dll.Register());
+    ASSERT_EQ(S_OK, dll.Unregister());
+    EXPECT_TRUE(RegistryState(kClassKey, kClsid).empty());
+    EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, kCategoryCache));
+    EXPECT_EQ(others_before, RegistryState(other_key, other));
+    EXPECT_EQ(S_OK, dll.Unregister()) << "nothing left to remove is no failure";
+
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, other_key.c_str());
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kToolbarKey, other.c_str());
+    ASSERT_EQ(S_OK, dll.Register());
+}
+
+TEST_F(BandTest, AModulePathWithABlankIsRegisteredShortAndServesBands) {
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"velmap band test";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring copy = folder + L"\\Velmap Band.dll";
+    ASSERT_TRUE(::CopyFileW(kDll.c_str(), copy.c_str(), FALSE));
+    {
+        BandDll dll(copy);
+        ASSERT_EQ(S_OK, dll.Register());
+        const auto registered = read_string(HKEY_CLASSES_ROOT, kClassKey + L"\\InprocServer32", nullptr);
+        ASSERT_TRUE(registered.has_value());
+        EXPECT_EQ(std::wstring::npos, registered->find(L' ')) << *registered;
+        BandHost host(log, StripOrientation::Horizontal);
+        EXPECT_EQ(S_OK, host.Create(band::CLSID_VelmapBand));
+        EXPECT_EQ(S_OK, host.Show());
+        EXPECT_EQ(S_OK, host.Close());
+    }
+    ::CoFreeUnusedLibraries();
+    BandDll dll(kDll);
+    ASSERT_EQ(S_OK, dll.Register());
+    ::DeleteFileW(copy.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+// ---- the band object ----------------------------------------------------------------
+
+TEST_F(BandTest, AnswersExactlyItsInterfaces) {
+    ComPtr<IUnknown> band;
+    ASSERT_EQ(S_OK, ::CoCreateInstance(band::CLSID_VelmapBand, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&band)));
+    for (const IID* iid : {&IID_IInputObject, &IID_IContextMenu, &IID_IObjectWithSite, &IID_IPersistStreamInit,
+                           &IID_IPersist, &IID_IDeskBand, &IID_ISupportErrorInfo, &IID_IUnknown}) {
+        ComPtr<IUnknown> itf;
+        EXPECT_EQ(S_OK, band->QueryInterface(*iid, &itf)) << tools::GuidText(*iid);
+        EXPECT_NE(nullptr, itf.Get());
+    }
+    for (const IID* iid : {&IID_IOleWindow, &IID_IDockingWindow, &IID_IPersistStream, &IID_IDispatch,
+                           &IID_IInputObjectSite, &IID_IDeskBand2, &IID_IOleCommandTarget}) {
+        void* itf = reinterpret_cast<void*>(1);
+        EXPECT_EQ(E_NOINTERFACE, band->QueryInterface(*iid, &itf)) << tools::GuidText(*iid);
+        EXPECT_EQ(nullptr, itf);
+    }
+    EXPECT_EQ(E_POINTER, band->QueryInterface(IID_IDeskBand, nullptr));
+}
+
+TEST_F(BandTest, GetBandInfoFillsTheRequestedMembersOnly) {
+    BandHost host(log, StripOrientation::Horizontal);
+    ASSERT_EQ(S_OK, host.Create(band::CLSID_VelmapBand));
+    DESKBANDINFO info;
+    std::memset(&info, 0x5A, sizeof info);
+    ASSERT_EQ(S_OK, host.QueryBandInfo(DBIM_MINSIZE | DBIM_ACTUAL, info));
+    EXPECT_EQ(160, info.ptMinSize.x) << "before the window exists: the design size";
+    EXPECT_EQ(25, info.ptActual.y);
+
+    ASSERT_EQ(S_OK, host.Show());
+    const DESKBANDINFO untouched = [] {
+        DESKBANDINFO i;
+        std::memset(&i, 0x5A, sizeof i);
+        return i;
+    }();
+    struct Case {
+        DWORD mask;
+        DWORD mask_after;
+    };
+    for (const Case c : {Case{0x7F, 0x3F}, Case{DBIM_MINSIZE, DBIM_MINSIZE}, Case{DBIM_MAXSIZE, DBIM_MAXSIZE},
+                         Case{DBIM_INTEGRAL, DBIM_INTEGRAL}, Case{DBIM_ACTUAL, DBIM_ACTUAL},
+                         Case{DBIM_TITLE, DBIM_TITLE}, Case{DBIM_MODEFLAGS, DBIM_MODEFLAGS}, Case{DBIM_BKCOLOR, 0}}) {
+        info = untouched;
+        ASSERT_EQ(S_OK, host.QueryBandInfo(c.mask, info));
+        EXPECT_EQ(c.mask_after, info.dwMask);
+        const auto check = [&](DWORD bit, const POINTL& got, POINTL want, const POINTL& was) {
+            if (c.mask & bit) EXPECT_TRUE(got.x == want.x && got.y == want.y) << "mask " << c.mask;
+            else EXPECT_EQ(0, std::memcmp(&got, &was, sizeof got)) << "mask " << c.mask << " wrote bit " << bit;
+        };
+        check(DBIM_MINSIZE, info.ptMinSize, {160, 25}, untouched.ptMinSize);
+        check(DBIM_MAXSIZE, info.ptMaxSize, {25, 160}, untouched.ptMaxSize);
+        check(DBIM_INTEGRAL, info.ptIntegral, {1, 1}, untouched.ptIntegral);
+        check(DBIM_ACTUAL, info.ptActual, {160, 25}, untouched.ptActual);
+        EXPECT_EQ(0, std::memcmp(info.wszTitle, untouched.wszTitle, sizeof info.wszTitle));
+        EXPECT_EQ(0, std::memcmp(&info.crBkgnd, &untouched.crBkgnd, sizeof info.crBkgnd));
+        if (c.mask & DBIM_MODEFLAGS) EXPECT_EQ(0u, info.dwModeFlags);
+        else EXPECT_EQ(untouched.dwModeFlags, info.dwModeFlags);
+    }
+    EXPECT_EQ(E_INVALIDARG, host.Band()->GetBandInfo(0, 0, nullptr));
+}
+
+TEST_F(BandTest, FocusKeysMenuAndPersistenceAnswerAsSpecified) {
+    BandHost host(log, StripOrientation::Horizontal);
+    ASSERT_EQ(S_OK, host.Create(band::CLSID_VelmapBand));
+    ASSERT_EQ(S_OK, host.Show());
+    IDeskBand* band = host.Band();
+    ComPtr<IInputObject> input;
+    ASSERT_EQ(S_OK, band->QueryInterface(IID_PPV_ARGS(&input)));
+    BandSite& site = host.Site();
+
+    const int before = site.FocusChanges();
+    EXPECT_EQ(S_OK, band->ShowDW(FALSE));
+    EXPECT_EQ(S_FALSE, input->HasFocusIO());
+    EXPECT_EQ(FALSE, site.LastFocus());
+    EXPECT_EQ(S_OK, band->ShowDW(TRUE));
+    EXPECT_EQ(S_OK, input->HasFocusIO());
+    EXPECT_EQ(-1, site.LastFocus()) << "true is passed with all bits set";
+    EXPECT_EQ(before + 2, site.FocusChanges());
+    ComPtr<IUnknown> identity;
+    band->QueryInterface(IID_PPV_ARGS(&identity));
+    EXPECT_EQ(identity.Get(), site.LastFocusObject());
+
+    EXPECT_EQ(S_OK, input->UIActivateIO(FALSE, nullptr));
+    EXPECT_EQ(S_FALSE, input->HasFocusIO());
+    EXPECT_EQ(S_OK, input->UIActivateIO(TRUE, nullptr));
+    EXPECT_EQ(S_OK, input->HasFocusIO());
+    EXPECT_EQ(host.BandWindow(), ::GetFocus());
+    EXPECT_EQ(before + 2, site.FocusChanges()) << "UIActivateIO notifies nobody";
+
+    for (UINT message : {WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_NULL}) {
+        MSG tab{host.BandWindow(), message, VK_TAB, 0, 0, {}};
+        EXPECT_EQ(S_FALSE, input->TranslateAcceleratorIO(&tab)) << message;
+    }
+    MSG other{host.BandWindow(), WM_KEYDOWN, 'A', 0, 0, {}};
+    EXPECT_EQ(S_OK, input->TranslateAcceleratorIO(&other));
+    EXPECT_EQ(E_POINTER, input->TranslateAcceleratorIO(nullptr));
+
+    ComPtr<IContextMenu> menu;
+    ASSERT_EQ(S_OK, band->QueryInterface(IID_PPV_ARGS(&menu)));
+    HMENU popup = ::CreatePopupMenu();
+    EXPECT_EQ(S_OK, menu->QueryContextMenu(popup, 0, 1, 100, CMF_NORMAL));
+    EXPECT_EQ(0, ::GetMenuItemCount(popup));
+    ::DestroyMenu(popup);
+    for (LPCSTR verb : {static_cast<LPCSTR>(MAKEINTRESOURCEA(0)), static_cast<LPCSTR>(MAKEINTRESOURCEA(1)), "open"}) {
+        CMINVOKECOMMANDINFO invoke{sizeof invoke, 0, nullptr, verb, nullptr, nullptr, SW_SHOWNORMAL, 0, nullptr};
+        EXPECT_EQ(E_FAIL, menu->InvokeCommand(&invoke));
+    }
+
+    ComPtr<IPersistStreamInit> persist;
+    ASSERT_EQ(S_OK, band->QueryInterface(IID_PPV_ARGS(&persist)));
+    CLSID clsid{};
+    EXPECT_EQ(S_OK, persist->GetClassID(&clsid));
+    EXPECT_TRUE(::IsEqualCLSID(band::CLSID_VelmapBand, clsid));
+    EXPECT_EQ(S_FALSE, persist->IsDirty());
+    EXPECT_EQ(S_OK, persist->Load(nullptr));
+    EXPECT_EQ(S_OK, persist->Save(nullptr, TRUE));
+    ULARGE_INTEGER size;
+    EXPECT_EQ(E_NOTIMPL, persist->GetSizeMax(&size));
+    EXPECT_EQ(E_NOTIMPL, persist->InitNew());
+    EXPECT_EQ(E_POINTER, persist->GetClassID(nullptr));
+    EXPECT_EQ(E_NOTIMPL, band->ContextSensitiveHelp(TRUE));
+    EXPECT_EQ(E_NOTIMPL, band->ResizeBorderDW(nullptr, nullptr, FALSE));
+}
+
+TEST_F(BandTest, WithoutASiteWindowNoWindowIsMadeAndTheSiteIsReleasedOnSetSiteNull) {
+    ComPtr<IDeskBand> band;
+    ASSERT_EQ(S_OK, ::CoCreateInstance(band::CLSID_VelmapBand, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&band)));
+    ComPtr<IObjectWithSite> with_site;
+    ASSERT_EQ(S_OK, band.As(&with_site));
+    HWND wnd = reinterpret_cast<HWND>(1);
+    EXPECT_EQ(E_POINTER, band->GetWindow(nullptr));
+    const int windows = CountProcessWindows();
+    EXPECT_EQ(E_FAIL, band->GetWindow(&wnd)) << "no site at all";
+    EXPECT_EQ(nullptr, wnd);
+
+    auto* site = new BandSite(nullptr, log);
+    ASSERT_EQ(S_OK, with_site->SetSite(static_cast<IOleWindow*>(site)));
+    EXPECT_GT(site->RefCount(), 1);
+    EXPECT_EQ(E_FAIL, band->GetWindow(&wnd)) << "a site without a window";
+    EXPECT_EQ(windows, CountProcessWindows());
+    EXPECT_EQ(S_OK, with_site->SetSite(nullptr));
+    EXPECT_EQ(1, site->RefCount()) << "SetSite(NULL) keeps references to the old site";
+    site->Release();
+
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(E_FAIL, with_site->GetSite(IID_IUnknown, &out));
+    EXPECT_EQ(nullptr, out);
+    EXPECT_EQ(E_POINTER, with_site->GetSite(IID_IUnknown, nullptr));
+}
+
+// ---- the band's window ----------------------------------------------------------------
+
+TEST_F(BandTest, OneClickGivesOneFocusNotificationAndCloseDWGivesNone) {
+    BandHost host(log, StripOrientation::Horizontal);
+    ASSERT_EQ(S_OK, host.Create(band::CLSID_VelmapBand));
+    ASSERT_EQ(S_OK, host.Show());
+    PumpMessages(100);
+    BandSite& site = host.Site();
+
+    // The panel between the transport and the volume buttons.
+    const auto gap = [&] {
+        POINT p{::MulDiv(104, 1, 1), 12};
+        ::ClientToScreen(host.BandWindow(), &p);
+        return p;
+    };
+    int before = site.FocusChanges();
+    ClickAt(gap());
+    EXPECT_EQ(before + 1, site.FocusChanges());
+    EXPECT_EQ(-1, site.LastFocus());
+
+    before = site.FocusChanges();
+    ASSERT_EQ(S_OK, host.Band()->CloseDW(0));
+    PumpMessages(50);
+    EXPECT_EQ(before, site.FocusChanges()) << "the closing form reported focus";
+
+    HWND again = nullptr;
+    ASSERT_EQ(S_OK, host.Band()->GetWindow(&again));
+    ASSERT_TRUE(::IsWindow(again));
+    ::SetWindowPos(again, nullptr, tools::kStripMargin, tools::kStripMargin, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    HWND same = nullptr;
+    ASSERT_EQ(S_OK, host.Band()->GetWindow(&same));
+    EXPECT_EQ(again, same);
+    PumpMessages(100);
+    before = site.FocusChanges();
+    POINT p{104, 12};
+    ::ClientToScreen(again, &p);
+    ClickAt(p);
+    EXPECT_EQ(before + 1, site.FocusChanges()) << "the new form is hooked more than once, or not at all";
+}
+
+TEST_F(BandTest, ABandReleasedWithoutCloseDWTakesItsWindowAlongAndTheModuleUnloadsSafely) {
+    HWND strip = ::CreateWindowExW(0, L"STATIC", L"strip", WS_POPUP | WS_VISIBLE, 0, 0, 300, 40, nullptr, nullptr,
+                                   nullptr, nullptr);
+    HWND wnd = nullptr;
+    {
+        ComPtr<IDeskBand> band;
+        ASSERT_EQ(S_OK, ::CoCreateInstance(band::CLSID_VelmapBand, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_PPV_ARGS(&band)));
+        ComPtr<IObjectWithSite> with_site;
+        ASSERT_EQ(S_OK, band.As(&with_site));
+        auto* site = new BandSite(strip, log);
+        ASSERT_EQ(S_OK, with_site->SetSite(static_cast<IOleWindow*>(site)));
+        site->Release();
+        ASSERT_EQ(S_OK, band->GetWindow(&wnd));
+        ASSERT_EQ(S_OK, band->ShowDW(TRUE));
+        PumpMessages(50);
+        ASSERT_EQ(S_OK, with_site->SetSite(nullptr));
+    }  // the last reference goes here, the form still open
+    EXPECT_FALSE(::IsWindow(wnd));
+    ::CoFreeUnusedLibraries();
+    EXPECT_EQ(nullptr, ::GetModuleHandleW(L"VelmapBand.dll")) << "an object is still counted";
+    PumpMessages(200);  // a timer or window left behind would now call unloaded code
+    ::DestroyWindow(strip);
+
+    // Loaded again, the module makes its windows anew.
+    BandHost host(log, StripOrientation::Horizontal);
+    ASSERT_EQ(S_OK, host.Create(band::CLSID_VelmapBand));
+    EXPECT_EQ(S_OK, host.Show());
+    EXPECT_EQ(S_OK, host.Close());
+}
+
+TEST_F(BandTest, RealClicksReachThePlayerInOrder) {
+    tools::PlayerProcess player;
+    ASSERT_TRUE(player.Start(VELMAP_PLAYER_EXE, std::string(VELMAP_TEST_BINARY_DIR) + "/e2e-band-player.log", 60000));
+    ASSERT_NE(nullptr, player.WaitForWindow(20000));
+    BandHost host(log, StripOrientation::Horizontal);
+    ASSERT_EQ(S_OK, host.Create(band::CLSID_VelmapBand));
+    ASSERT_EQ(S_OK, host.Show());  // the form looks the player up as it is made
+    PumpMessages(100);
+    for (BandButton b : {BandButton::Prev, BandButton::PlayPause, BandButton::PlayPause, BandButton::Stop,
+                         BandButton::Next, BandButton::VolDown, BandButton::VolUp}) {
+        ClickAt(tools::ButtonCenterOnScreen(host.BandWindow(), b));
+        PumpMessages(550);  // two clicks on one spot stay two clicks
+    }
+    const auto lines = player.WaitForLines(7, 10000);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Ctrl+Alt+Z", "Ctrl+Alt+X", "Ctrl+Alt+C", "Ctrl+Alt+V", "Ctrl+Alt+B",
+                                                "Ctrl+Alt+A", "Ctrl+Alt+Q"}));
+    EXPECT_EQ(0, player.Stop());
+}
+
+TEST_F(BandTest, RepeatedCyclesReturnWindowsObjectsAndMemoryToTheirBaseline) {
+    const auto cycle = [&] {
+        BandHost host(log, StripOrientation::Horizontal);
+        ASSERT_EQ(S_OK, host.Create(band::CLSID_VelmapBand));
+        ASSERT_EQ(S_OK, host.Show());
+        PumpMessages(0);
+        ASSERT_EQ(S_OK, host.Close());
+        log.Clear();
+    };
+    // The counter must see what it is meant to count.
+    const int gdi_probe = CountGdiObjects();
+    HBRUSH brush = ::CreateSolidBrush(RGB(1, 2, 3));
+    ASSERT_EQ(gdi_probe + 1, CountGdiObjects());
+    ::DeleteObject(brush);
+
+    for (int i = 0; i < 20; ++i) cycle();  // caches and heaps settle
+    ComPtr<IClassFactory> keep_loaded;
+    ASSERT_EQ(S_OK, ::CoGetClassObject(band::CLSID_VelmapBand, CLSCTX_INPROC_SERVER, nullptr,
+                                       IID_PPV_ARGS(&keep_loaded)));
+    cycle();
+    const int windows = CountProcessWindows(), gdi = CountGdiObjects();
+    const SIZE_T bytes = PrivateBytes();
+    for (int i = 0; i < VELMAP_BAND_CYCLES; ++i) cycle();
+    EXPECT_EQ(windows, CountProcessWindows());
+    EXPECT_EQ(gdi, CountGdiObjects());
+    EXPECT_LT(PrivateBytes(), bytes + 1024 * 1024) << "grew by " << (PrivateBytes() - bytes) << " bytes";
+    keep_loaded.Reset();
+    ::CoFreeUnusedLibraries();
+    EXPECT_EQ(nullptr, ::GetModuleHandleW(L"VelmapBand.dll")) << "DllCanUnloadNow refused";
+}
+
+}  // namespace
+}  // namespace velmap::test
