@@ -2,9 +2,9 @@
 
 #include "band/band_clsid.h"
 #include "band/band_object.h"
-#include "band/com_error.h"
-#include "band/com_server.h"
-#include "band/guid.h"
+#include "com/error.h"
+#include "com/server.h"
+#include "com/guid.h"
 #include "win/handles.h"
 
 #include <cstdio>

@@ -2,8 +2,8 @@
 // the band in its toolbar menu.
 #pragma once
 
-#include "band/com_object_factory.h"
-#include "band/module.h"
+#include "com/object_factory.h"
+#include "com/module.h"
 
 #include <string>
 

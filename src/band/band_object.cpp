@@ -1,9 +1,9 @@
 #include "band/band_object.h"
 
 #include "band/band_clsid.h"
-#include "band/com_error.h"
-#include "band/com_object_factory.h"
-#include "band/com_server.h"
+#include "com/error.h"
+#include "com/object_factory.h"
+#include "com/server.h"
 #include "remote/band_form.h"
 
 #include <shlguid.h>

@@ -2,9 +2,9 @@
 // as its window, reports the form's size, and keeps the site told about focus.
 #pragma once
 
-#include "band/com_object.h"
+#include "com/object.h"
 #include "ui/component.h"
-#include "ui/controls.h"
+#include "ui/control.h"
 
 #include <docobj.h>
 #include <exdisp.h>

@@ -1,7 +1,7 @@
 // VelmapBand.dll module entry: starts and ends the module's units. Nothing here
 // loads a library or waits on anything.
 #include "band/band_factory.h"
-#include "band/module.h"
+#include "com/module.h"
 
 #include <windows.h>
 

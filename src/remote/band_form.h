@@ -3,8 +3,11 @@
 // internal skin. Built from its stored description (resource BANDFORM).
 #pragma once
 
-#include "skin/data/skin_manager.h"
-#include "ui/forms.h"
+#include "skin/manager/skin_manager.h"
+#include "ui/cool_bar.h"
+#include "ui/form.h"
+#include "ui/panel.h"
+#include "ui/speed_button.h"
 
 #include <exdisp.h>
 #include <windows.h>

@@ -3,7 +3,7 @@
 // clicked with the real mouse, and its clicks heard by the stand-in player in
 // another process.
 #include "band/band_clsid.h"
-#include "band/guid.h"
+#include "com/guid.h"
 #include "band_harness.h"
 #include "player_process.h"
 #include "test_registry.h"

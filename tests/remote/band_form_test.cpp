@@ -1,6 +1,6 @@
 // The band form as its description builds it, inside a plain host window.
 #include "remote/band_form.h"
-#include "skin/data/skin_directory.h"
+#include "skin/manager/skin_directory.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
