@@ -22,6 +22,9 @@ using tools::BandButton;
 using tools::BandHost;
 using tools::BandSite;
 using tools::CallLog;
+using tools::CountGdiObjects;
+using tools::CountProcessWindows;
+using tools::PrivateBytes;
 using tools::PumpMessages;
 using tools::StripOrientation;
 

@@ -4,10 +4,10 @@
 
 #include "band_site.h"
 #include "pointer.h"
+#include "process_counters.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
-#include <psapi.h>
 #include <windows.h>
 
 #include <string>
@@ -36,47 +36,6 @@ struct BandDll {
     HRESULT Unregister() const { return Call("DllUnregisterServer"); }
     HMODULE module;
 };
-
-// Windows of this process: top-level, children and message-only ones.
-inline int CountProcessWindows() {
-    struct Counter {
-        DWORD pid = ::GetCurrentProcessId();
-        int count = 0;
-        static BOOL CALLBACK Child(HWND, LPARAM p) {
-            ++reinterpret_cast<Counter*>(p)->count;
-            return TRUE;
-        }
-        void Top(HWND w) {
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(w, &owner);
-            if (owner != pid) return;
-            ++count;
-            ::EnumChildWindows(w, &Child, reinterpret_cast<LPARAM>(this));
-        }
-    } counter;
-    ::EnumWindows([](HWND w, LPARAM p) -> BOOL {
-        reinterpret_cast<Counter*>(p)->Top(w);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&counter));
-    for (HWND w = nullptr; (w = ::FindWindowExW(HWND_MESSAGE, w, nullptr, nullptr)) != nullptr;) counter.Top(w);
-    return counter.count;
-}
-
-// Live GDI objects, found by probing the handle table's indices.
-inline int CountGdiObjects() {
-    int count = 0;
-    for (ULONG_PTR i = 1; i <= 0xFFFF; ++i)
-        if (::GetObjectType(reinterpret_cast<HGDIOBJ>(i)) != 0) ++count;
-    return count;
-}
-
-inline SIZE_T PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                           sizeof counters);
-    return counters.PrivateUsage;
-}
 
 // A real click at a point on the screen, with the pointer left there.
 inline void ClickAt(POINT at) {

@@ -262,7 +262,6 @@ HRESULT BandHost::Close() {
     with_site.Reset();
     const ULONG left = band_.Reset();
     log_.Write("Release -> %lu", static_cast<unsigned long>(left));
-    if (strip_) ::ShowWindow(strip_, SW_HIDE);
     return hr;
 }
 

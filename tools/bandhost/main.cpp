@@ -167,7 +167,7 @@ int RunHost(const Options& o, CallLog& log) {
         PumpMessages(static_cast<DWORD>(o.show_ms));
     } else {
         MSG msg;
-        while (::IsWindowVisible(host.Strip()) && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        while (::IsWindow(host.Strip()) && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }
