@@ -4,3 +4,11 @@ if(WIN32)
   target_link_libraries(band_bench PRIVATE velmap_bandhost_site)
   add_dependencies(band_bench VelmapBand)
 endif()
+
+# The soak, run by hand under Wine: ./dev wine build/win64/bin/band_soak.exe
+if(WIN32)
+  add_executable(band_soak band_soak.cpp)
+  target_include_directories(band_soak PRIVATE ${CMAKE_SOURCE_DIR}/tools/player-standin)
+  target_link_libraries(band_soak PRIVATE velmap_bandhost_site)
+  add_dependencies(band_soak VelmapBand player-standin)
+endif()

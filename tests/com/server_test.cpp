@@ -465,7 +465,12 @@ TEST_F(Registration, ATypeLibraryHeldByTheServerIsRegisteredWithItsClasses) {
     com::ComServer()->SetTypeLib(lib.Get());
     EXPECT_EQ(S_OK, DllRegisterServer());
     EXPECT_TRUE(key_exists(HKEY_CLASSES_ROOT, key + L"\\1.0"));
-    EXPECT_EQ(this_program_path(), read_string(HKEY_CLASSES_ROOT, key + L"\\1.0\\0\\win64", nullptr));
+#ifdef _WIN64
+    const wchar_t* const platform = L"\\1.0\\0\\win64";
+#else
+    const wchar_t* const platform = L"\\1.0\\0\\win32";
+#endif
+    EXPECT_EQ(this_program_path(), read_string(HKEY_CLASSES_ROOT, key + platform, nullptr));
     EXPECT_TRUE(key_exists(HKEY_CLASSES_ROOT, object_key));
     EXPECT_EQ(S_OK, DllUnregisterServer());
     EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, key + L"\\1.0"));

@@ -26,6 +26,7 @@ TEST(VersionInfo, EveryShippedFileCarriesTheProjectVersion) {
     const Shipped files[] = {
         {VELMAP_BAND_DLL, L"VelmapBand.dll", VFT_DLL},
         {VELMAP_BANDHOST_EXE, L"bandhost.exe", VFT_APP},
+        {VELMAP_BAR_EXE, L"VelmapBar.exe", VFT_APP},
         {VELMAP_SKINPACK_EXE, L"skinpack.exe", VFT_APP},
     };
     const std::wstring version = L"" VELMAP_VERSION_W;

@@ -9,8 +9,6 @@ namespace velmap::tools {
 
 namespace {
 
-constexpr wchar_t kStripClass[] = L"VelmapBandHostStrip";
-
 // The strip paints itself in a dark taskbar grey; the band sits on it.
 LRESULT CALLBACK StripProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_ERASEBKGND) {

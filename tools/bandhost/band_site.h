@@ -119,6 +119,9 @@ private:
     HWND band_window_ = nullptr;
 };
 
+// The window class of the strip that holds the band.
+inline constexpr wchar_t kStripClass[] = L"VelmapBandHostStrip";
+
 // The strip's margin around the band, in pixels.
 inline constexpr int kStripMargin = 4;
 

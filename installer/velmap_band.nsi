@@ -1,0 +1,159 @@
+; VelmapBand-Setup.exe: the band DLL of each bitness, each registered by the
+; regsvr32 of its own bitness, the optional floating bar with its Start-menu
+; entry, an Add/Remove Programs entry and an uninstaller that undoes it all.
+;
+;   makensis -DVERSION=x.y.z -DBIN64=<win64 bin> -DBIN32=<win32 bin> -DOUTFILE=<exe> velmap_band.nsi
+Unicode true
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+
+!include LogicLib.nsh
+!include x64.nsh
+!include MUI2.nsh
+
+!ifndef VERSION | BIN64 | BIN32 | OUTFILE
+  !error "VERSION, BIN64, BIN32 and OUTFILE must be defined"
+!endif
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\VelmapBand"
+!define BAR_SETTINGS_KEY "Software\Velmap\VelmapBar"
+
+Name "VelmapBand"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES\VelmapBand"
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1033 ProductName "VelmapBand"
+VIAddVersionKey /LANG=1033 CompanyName "Velmap"
+VIAddVersionKey /LANG=1033 FileDescription "VelmapBand Setup"
+VIAddVersionKey /LANG=1033 FileVersion "${VERSION}"
+VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
+
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; regsvr32 of the given bitness on a DLL; a failure ends the install.
+!macro Regsvr32 BITS ARGS DLL
+  ${If} ${BITS} == 64
+    ${DisableX64FSRedirection}
+    ExecWait '"$WINDIR\System32\regsvr32.exe" /s ${ARGS} "${DLL}"' $0
+    ${EnableX64FSRedirection}
+  ${ElseIf} ${RunningX64}
+    ExecWait '"$WINDIR\SysWOW64\regsvr32.exe" /s ${ARGS} "${DLL}"' $0
+  ${Else}
+    ExecWait '"$SYSDIR\regsvr32.exe" /s ${ARGS} "${DLL}"' $0
+  ${EndIf}
+!macroend
+
+!macro Register BITS DLL
+  !insertmacro Regsvr32 ${BITS} "" "${DLL}"
+  ${If} $0 != 0
+    MessageBox MB_ICONSTOP "Registering ${DLL} failed ($0)." /SD IDOK
+    SetErrorLevel 3
+    Abort
+  ${EndIf}
+!macroend
+
+; The floating bar holds the band: asked to close before files go.
+!macro CloseBars
+  StrCpy $1 0
+  ${Do}
+    FindWindow $0 "VelmapBandHostStrip" "VelmapBar"
+    ${If} $0 == 0
+      ${Break}
+    ${EndIf}
+    SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=2000
+    Sleep 200
+    IntOp $1 $1 + 1
+  ${LoopUntil} $1 >= 25
+!macroend
+
+Function .onInit
+  SetShellVarContext all
+  ${If} ${RunningX64}
+    SetRegView 64
+    ${If} $INSTDIR == "$PROGRAMFILES\VelmapBand"
+      StrCpy $INSTDIR "$PROGRAMFILES64\VelmapBand"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Section "VelmapBand (taskbar toolbar)" SecBand
+  SectionIn RO
+  !insertmacro CloseBars
+  SetOutPath "$INSTDIR"
+  ${If} ${RunningX64}
+    File "${BIN64}/VelmapBand.dll"
+    SetOutPath "$INSTDIR\x86"
+    File "${BIN32}/VelmapBand.dll"
+  ${Else}
+    File "${BIN32}/VelmapBand.dll"
+  ${EndIf}
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "VelmapBand"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Velmap"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\VelmapBand.dll"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+
+  ${If} ${RunningX64}
+    !insertmacro Register 64 "$INSTDIR\VelmapBand.dll"
+    !insertmacro Register 32 "$INSTDIR\x86\VelmapBand.dll"
+  ${Else}
+    !insertmacro Register 32 "$INSTDIR\VelmapBand.dll"
+  ${EndIf}
+SectionEnd
+
+Section "Floating bar (for taskbars without toolbars)" SecBar
+  SetOutPath "$INSTDIR"
+  ${If} ${RunningX64}
+    File "${BIN64}/VelmapBar.exe"
+  ${Else}
+    File "/oname=VelmapBar.exe" "${BIN32}/VelmapBar.exe"
+  ${EndIf}
+  CreateDirectory "$SMPROGRAMS\VelmapBand"
+  CreateShortcut "$SMPROGRAMS\VelmapBand\VelmapBar.lnk" "$INSTDIR\VelmapBar.exe" "" "$INSTDIR\VelmapBar.exe" 0
+SectionEnd
+
+Function un.onInit
+  SetShellVarContext all
+  ${If} ${RunningX64}
+    SetRegView 64
+  ${EndIf}
+FunctionEnd
+
+Section "Uninstall"
+  !insertmacro CloseBars
+  ${If} ${RunningX64}
+    ${If} ${FileExists} "$INSTDIR\VelmapBand.dll"
+      !insertmacro Regsvr32 64 "/u" "$INSTDIR\VelmapBand.dll"
+    ${EndIf}
+    ${If} ${FileExists} "$INSTDIR\x86\VelmapBand.dll"
+      !insertmacro Regsvr32 32 "/u" "$INSTDIR\x86\VelmapBand.dll"
+    ${EndIf}
+  ${ElseIf} ${FileExists} "$INSTDIR\VelmapBand.dll"
+    !insertmacro Regsvr32 32 "/u" "$INSTDIR\VelmapBand.dll"
+  ${EndIf}
+
+  Delete /REBOOTOK "$INSTDIR\VelmapBand.dll"
+  Delete /REBOOTOK "$INSTDIR\x86\VelmapBand.dll"
+  RMDir "$INSTDIR\x86"
+  Delete "$INSTDIR\VelmapBar.exe"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir /REBOOTOK "$INSTDIR"
+
+  Delete "$SMPROGRAMS\VelmapBand\VelmapBar.lnk"
+  RMDir "$SMPROGRAMS\VelmapBand"
+
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey HKCU "${BAR_SETTINGS_KEY}"
+  DeleteRegKey /ifempty HKCU "Software\Velmap"
+SectionEnd
