@@ -1,0 +1,102 @@
+// A shown form holding a skinned panel with speed buttons, a painter that
+// paints every face in one plain colour per state, and what the tests read
+// back from the screen.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "../../ui/test_form.h"
+#include "skin/controls/control_classes.h"
+#include "skin/controls/control_painter.h"
+#include "skin/controls/panel.h"
+#include "skin/controls/speed_button.h"
+#include "skin/paint/pixel_ops.h"
+#include "skin_test_support.h"
+
+namespace velmap::skin::test {
+
+using ui::test::Pump;
+using ui::test::PumpUntil;
+
+// Panels are grey; a button face is faces[state].
+class FacePainter : public ControlPainter {
+public:
+    static constexpr COLORREF kPanel = 0x404040;
+    COLORREF faces[3] = {0xFFFFFF, 0x000000, 0x000000};
+
+    void PaintItem(TsCommonData& data, const BackgroundSource&, bool, int state, const RECT& r, POINT, ui::TBitmap& bmp,
+                   bool) override {
+        const COLORREF c = data.ControlKind == ControlKindPanel ? kPanel : faces[state > 2 ? 2 : state];
+        paint::FillRectColor(bmp.Image(), {r.left, r.top, r.right, r.bottom}, static_cast<paint::TColor>(c));
+    }
+};
+
+// Puts a painter in force for a scope.
+class PainterScope {
+public:
+    explicit PainterScope(ControlPainter* p) : previous_(SetControlPainter(p)) {}
+    ~PainterScope() { SetControlPainter(previous_); }
+
+private:
+    ControlPainter* previous_;
+};
+
+// A shown top-level window at a place of its own on the virtual screen, one
+// for the whole program: without a window manager, hiding a top-level
+// window under Wine waits seconds for a state change that never comes.
+inline HWND SharedHost() {
+    static const HWND wnd = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VelmapControlsHost";
+        ::RegisterClassW(&wc);
+        return ::CreateWindowExW(WS_EX_TOPMOST, L"VelmapControlsHost", L"controls",
+                                 WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 600, 400, 240, 80, nullptr, nullptr,
+                                 ::GetModuleHandleW(nullptr), nullptr);
+    }();
+    // The pointer waits outside, where it hovers over nothing of ours.
+    ::SetCursorPos(5, 5);
+    return wnd;
+}
+
+// A form with a manager (a test skin with `extra` sections), a 200 x 40
+// panel and the `children` description inside the panel.
+inline ui::owned<ui::TForm> MakeControlsForm(HWND host, const std::string& children, const std::string& extra = {},
+                                              const std::string& options = {}) {
+    RegisterSkinControlClasses();
+    const std::string text = R"(
+object TestForm : TForm
+  Width = 200
+  Height = 40
+  Visible = True
+  object SkinManager : TsSkinManager
+    InternalSkins = <
+      item
+        Name = "Test"
+        Data = @SKIN
+      end>
+    SkinName = "Test"
+  end
+  object Panel : TsPanel
+    Width = 200
+    Height = 40
+    SkinData.SkinSection = "PANEL"
+)" + children + R"(
+  end
+end
+)";
+    auto form = MakeForm(host, text, {{"SKIN", PackSkin(options.empty() ? SkinOptions("5.43", extra) : options)}});
+    ::UpdateWindow(host);
+    return form;
+}
+
+// The colour on screen at a point of a windowed control.
+inline COLORREF ScreenPixel(ui::TWinControl* w, int x, int y) {
+    win::window_dc dc(w->Handle());
+    return ::GetPixel(dc.get(), x, y) & 0xFFFFFF;
+}
+
+}  // namespace velmap::skin::test
