@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "skin/paint/bitmap.h"
 #include "skin/paint/color.h"
@@ -23,8 +24,9 @@ struct GradientTriangle {
     int V0 = 0, V1 = 0, V2 = 0;
 };
 
-// Fills the triangles with colours interpolated between their vertices.
-void FillGradientTriangles(Bitmap& bmp, std::span<const GradientVertex> vertices,
+// Fills the triangles with colours interpolated between their vertices;
+// nothing outside clip (or the bitmap) changes.
+void FillGradientTriangles(Bitmap& bmp, TRect clip, std::span<const GradientVertex> vertices,
                            std::span<const GradientTriangle> triangles);
 
 // Stretches rectangle s of src over rectangle d of dst, averaging like GDI's
