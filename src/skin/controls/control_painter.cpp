@@ -25,8 +25,8 @@ void ControlPainter::WriteText(ui::TCanvas& canvas, const std::wstring& text, bo
     RECT box = r;
     canvas.DrawText(text, box, format | DT_NOCLIP);
 }
-void ControlPainter::DrawBorder(ui::TBitmap&, const RECT&, bool, bool, int, const TsMaskData&,
+void ControlPainter::DrawBorder(ui::TBitmap&, const RECT&, bool, bool, int, const TsSkinManager&, int,
                                 const BackgroundSource&) {}
-void ControlPainter::DrawGlyph(ui::TBitmap&, POINT, int, const TsMaskData&) {}
+void ControlPainter::DrawGlyph(ui::TBitmap&, POINT, int, const TsSkinManager&, int) {}
 
 }  // namespace velmap::skin

@@ -10,10 +10,11 @@
 #include <string>
 
 #include "skin/controls/common_data.h"
-#include "skin/data/skin_types.h"
 #include "ui/graphics.h"
 
 namespace velmap::skin {
+
+class TsSkinManager;
 
 class ControlPainter {
 public:
@@ -33,11 +34,12 @@ public:
     // The caption in the section's text colours.
     virtual void WriteText(ui::TCanvas& canvas, const std::wstring& text, bool enabled, bool hot, TsCommonData& data,
                            UINT format, const RECT& r);
-    // A nine-piece border from a mask of the loaded skin.
-    virtual void DrawBorder(ui::TBitmap& bmp, const RECT& r, bool centre, bool useBg, int state, const TsMaskData& mask,
-                            const BackgroundSource& bg);
+    // A nine-piece border from a mask of the manager's skin; bg holds the
+    // control's position already.
+    virtual void DrawBorder(ui::TBitmap& bmp, const RECT& r, bool centre, bool useBg, int state,
+                            const TsSkinManager& manager, int mask, const BackgroundSource& bg);
     // One frame of a glyph mask at p.
-    virtual void DrawGlyph(ui::TBitmap& bmp, POINT p, int state, const TsMaskData& mask);
+    virtual void DrawGlyph(ui::TBitmap& bmp, POINT p, int state, const TsSkinManager& manager, int mask);
 };
 
 // The painter in force.

@@ -5,6 +5,7 @@
 #include "skin/controls/control_painter.h"
 #include "skin/controls/message_routines.h"
 #include "skin/data/skin_manager.h"
+#include "skin/paint/button_glyph.h"
 #include "skin/paint/pixel_ops.h"
 #include "ui/reader.h"
 #include "win/handles.h"
@@ -229,17 +230,18 @@ void TsSpeedButton::DrawCaptionText(RECT r, UINT flags) {
 }
 
 void TsSpeedButton::DrawGlyph() {
-    ButtonGlyph g;
-    g.glyph = &Glyph();
-    g.num_glyphs = NumGlyphs();
-    g.blend = blend_;
-    g.grayed = grayed_;
-    g.disabled_kind = disabled_glyph_kind_;
-    g.down = Down();
-    g.enabled = Enabled();
-    g.state = VisualState();
+    paint::ButtonGlyphView g;
+    g.Glyph = &Glyph().Image();
+    g.NumGlyphs = NumGlyphs();
+    g.Blend = blend_;
+    g.Grayed = grayed_;
+    g.DisabledGlyphKind = static_cast<paint::TsDisabledGlyphKinds>(disabled_glyph_kind_.Bits());
+    g.Down = Down();
+    g.State = VisualState();
+    g.Enabled = Enabled();
+    g.Hot = skin_data_->IsHot();
     const RECT r = GlyphRect();
-    DrawButtonGlyph(g, *skin_data_->CacheBitmap, {r.left, r.top});
+    paint::DrawButtonGlyph(g, skin_data_->CacheBitmap->Image(), {r.left, r.top});
 }
 
 void TsSpeedButton::PaintBackgroundOnly(const BackgroundSource& bg) {
@@ -275,7 +277,8 @@ void TsSpeedButton::RebuildCache() {
             if (mask >= 0 && mask < static_cast<int>(manager->Model().Masks.size())) {
                 const TsMaskData& m = manager->Model().Masks[static_cast<std::size_t>(mask)];
                 const int w = m.ImageCount > 0 ? m.R.Width() / m.ImageCount : 0;
-                painter.DrawBorder(cache, {(Width() - w) / 2, 0, (Width() + w) / 2, Height()}, true, false, 0, m, bg);
+                painter.DrawBorder(cache, {(Width() - w) / 2, 0, (Width() + w) / 2, Height()}, true, false, 0,
+                                   *manager, mask, bg);
             }
         }
         sd.CacheStale = false;
@@ -285,9 +288,8 @@ void TsSpeedButton::RebuildCache() {
 
     ParentBgColor = bg.Ready ? NoColorAnswer : ui::ColorToRGB(Parent() ? Parent()->Color() : Color());
     const RECT face{0, 0, Width() - DropWidth(), Height()};
-    const TsMaskData* border = nullptr;
-    if (manager && sd.BorderMaskIndex >= 0 && sd.BorderMaskIndex < static_cast<int>(manager->Model().Masks.size()))
-        border = &manager->Model().Masks[static_cast<std::size_t>(sd.BorderMaskIndex)];
+    const bool border = manager && sd.BorderMaskIndex >= 0 &&
+                        sd.BorderMaskIndex < static_cast<int>(manager->Model().Masks.size());
     if (draw_over_border_) {
         painter.PaintItem(sd, bg, true, state, face, pos, cache, false);
         painter.RefreshCorners(sd, state, kAllCorners);
@@ -301,7 +303,7 @@ void TsSpeedButton::RebuildCache() {
             BackgroundSource moved = bg;
             moved.X += Left();
             moved.Y += Top();
-            painter.DrawBorder(cache, face, true, false, state, *border, moved);
+            painter.DrawBorder(cache, face, true, false, state, *manager, sd.BorderMaskIndex, moved);
         }
     }
 
@@ -315,7 +317,7 @@ void TsSpeedButton::RebuildCache() {
             painter.PaintItem(sd, bg2, true, arrow_state, part, part_pos, cache, false);
         } else {
             painter.PaintBackground(sd, bg2, arrow_state, part, part_pos, cache);
-            if (border) painter.DrawBorder(cache, part, true, false, arrow_state, *border, bg2);
+            if (border) painter.DrawBorder(cache, part, true, false, arrow_state, *manager, sd.BorderMaskIndex, bg2);
         }
         const int arrow = manager ? manager->Model().Indexes.ScrollBtn[1].GlyphMask : -1;
         if (arrow >= 0 && arrow < static_cast<int>(manager->Model().Masks.size())) {
@@ -323,7 +325,7 @@ void TsSpeedButton::RebuildCache() {
             const int fw = m.ImageCount > 0 ? m.R.Width() / m.ImageCount : 0;
             const int fh = m.R.Height() / (m.MaskType + 1);
             painter.DrawGlyph(cache, {(kDropWidth - fw) / 2 + Width() - kDropWidth + 1, (Height() - fh) / 2},
-                              arrow_state, m);
+                              arrow_state, *manager, arrow);
         }
     }
 

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "skin/controls/anim_timer.h"
-#include "skin/controls/button_glyph.h"
 #include "skin/controls/button_layout.h"
 #include "skin/controls/common_data.h"
 #include "ui/forms.h"
@@ -23,6 +22,8 @@ using TacAnimatEvents = ui::TSet<TacAnimatEvent>;
 // process-wide ButtonEffectEvents of the skin manager.
 bool EventEnabled(TacAnimatEvent event, TacAnimatEvents events);
 
+enum class TsDisabledGlyphKindItem { dgBlended, dgGrayed };
+using TsDisabledGlyphKind = ui::TSet<TsDisabledGlyphKindItem>;
 enum class TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
 enum class TsDisabledKindItem { dkBlended, dkGrayed };
 using TsDisabledKind = ui::TSet<TsDisabledKindItem>;

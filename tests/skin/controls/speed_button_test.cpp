@@ -236,23 +236,5 @@ TEST(ButtonLayoutTest, GlyphAndCaptionPlaces) {
     }
 }
 
-TEST(ButtonGlyphTest, TheBottomLeftColourIsLeftOutAndBlendKeepsTheFace) {
-    ui::TBitmap glyph, cache;
-    glyph.SetSize(2, 2);
-    cache.SetSize(2, 2);
-    paint::FillRectColor(glyph.Image(), {0, 0, 2, 2}, 0xFFFFFF);
-    paint::FillRectColor(glyph.Image(), {1, 0, 2, 1}, 0x0000C8);  // one red pixel, top right
-    ButtonGlyph g;
-    g.glyph = &glyph;
-    for (int blend : {0, 40}) {
-        paint::FillRectColor(cache.Image(), {0, 0, 2, 2}, 0x000064);
-        g.blend = blend;
-        DrawButtonGlyph(g, cache, {0, 0});
-        EXPECT_EQ(cache.ScanLine(0)[0 + 2], 100);  // white: the face stays
-        // Round(0.6 x glyph + 0.4 x face) with Blend 40.
-        EXPECT_EQ(cache.ScanLine(0)[3 + 2], blend ? 160 : 200);
-    }
-}
-
 }  // namespace
 }  // namespace velmap::skin::test
