@@ -17,8 +17,8 @@
 #include "skin/controls/control_classes.h"
 #include "skin/controls/panel.h"
 #include "skin/controls/speed_button.h"
-#include "skin/data/skin_manager.h"
-#include "ui/forms.h"
+#include "skin/manager/skin_manager.h"
+#include "ui/form.h"
 
 namespace velmap::skin::band_controls {
 

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#include "skin/controls/skin_messages.h"
+#include "skin/messages/skin_messages.h"
+#include "ui/win_control.h"
 
 namespace velmap::skin {
 

@@ -8,7 +8,7 @@
 
 #include "skin/controls/common_data.h"
 #include "skin/paint/pixel_ops.h"
-#include "ui/forms.h"
+#include "ui/timer.h"
 
 namespace velmap::skin {
 

@@ -1,9 +1,10 @@
 #include "skin/controls/common_data.h"
 
-#include "skin/controls/message_routines.h"
+#include "skin/messages/message_routines.h"
 #include "skin/data/convert.h"
-#include "skin/data/skin_manager.h"
+#include "skin/manager/skin_manager.h"
 #include "ui/reader.h"
+#include "ui/win_control.h"
 #include "win/handles.h"
 
 namespace velmap::skin {

@@ -11,9 +11,9 @@
 #include <string>
 
 #include "skin/controls/control_kinds.h"
-#include "skin/controls/skin_messages.h"
+#include "skin/messages/skin_messages.h"
 #include "skin/data/skin_types.h"
-#include "ui/controls.h"
+#include "ui/control.h"
 #include "ui/graphics.h"
 
 namespace velmap::skin {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "skin/controls/common_data.h"
-#include "ui/forms.h"
+#include "ui/panel.h"
 
 namespace velmap::skin {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "skin/controls/control_painter.h"
-#include "skin/controls/message_routines.h"
-#include "skin/data/skin_manager.h"
+#include "skin/messages/message_routines.h"
+#include "skin/manager/skin_manager.h"
 #include "skin/paint/button_glyph.h"
 #include "skin/paint/pixel_ops.h"
 #include "ui/reader.h"

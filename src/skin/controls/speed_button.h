@@ -11,7 +11,7 @@
 #include "skin/controls/anim_timer.h"
 #include "skin/controls/button_layout.h"
 #include "skin/controls/common_data.h"
-#include "ui/forms.h"
+#include "ui/speed_button.h"
 
 namespace velmap::skin {
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../../support/band_controls.h"
+#include "band_controls.h"
 #include "control_fixture.h"
 #include "image_file.h"
 
