@@ -5,9 +5,10 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <functional>
 #include <string>
 
-#include "../../ui/test_form.h"
 #include "skin/controls/control_classes.h"
 #include "skin/controls/control_painter.h"
 #include "skin/controls/panel.h"
@@ -17,8 +18,23 @@
 
 namespace velmap::skin::test {
 
-using ui::test::Pump;
-using ui::test::PumpUntil;
+// Runs the thread's messages until done() or the time is up.
+inline bool PumpUntil(const std::function<bool()>& done, int ms = 2000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        MSG m;
+        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&m);
+            ::DispatchMessageW(&m);
+        }
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+inline void Pump(int ms) {
+    PumpUntil([] { return false; }, ms);
+}
 
 // Panels are grey; a button face is faces[state].
 class FacePainter : public ControlPainter {
