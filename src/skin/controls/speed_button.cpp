@@ -6,6 +6,7 @@
 #include "skin/messages/message_routines.h"
 #include "skin/manager/skin_manager.h"
 #include "skin/paint/button_glyph.h"
+#include "skin/paint/masks.h"
 #include "skin/paint/pixel_ops.h"
 #include "ui/reader.h"
 #include "win/handles.h"
@@ -286,7 +287,13 @@ void TsSpeedButton::RebuildCache() {
         return;
     }
 
-    ParentBgColor = bg.Ready ? NoColorAnswer : ui::ColorToRGB(Parent() ? Parent()->Color() : Color());
+    // What the painters fill see-through parts with while the parent's cache
+    // cannot be used; no colour again afterwards, however painting ends.
+    struct ResetColours {
+        ~ResetColours() { paint::ParentBgColor = paint::MaskFillColor = paint::KeyColor; }
+    } reset_colours;
+    paint::ParentBgColor = bg.Ready ? paint::KeyColor
+                                    : static_cast<paint::TColor>(ui::ColorToRGB(Parent() ? Parent()->Color() : Color()));
     const RECT face{0, 0, Width() - DropWidth(), Height()};
     const bool border = manager && sd.BorderMaskIndex >= 0 &&
                         sd.BorderMaskIndex < static_cast<int>(manager->Model().Masks.size());
@@ -324,11 +331,13 @@ void TsSpeedButton::RebuildCache() {
             const TsMaskData& m = manager->Model().Masks[static_cast<std::size_t>(arrow)];
             const int fw = m.ImageCount > 0 ? m.R.Width() / m.ImageCount : 0;
             const int fh = m.R.Height() / (m.MaskType + 1);
+            paint::MaskFillColor = paint::KeyColor;
             painter.DrawGlyph(cache, {(kDropWidth - fw) / 2 + Width() - kDropWidth + 1, (Height() - fh) / 2},
                               arrow_state, *manager, arrow);
         }
     }
 
+    paint::MaskFillColor = paint::KeyColor;
     if (!Enabled()) {
         const BackgroundSource pbg = sd.QueryParentCache();
         if (pbg.Ready && pbg.Bmp && !pbg.Bmp->Empty() && !sd.BgDependsOnPosition() && !sd.CacheFrozen) {
@@ -338,9 +347,8 @@ void TsSpeedButton::RebuildCache() {
         }
         paint::PaintDisabled(cache.Image(), static_cast<paint::TsDisabledKinds>(disabled_kind_.Bits()),
                              Parent() ? Parent()->Color() : Color(), {Left(), Top()}, ToPaint(pbg));
-        paint::ParentBgColor = paint::KeyColor;
     }
-    ParentBgColor = NoColorAnswer;
+    paint::ParentBgColor = paint::KeyColor;
 
     if (OnPaint) {
         TBmpPaintEvent handler = OnPaint;

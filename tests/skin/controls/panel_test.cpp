@@ -85,13 +85,19 @@ TEST_F(PanelTest, GraphicChildrenLandAtTheirPlacesPlusTheOffset) {
     EXPECT_EQ(::GetPixel(target.Image().Dc(), 75, 15), 0x00FF00u);
 }
 
-TEST_F(PanelTest, AHandedDcIsPaintedAndTheUpdateRegionStays) {
+TEST_F(PanelTest, HandedDcsArePaintedAndTheUpdateRegionStays) {
     ::InvalidateRect(panel_->Handle(), nullptr, FALSE);
     ui::TBitmap target;
     target.SetSize(200, 40);
     ::SendMessageW(panel_->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(target.Image().Dc()), 0);
     EXPECT_EQ(::GetPixel(target.Image().Dc(), 5, 5), FacePainter::kPanel);
     EXPECT_TRUE(::GetUpdateRect(panel_->Handle(), nullptr, FALSE));
+    // Printing paints also a panel held back after a skin change.
+    ui::TBitmap printed;
+    printed.SetSize(200, 40);
+    panel_->SkinData().Updating = true;
+    ::SendMessageW(panel_->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(printed.Image().Dc()), PRF_CLIENT);
+    EXPECT_EQ(::GetPixel(printed.Image().Dc(), 5, 5), FacePainter::kPanel);
 }
 
 TEST_F(PanelTest, APanelSeenInPartRebuildsOnceWhenSeenWhole) {
