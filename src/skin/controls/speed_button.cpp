@@ -505,6 +505,11 @@ bool TsSpeedButton::HandleSkinCommand(ui::TMessage& m) {
         case SMC_GET_APPLICATION:
             SkinMessageHandler(m, &sd);
             return true;
+        case SMC_STOP_ANIMATION:
+            // Also once the skin or the parent is gone: a fade that ran out
+            // must not keep its timer ticking.
+            StopFade();
+            return true;
         default:
             return false;
     }
@@ -523,9 +528,6 @@ bool TsSpeedButton::SkinnedBefore(ui::TMessage& m) {
                     return true;
                 case SMC_SECTION_CHANGED:
                     RepaintThroughParent();
-                    return true;
-                case SMC_STOP_ANIMATION:
-                    StopFade();
                     return true;
                 default:
                     return false;

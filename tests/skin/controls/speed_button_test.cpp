@@ -182,6 +182,15 @@ TEST_F(FadeTest, NothingTicksOrPaintsWhileNothingChanges) {
     EXPECT_EQ(TsAnimTimer::LiveCount(), 0);
 }
 
+TEST_F(FadeTest, AFadeRunsOutAlsoForAButtonTakenOffItsPanel) {
+    TsSpeedButton* a = Button("A");
+    Enter(a);
+    a->SetParent(nullptr);
+    Frames(a, 100);
+    EXPECT_EQ(a->FadeTimer(), nullptr);
+    EXPECT_EQ(TsAnimTimer::LiveCount(), 0);
+}
+
 TEST(SpeedButtonTest, ASectionAtIndexZeroIsNotLookedUpOnEveryPaint) {
     TsAnimTimer::SetManualTicks(true);
     FacePainter painter;
