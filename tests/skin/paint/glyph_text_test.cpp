@@ -143,7 +143,9 @@ TEST(WriteSkinText, GdiDrawsContourAndTextInTheirColours) {
         EXPECT_GT(text, 10);
         EXPECT_EQ(other, 0);
         EXPECT_EQ(edge > 0, contour);
-        if (contour) EXPECT_EQ(leftmost_edge, leftmost_text - 1);
+        if (contour) {
+            EXPECT_EQ(leftmost_edge, leftmost_text - 1);
+        }
     }
 }
 #endif
