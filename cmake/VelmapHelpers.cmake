@@ -41,3 +41,15 @@ function(velmap_windows_gui target)
     target_link_options(${target} PRIVATE -mwindows)
   endif()
 endfunction()
+
+# velmap_add_folders(folder...): adds each folder (relative to the current
+# source folder). A listed folder without a CMakeLists.txt stops the configure:
+# a typo must not drop a folder from the build unnoticed.
+function(velmap_add_folders)
+  foreach(dir IN LISTS ARGN)
+    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      message(FATAL_ERROR "listed folder '${dir}' has no CMakeLists.txt")
+    endif()
+    add_subdirectory(${dir})
+  endforeach()
+endfunction()

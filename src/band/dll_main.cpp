@@ -1,6 +1,6 @@
 // VelmapBand.dll module entry: starts and ends the module's units. Nothing here
 // loads a library or waits on anything.
-#include "band/module.h"
+#include "com/module.h"
 
 #include <windows.h>
 

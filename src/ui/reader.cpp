@@ -1,6 +1,6 @@
 #include "ui/reader.h"
 
-#include "ui/controls.h"
+#include "ui/win_control.h"
 
 #include <algorithm>
 #include <cctype>

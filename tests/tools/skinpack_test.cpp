@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "../skin/data/archive_builder.h"
+#include "archive_builder.h"
 
 namespace velmap::skinpack {
 namespace {

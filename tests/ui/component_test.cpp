@@ -1,7 +1,7 @@
 // Components and the stored-description reader, without any window: a
 // probe class with one property of every kind, and a root offering fields
 // and handlers as a form does.
-#include "ui/forms.h"
+#include "ui/form.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,11 @@
 // The form and helpers the framework tests share.
 #pragma once
 
-#include "ui/forms.h"
+#include "ui/cool_bar.h"
+#include "ui/form.h"
+#include "ui/panel.h"
+#include "ui/speed_button.h"
+#include "ui/timer.h"
 
 #include <windows.h>
 

@@ -16,4 +16,9 @@ SkinWarningHook SetSkinWarningHook(SkinWarningHook hook);
 // Shows text with the given caption, a warning icon and an OK button.
 void ShowSkinWarning(const std::string& text, const std::string& caption);
 
+namespace detail {
+// The default without a hook, from the platform backing file.
+void ShowPlatformWarning(const std::string& text, const std::string& caption);
+}  // namespace detail
+
 }  // namespace velmap

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "skin/controls/message_routines.h"
+#include "skin/messages/message_routines.h"
 #include "skin_test_support.h"
 
 namespace velmap::skin {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "skin/controls/control_kinds.h"
-#include "skin/controls/skin_messages.h"
+#include "skin/messages/skin_messages.h"
 
 namespace velmap::skin {
 namespace {

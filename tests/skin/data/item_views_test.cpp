@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "../paint/test_util.h"
 #include "archive_builder.h"
 #include "model_helpers.h"
 #include "skin/data/item_views.h"
@@ -15,8 +14,19 @@ namespace {
 
 using paint::Bitmap;
 using paint::KeyColor;
-using paint::testing::At;
-using paint::testing::Bgr;
+
+struct Bgr {
+    std::uint8_t b, g, r;
+    friend bool operator==(const Bgr&, const Bgr&) = default;
+};
+Bgr At(const Bitmap& bmp, int x, int y) {
+    const std::uint8_t* p = bmp.ScanLine(y) + 3 * x;
+    return {p[0], p[1], p[2]};
+}
+void Put(Bitmap& bmp, int x, int y, Bgr c) {
+    std::uint8_t* p = bmp.ScanLine(y) + 3 * x;
+    p[0] = c.b, p[1] = c.g, p[2] = c.r;
+}
 
 Bgr Grey(int v) { return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v)}; }
 
@@ -55,7 +65,8 @@ SkinModel* ColdItems::model_ = nullptr;
 TEST_F(ColdItems, SpeedButtonFaces) {
     const paint::SkinItemView view = View("SPEEDBUTTON");
     auto parent = paint::CreateBitmap24(40, 40);
-    paint::testing::Fill(*parent, Grey(0x3B));
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) Put(*parent, x, y, Grey(0x3B));
     const paint::TColor charcoal = 0x3B3B3B;
     enum Parent { Ready, ColourOnly, Nothing };
     struct Case {
@@ -96,7 +107,7 @@ TEST_F(ColdItems, PatternOverlayBandsShowTheParentAtTheItem) {
     ASSERT_TRUE(view.Overlay.has_value());
     auto parent = paint::CreateBitmap24(40, 40);
     for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 40; ++x) paint::testing::Put(*parent, x, y, {7, static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x)});
+        for (int x = 0; x < 40; ++x) Put(*parent, x, y, {7, static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x)});
     auto cache = paint::CreateBitmap24(10, 9);
     paint::PaintSkinItem(view, {parent.get(), 2, 1, true}, false, 0, {0, 0, 10, 9}, {5, 6}, cache.get(), true, {});
     for (int y = 0; y < 9; ++y) EXPECT_EQ(At(*cache, 9, y), (Bgr{7, static_cast<std::uint8_t>(7 + y), 16})) << y;

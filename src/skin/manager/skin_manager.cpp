@@ -1,0 +1,480 @@
+#include "skin/manager/skin_manager.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "skin/messages/message_routines.h"
+#include "skin/manager/skin_hook.h"
+#include "skin/data/stream.h"
+
+namespace velmap::skin {
+
+namespace {
+
+TsSkinManager* g_primary = nullptr;
+TsSkinManager* g_hookOwner = nullptr;
+bool g_changeInProgress = false;
+std::vector<SkinnedFormLink*> g_registeredForms;
+
+// Sets SkinChangeInProgress for the life of a load, also when it throws.
+class ChangeInProgress {
+public:
+    ChangeInProgress() : previous_(std::exchange(g_changeInProgress, true)) {}
+    ~ChangeInProgress() { g_changeInProgress = previous_; }
+    ChangeInProgress(const ChangeInProgress&) = delete;
+    ChangeInProgress& operator=(const ChangeInProgress&) = delete;
+
+private:
+    bool previous_;
+};
+
+LPARAM AsParam(TsSkinManager* m) { return reinterpret_cast<LPARAM>(m); }
+
+std::string CommonSectionsText(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& l : lines) {
+        text += l;
+        text += "\r\n";
+    }
+    return text;
+}
+
+bool SystemMajorBelow6() {
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!::GetVersionExW(&info)) return false;
+#pragma GCC diagnostic pop
+    return info.dwMajorVersion < 6;
+}
+
+}  // namespace
+
+TsSkinManager* PrimaryManager() { return g_primary; }
+bool SkinChangeInProgress() { return g_changeInProgress; }
+
+void RegisterSkinnedForm(SkinnedFormLink* link) {
+    if (link && std::find(g_registeredForms.begin(), g_registeredForms.end(), link) == g_registeredForms.end())
+        g_registeredForms.push_back(link);
+}
+void UnregisterSkinnedForm(SkinnedFormLink* link) {
+    std::erase(g_registeredForms, link);
+}
+const std::vector<SkinnedFormLink*>& RegisteredForms() { return g_registeredForms; }
+
+// ---- construction and destruction ---------------------------------------------
+
+TsSkinManager::TsSkinManager(ui::TComponent* owner)
+    : ui::TComponent(owner), animEffects_(std::make_unique<TacAnimEffects>(this)),
+      model_(std::make_unique<SkinModel>()) {
+    RegisterSkinMessage();
+    if (!g_primary) g_primary = this;
+    // The popup-menu support of window skinning hooks the main window here;
+    // this system has no main window of its own (it lives in the host's).
+}
+
+TsSkinManager::~TsSkinManager() {
+    // Controls still holding this manager learn that the skin is gone.
+    try {
+        SetActive(false);
+    } catch (...) {
+        // A receiver failing must not stop the manager from going away.
+    }
+    RemoveHook();
+    model_->Clear();
+    if (g_primary == this) g_primary = nullptr;
+    for (int i = 0; i < ThirdPartyKindCount; ++i) thirdParty_.Lists[i] = JoinLines(thirdLists_[i]);
+}
+
+void TsSkinManager::AfterConstruction() {
+    ui::TComponent::AfterConstruction();
+    ApplyThirdPartyDefaults();
+    if (skinDirectory_.empty()) skinDirectory_ = DefaultSkinDirectory;
+}
+
+void TsSkinManager::Loaded() {
+    ui::TComponent::Loaded();
+    if (skinDirectory_.empty()) skinDirectory_ = DefaultSkinDirectory;
+    if (menuSupport_.IcoLineSkin.empty()) menuSupport_.IcoLineSkin = DefaultIcoLineSkin;
+    ApplyThirdPartyDefaults();
+    if (active_ && !skinName_.empty()) ActivateLoadedSkin();
+}
+
+void TsSkinManager::ApplyThirdPartyDefaults() {
+    thirdParty_.ApplyDefaults();
+    for (int i = 0; i < ThirdPartyKindCount; ++i) thirdLists_[i] = SplitLines(thirdParty_.Lists[i]);
+}
+
+// ---- properties ----------------------------------------------------------------
+
+void TsSkinManager::SetActive(bool value) {
+    if (value == active_) return;
+    active_ = value;
+    if (value) {
+        ChangeSkin(skinName_);
+    } else {
+        if (!Reading()) DropSkin();
+        model_->RebuildCommonIndexes();
+    }
+}
+
+void TsSkinManager::SetSkinDirectory(const std::string& value) {
+    if (value == skinDirectory_) return;
+    skinDirectory_ = value;
+    model_->SkinData.SkinFolder = NormalizedSkinDirectory();
+}
+
+void TsSkinManager::SetCommonSections(const std::vector<std::string>& lines) {
+    commonSections_.clear();
+    for (const auto& l : lines) commonSections_.push_back(RemoveBlanksFromIniLines(l));
+    // Without a skin name there is nothing to reload; loading "" would pick
+    // the first internal skin, or switch the manager off when it has none,
+    // before the stored SkinName is even read.
+    if (!skinName_.empty()) ChangeSkin(skinName_);
+}
+
+void TsSkinManager::SetHueOffset(int value) {
+    if (value == hueOffset_) return;
+    hueOffset_ = value;
+    ReloadForRecolour();
+}
+
+void TsSkinManager::SetSaturation(int value) {
+    if (value == saturation_) return;
+    saturation_ = value;
+    ReloadForRecolour();
+}
+
+void TsSkinManager::ReloadForRecolour() {
+    if (!SkinLoaded()) return;  // stored; the next load applies it
+    bool sameTables = true;
+    {
+        ChangeInProgress guard;
+        std::vector<std::string> before;
+        for (const auto& s : model_->Sections) before.push_back(s.Name);
+        // The same source again; the skin stays in force meanwhile, so
+        // SkinLoaded is kept.
+        LoadResult r = LoadNamedSkin();
+        model_->SkinData.SkinLoaded = true;
+        if (r != LoadResult::Loaded) return;
+        sameTables = model_->Sections.size() == before.size() &&
+                     std::equal(before.begin(), before.end(), model_->Sections.begin(),
+                                [](const std::string& n, const TsGeneralData& s) { return n == s.Name; });
+    }
+    if (!sameTables) {
+        // The source changed under us (a skin file replaced or gone): the
+        // controls' indexes are stale, so announce it as a new skin.
+        ActivateLoadedSkin();
+        return;
+    }
+    if (!Reading()) RefreshSkinnedForms();
+}
+
+bool TsSkinManager::IsDefault() const { return g_primary == this; }
+
+void TsSkinManager::SetIsDefault(bool value) {
+    if (!value && g_primary) return;  // the primary manager stays primary
+    g_primary = this;
+    if (!active_) {
+        DropSkin();
+    } else if (HasSections()) {
+        // Only a skin that was loaded can be put in force; before SkinName
+        // is known there is nothing to announce.
+        ActivateLoadedSkin();
+        RefreshSkinnedForms();
+    }
+}
+
+void TsSkinManager::SetSkinnedPopups(bool value) {
+    skinnedPopups_ = value;
+    // Popup-menu skinning is window skinning's; it reads this flag when a menu opens.
+}
+
+std::string TsSkinManager::SkinInfo() const {
+    if (!SkinLoaded()) return NoSkinInfo;
+    char buf[64];
+    // "." whatever the locale: the C locale is never changed in this process.
+    std::snprintf(buf, sizeof buf, "%.15g", model_->SkinData.Version);
+    return buf;
+}
+
+std::string TsSkinManager::NormalizedSkinDirectory() const {
+    return NormalizeSkinDirectory(skinDirectory_, HostExecutableFolder());
+}
+
+// ---- loading --------------------------------------------------------------------
+
+void TsSkinManager::ChangeSkin(const std::string& name) {
+    skinName_ = name;
+    if (!active_) return;
+    if (OnBeforeChange) OnBeforeChange(this);
+    {
+        ChangeInProgress guard;
+        bool wasLoaded = model_->SkinData.SkinLoaded;
+        model_->SkinData.SkinLoaded = false;
+        const std::string requested = skinName_;
+        try {
+            LoadResult r = LoadNamedSkin();
+            if (r == LoadResult::BadArchive) {
+                // The archive was refused (and the user warned): fall back to
+                // the first internal skin, unless that is the one that failed.
+                if (!internalSkins_.empty() && skinName_ != internalSkins_.front().Name) {
+                    skinName_ = internalSkins_.front().Name;
+                    r = LoadNamedSkin();
+                }
+            }
+            if (r != LoadResult::Loaded) active_ = false;
+        } catch (...) {
+            // A malformed skin: the previous skin stays in force untouched.
+            model_->SkinData.SkinLoaded = wasLoaded;
+            skinName_ = requested;
+            throw;
+        }
+        if (!active_)
+            DropSkin();
+        else
+            ActivateLoadedSkin();
+    }
+    if (OnAfterChange) OnAfterChange(this);
+}
+
+void TsSkinManager::PrepareModelLoad() {
+    model_->HueOffset = hueOffset_;
+    model_->Saturation = saturation_;
+    model_->CommonSections = CommonSectionsText(commonSections_);
+}
+
+TsSkinManager::LoadResult TsSkinManager::LoadArchive(std::unique_ptr<TacSkinConvertor>& reader,
+                                                     const std::string& folder) {
+    if (!reader || !reader->OptionsData) return LoadResult::BadArchive;
+    ArchiveFiles files;
+    // Only the image entries count, in archive order.
+    for (const auto& e : reader->Entries) files.Add(e.Name, e.Data->Bytes());
+    const auto& opts = reader->OptionsData->Bytes();
+    std::string_view text(reinterpret_cast<const char*>(opts.data()), opts.size());
+    PrepareModelLoad();
+    model_->Load(text, files);
+    model_->SkinData.SkinFolder = folder;
+    return LoadResult::Loaded;
+}
+
+TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin() {
+    const std::string normalized = NormalizedSkinDirectory();
+
+    // A packed skin file first, looked up as written (relative to the current directory).
+    const std::string packed = PackedSkinPath(skinDirectory_, skinName_);
+    if (FileExists(packed)) {
+        std::unique_ptr<TacSkinConvertor> reader;
+        if (!LoadPackedSkinFile(Utf8ToWide(packed), reader, true)) return LoadResult::BadArchive;
+        LoadResult r = LoadArchive(reader, normalized + "\\");
+        if (r == LoadResult::Loaded) fromPackedFile_ = true;
+        return r;
+    }
+
+    // Then a skin folder below the normalized directory.
+    const std::string folder = normalized + "\\" + skinName_ + "\\";
+    const std::string options = folder + "Options.dat";
+    if (FileExists(options)) {
+        std::vector<std::uint8_t> bytes;
+        if (ReadWholeFile(options, bytes)) {
+            FolderFiles files(folder);
+            PrepareModelLoad();
+            model_->Load(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), files);
+            model_->SkinData.SkinFolder = folder;
+            fromPackedFile_ = false;
+            return LoadResult::Loaded;
+        }
+    }
+
+    // Last an internal skin of exactly that name, else the first one.
+    if (internalSkins_.empty()) return LoadResult::NothingFound;
+    auto it = std::find_if(internalSkins_.begin(), internalSkins_.end(),
+                           [&](const TsStoredSkin& s) { return s.Name == skinName_; });
+    if (it == internalSkins_.end()) {
+        it = internalSkins_.begin();
+        skinName_ = it->Name;
+    }
+    if (!it->Data.empty()) {
+        auto reader = std::make_unique<TacSkinConvertor>();
+        MemoryStream stored(it->Data);
+        reader->SetSource(&stored);
+        // On a wrong magic the reader is gone already: only the result is used.
+        if (!LoadPackedSkin(reader)) return LoadResult::BadArchive;
+        LoadResult r = LoadArchive(reader, std::string{});
+        reader.reset();
+        if (r == LoadResult::Loaded) fromPackedFile_ = false;
+        return r;
+    }
+    PrepareModelLoad();
+    model_->LoadStored(*it);
+    model_->SkinData.SkinFolder.clear();
+    fromPackedFile_ = false;
+    return LoadResult::Loaded;
+}
+
+// ---- putting a skin in force and removing it -------------------------------------
+
+void TsSkinManager::ActivateLoadedSkin() {
+    if (!Reading()) FreezeFormRedraw();
+    model_->SkinData.SkinLoaded = false;
+    model_->RebuildCommonIndexes();
+    BroadcastSkinMessage(SMC_SKIN_LOADED);
+    model_->SkinData.SkinLoaded = true;
+    if (IsDefault() && !hookInstalled_) InstallHook();
+    // Thaws the forms frozen above.
+    RefreshSkinnedForms();
+}
+
+void TsSkinManager::DropSkin() {
+    struct Removing {
+        bool& flag;
+        explicit Removing(bool& f) : flag(f) { flag = true; }
+        ~Removing() { flag = false; }
+    } removing(removing_);
+    RemoveHook();
+    model_->SkinData.SkinLoaded = false;
+    try {
+        BroadcastSkinMessage(SMC_SKIN_REMOVED);
+    } catch (...) {
+        // The tables go whatever a receiver did: nobody may use them now.
+        model_->Clear();
+        throw;
+    }
+    model_->Clear();
+}
+
+void TsSkinManager::RefreshSkinnedForms() {
+    BroadcastSkinMessage(SMC_STOP_ANIMATION);
+    if (Reading()) {
+        BroadcastSkinMessage(SMC_SKIN_REFRESH);
+        return;
+    }
+    FreezeFormRedraw();
+    BroadcastSkinMessage(SMC_SKIN_REFRESH);
+    ThawFormRedraw(true);
+}
+
+void TsSkinManager::InstallHook() {
+    if (Is(ui::TComponentState::csDesigning)) return;
+    if (!InstallSkinHook()) return;
+    // A manager made primary later takes the hook over from the first one.
+    if (g_hookOwner && g_hookOwner != this) g_hookOwner->hookInstalled_ = false;
+    g_hookOwner = this;
+    hookInstalled_ = true;
+}
+
+void TsSkinManager::RemoveHook() {
+    if (!hookInstalled_) return;
+    hookInstalled_ = false;
+    if (g_hookOwner != this) return;
+    g_hookOwner = nullptr;
+    RemoveSkinHook();
+}
+
+// ---- messages --------------------------------------------------------------------
+
+void TsSkinManager::BroadcastSkinMessage(SkinCommand code, std::uint16_t arg) {
+    const WPARAM wParam = SkinWParam(code, arg);
+    const LPARAM lParam = AsParam(this);
+    // The form that holds this manager is reached without registering it.
+    auto* ownForm = dynamic_cast<ui::TWinControl*>(Owner());
+    const auto& forms = BroadcastForms();
+    const bool ownRegistered = std::find(forms.begin(), forms.end(), ownForm) != forms.end();
+    if (ownForm && !ownRegistered) RegisterBroadcastForm(ownForm);
+    try {
+        BroadcastToForms(SM_SKINCMD, wParam, lParam);
+    } catch (...) {
+        if (ownForm && !ownRegistered) UnregisterBroadcastForm(ownForm);
+        throw;
+    }
+    if (ownForm && !ownRegistered) UnregisterBroadcastForm(ownForm);
+    // Copy: a receiver may register or unregister forms.
+    auto links = g_registeredForms;
+    for (SkinnedFormLink* link : links)
+        if (std::find(g_registeredForms.begin(), g_registeredForms.end(), link) != g_registeredForms.end() &&
+            !link->FormDestroying())
+            link->Broadcast(SM_SKINCMD, wParam, lParam);
+}
+
+namespace {
+
+bool TopLevelVisibleFormOf(SkinnedFormLink* link, TsSkinManager* manager) {
+    if (link->IsMdiChild() || link->HasParentWindow() || link->Manager() != manager) return false;
+    HWND wnd = link->FormWindow();
+    return wnd && ::IsWindowVisible(wnd);
+}
+
+}  // namespace
+
+void TsSkinManager::FreezeFormRedraw() {
+    for (SkinnedFormLink* link : g_registeredForms)
+        if (TopLevelVisibleFormOf(link, this)) ::SendMessageW(link->FormWindow(), WM_SETREDRAW, 0, 0);
+}
+
+void TsSkinManager::ThawFormRedraw(bool animate) {
+    auto links = g_registeredForms;
+    for (SkinnedFormLink* link : links) {
+        if (!TopLevelVisibleFormOf(link, this)) continue;
+        HWND wnd = link->FormWindow();
+        if (!animate) {
+            ::SendMessageW(wnd, WM_SETREDRAW, 1, 0);
+            continue;
+        }
+        const bool oldSystem = SystemMajorBelow6();
+        if (animEffects_->SkinChanging.Active)
+            link->AnimateSkinChange(oldSystem ? animEffects_->SkinChanging.Time : 0);
+        ::SendMessageW(wnd, WM_SETREDRAW, 1, 0);
+        if (oldSystem) ::SetWindowRgn(wnd, nullptr, FALSE);
+        link->RebuildFrame();
+        ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_NOERASE);
+    }
+}
+
+void TsSkinManager::SetHotWindow(HWND wnd) {
+    if (wnd == hotWindow_) return;
+    HWND previous = std::exchange(hotWindow_, wnd);
+    if (previous && ::IsWindow(previous))
+        ::SendMessageW(previous, SM_SKINCMD, SkinWParam(SMC_MOUSE_LEAVE), AsParam(this));
+    if (wnd) ::SendMessageW(wnd, SM_SKINCMD, SkinWParam(SMC_MOUSE_ENTER), AsParam(this));
+}
+
+// ---- listing ---------------------------------------------------------------------
+
+std::string TsSkinManager::ListSkins(std::vector<std::string>& names, int kind) const {
+    names.clear();
+    std::string first;
+    for (const auto& s : internalSkins_) {
+        names.push_back(s.Name);
+        if (first.empty()) first = s.Name;
+    }
+    const std::string dir = NormalizedSkinDirectory();
+    if (DirectoryExists(dir)) {
+        WIN32_FIND_DATAW fd;
+        HANDLE find = ::FindFirstFileW(Utf8ToWide(dir + "\\*").c_str(), &fd);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                std::string name = WideToUtf8(fd.cFileName);
+                if (name.empty() || name[0] == '.') continue;
+                const bool isDir = fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+                std::string found;
+                if (isDir && (kind == 0 || kind == 2)) {
+                    if (FileExists(dir + "\\" + name + "\\Options.dat")) found = name;
+                } else if (!isDir && (kind == 1 || kind == 2)) {
+                    // The extension compares exactly: ".ASZ" is not a packed skin.
+                    if (name.size() > 4 && name.ends_with(".asz")) found = name.substr(0, name.find('.'));
+                }
+                if (!found.empty()) {
+                    names.push_back(found);
+                    if (first.empty()) first = found;
+                }
+            } while (::FindNextFileW(find, &fd));
+            ::FindClose(find);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return first;
+}
+
+}  // namespace velmap::skin

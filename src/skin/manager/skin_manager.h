@@ -1,0 +1,191 @@
+// The skin manager: the non-visual component that owns the current skin. It
+// finds a skin by name (a packed skin file, a skin folder or an internal
+// skin), loads it into the skin data model, announces it to every skinned
+// window with the skin message, and removes it again.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "skin/messages/skin_messages.h"
+#include "skin/data/skin_archive.h"
+#include "skin/manager/skin_directory.h"
+#include "skin/manager/skin_manager_options.h"
+#include "skin/data/skin_model.h"
+#include "skin/data/stored_skin.h"
+#include "ui/component.h"
+
+namespace velmap::skin {
+
+class TsSkinManager;
+
+// Process-wide: the first manager created (none once it is gone; a later
+// manager is never promoted by that).
+TsSkinManager* PrimaryManager();
+// True while a manager loads a skin; controls skip work meanwhile.
+bool SkinChangeInProgress();
+
+// A form whose frame window skinning paints. Window skinning registers these;
+// the manager freezes, thaws and messages them.
+class SkinnedFormLink {
+public:
+    virtual ~SkinnedFormLink() = default;
+    virtual HWND FormWindow() const = 0;
+    virtual TsSkinManager* Manager() const = 0;
+    virtual bool FormDestroying() const = 0;
+    virtual bool IsMdiChild() const { return false; }
+    virtual bool HasParentWindow() const { return ::GetParent(FormWindow()) != nullptr; }
+    // Sends msg to the form's window and all its child controls.
+    virtual void Broadcast(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+    // Rebuilds the skinned frame after a skin change.
+    virtual void RebuildFrame() {}
+    // The skin-change animation of window skinning (time in milliseconds).
+    virtual void AnimateSkinChange(int /*timeMs*/) {}
+};
+void RegisterSkinnedForm(SkinnedFormLink* link);
+void UnregisterSkinnedForm(SkinnedFormLink* link);
+const std::vector<SkinnedFormLink*>& RegisteredForms();
+
+// Makes "TsSkinManager" known to the stored-description reader (idempotent).
+void RegisterSkinManagerClass();
+
+// Supplies the text of a popup menu's extra line.
+using TacGetExtraLineData = std::function<void(HMENU menu, std::string& caption, bool& showLine)>;
+
+class TsSkinManager : public ui::TComponent {
+public:
+    static constexpr char EngineVersion[] = "5.46";
+    static constexpr char NoSkinInfo[] = "N/A";
+
+    explicit TsSkinManager(ui::TComponent* owner);
+    ~TsSkinManager() override;
+
+    void AfterConstruction() override;
+    void Loaded() override;
+    std::string ClassName() const override { return "TsSkinManager"; }
+    const ui::TPropTable& Props() const override;
+    static const ui::TPropTable& ClassProps();
+
+    // ---- published properties ----
+    bool Active() const { return active_; }
+    void SetActive(bool value);
+    const std::string& SkinName() const { return skinName_; }
+    void SetSkinName(const std::string& value) { ChangeSkin(value); }
+    const std::string& SkinDirectory() const { return skinDirectory_; }
+    void SetSkinDirectory(const std::string& value);
+    TsStoredSkins& InternalSkins() { return internalSkins_; }
+    const TsStoredSkins& InternalSkins() const { return internalSkins_; }
+    const std::vector<std::string>& CommonSections() const { return commonSections_; }
+    void SetCommonSections(const std::vector<std::string>& lines);
+    int HueOffset() const { return hueOffset_; }
+    void SetHueOffset(int value);
+    int Saturation() const { return saturation_; }
+    void SetSaturation(int value);
+    bool IsDefault() const;
+    void SetIsDefault(bool value);
+    bool SkinnedPopups() const { return skinnedPopups_; }
+    void SetSkinnedPopups(bool value);
+    TacSkinningRules SkinningRules() const { return skinningRules_; }
+    void SetSkinningRules(TacSkinningRules value) { skinningRules_ = value; }
+    TacAnimEffects& AnimEffects() { return *animEffects_; }
+    TacMenuSupport& MenuSupport() { return menuSupport_; }
+    ThirdPartyList& ThirdParty() { return thirdParty_; }
+    std::string SkinInfo() const;
+    void SetSkinInfo(const std::string&) {}
+    std::string Version() const { return EngineVersion; }
+    void SetVersion(const std::string&) {}
+
+    ui::TNotifyEvent OnBeforeChange;
+    ui::TNotifyEvent OnAfterChange;
+    TacGetExtraLineData OnGetMenuExtraLineData;
+
+    // The working copy of a foreign-control class list (window skinning reads it).
+    const std::vector<std::string>& ThirdList(ThirdPartyKind kind) const { return thirdLists_[kind]; }
+
+    // ---- the loaded skin ----
+    const SkinModel& Model() const { return *model_; }
+    const TsSkinData& SkinGlobals() const { return model_->SkinData; }
+    // A skin is in force (loaded and announced).
+    bool SkinLoaded() const { return model_->SkinData.SkinLoaded; }
+    bool HasSections() const { return !model_->Sections.empty(); }
+    int SectionCount() const { return static_cast<int>(model_->Sections.size()); }
+    const TsGeneralData* Section(int index) const {
+        return index >= 0 && index < SectionCount() ? &model_->Sections[index] : nullptr;
+    }
+    bool FromPackedFile() const { return fromPackedFile_; }
+    bool Destroying() const { return Is(ui::TComponentState::csDestroying); }
+
+    int FindSectionIndex(std::string_view name) const { return model_->FindSectionIndex(name); }
+    int FindMaskIndex(int section, std::string_view sectionName, std::string_view mask) const {
+        return model_->FindMaskIndex(section, sectionName, mask);
+    }
+    int FindTextureIndex(int section, std::string_view sectionName, std::string_view key) const {
+        return model_->FindTextureIndex(section, sectionName, key);
+    }
+    int FindPatternIndex(int section, std::string_view sectionName, std::string_view key) const {
+        return model_->FindPatternIndex(section, sectionName, key);
+    }
+
+    // ---- operations ----
+    // Loads the skin of that name and puts it in force (SkinName assignment).
+    void ChangeSkin(const std::string& name);
+    void ActivateLoadedSkin();
+    void DropSkin();
+    void RefreshSkinnedForms();
+    // Sends SM_SKINCMD with code to every reachable form and its controls.
+    void BroadcastSkinMessage(SkinCommand code, std::uint16_t arg = 0);
+    void FreezeFormRedraw();
+    void ThawFormRedraw(bool animate);
+    // Remembers the one hot window; tells the previous one it was left and the
+    // new one it was entered.
+    void SetHotWindow(HWND wnd);
+    HWND HotWindow() const { return hotWindow_; }
+    // Names of the available skins, sorted; kind 0 folders, 1 packed files, 2
+    // both (internal skins always). Returns the first name found.
+    std::string ListSkins(std::vector<std::string>& names, int kind) const;
+    // SkinDirectory resolved against the host program's folder.
+    std::string NormalizedSkinDirectory() const;
+    bool HookInstalled() const { return hookInstalled_; }
+    // True while DropSkin announces the removal.
+    bool RemovingSkin() const { return removing_; }
+
+private:
+    enum class LoadResult { Loaded, NothingFound, BadArchive };
+
+    bool Reading() const { return Is(ui::TComponentState::csReading); }
+    LoadResult LoadNamedSkin();
+    // Hands the recolouring and the common sections to the next load.
+    void PrepareModelLoad();
+    LoadResult LoadArchive(std::unique_ptr<TacSkinConvertor>& reader, const std::string& folder);
+    void InstallHook();
+    void RemoveHook();
+    void ApplyThirdPartyDefaults();
+    void ReloadForRecolour();
+
+    bool active_ = true;
+    std::string skinName_;
+    std::string skinDirectory_;
+    TsStoredSkins internalSkins_;
+    std::vector<std::string> commonSections_;
+    int hueOffset_ = 0;
+    int saturation_ = 0;
+    bool skinnedPopups_ = true;
+    TacSkinningRules skinningRules_ = TacSkinningRules::All();
+    std::unique_ptr<TacAnimEffects> animEffects_;
+    TacMenuSupport menuSupport_;
+    ThirdPartyList thirdParty_;
+    std::vector<std::string> thirdLists_[ThirdPartyKindCount];
+
+    std::unique_ptr<SkinModel> model_;
+    bool fromPackedFile_ = false;
+    bool hookInstalled_ = false;
+    bool removing_ = false;
+    HWND hotWindow_ = nullptr;
+};
+
+}  // namespace velmap::skin

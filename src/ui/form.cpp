@@ -1,0 +1,204 @@
+#include "ui/form.h"
+
+#include <algorithm>
+
+namespace velmap::ui {
+
+namespace {
+constexpr const char* kBorderStyles[] = {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"};
+constexpr const char* kPositions[] = {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter"};
+
+DWORD FrameStyle(TFormBorderStyle b) {
+    switch (b) {
+        case TFormBorderStyle::bsNone: return 0;
+        case TFormBorderStyle::bsSingle:
+        case TFormBorderStyle::bsToolWindow: return WS_CAPTION | WS_SYSMENU | WS_BORDER;
+        case TFormBorderStyle::bsDialog: return WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+        default: return WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+    }
+}
+}  // namespace
+
+namespace {
+const TPropInfo kScrollBarProps[] = {props::Bool<&TControlScrollBar::SetVisible>("Visible")};
+}
+const TPropTable& TControlScrollBar::Props() const {
+    static const TPropTable table{&TPersistent::ClassProps(), kScrollBarProps};
+    return table;
+}
+
+// ---- TCustomForm ------------------------------------------------------------
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
+    width_ = 320;
+    height_ = 240;
+    visible_ = false;
+    parent_font_ = false;
+    parent_color_ = false;
+}
+
+TCustomForm::TCustomForm(HWND parent_window) : TCustomForm(static_cast<TComponent*>(nullptr)) {
+    SetParentWindow(parent_window);
+}
+
+void TCustomForm::SetDescriptionResource(HMODULE module, std::string name) {
+    description_module_ = module;
+    description_name_ = std::move(name);
+    resources_ = ModuleResources(module);
+    has_description_ = true;
+}
+
+void TCustomForm::SetDescriptionText(std::string text, TResourceSource resources) {
+    description_ = std::move(text);
+    description_name_.clear();
+    resources_ = std::move(resources);
+    has_description_ = true;
+}
+
+void TCustomForm::AfterConstruction() {
+    TWinControl::AfterConstruction();
+    if (has_description_) {
+        std::string text = description_name_.empty() ? description_ : LoadTextResource(description_module_, description_name_);
+        ReadComponentFromText(this, text, resources_);
+    } else {
+        Loaded();
+    }
+    HandleNeeded();
+    // OnCreate after the whole tree exists (the stored order's choice is
+    // recorded but creation always completes first here).
+    TNotifyEvent on_create = OnCreate;
+    if (on_create) on_create(this);
+    if (visible_ && handle_) ::ShowWindow(handle_, parent_window_ ? SW_SHOWNA : SW_SHOW);
+}
+
+void TCustomForm::Loaded() {
+    TWinControl::Loaded();
+    ScaleToScreen();
+}
+
+void TCustomForm::Destroying() {
+    TWinControl::Destroying();
+    TNotifyEvent on_destroy = OnDestroy;
+    if (on_destroy) on_destroy(this);
+}
+
+void TCustomForm::SetPixelsPerInch(int v) {
+    if (v <= 0) throw EUiError("PixelsPerInch must be positive");
+    pixels_per_inch_ = v;
+    stored_ppi_ = true;
+}
+
+void TCustomForm::ScaleToScreen() {
+    int screen = ScreenPixelsPerInch();
+    if (!stored_ppi_ || screen == pixels_per_inch_ || text_height_ <= 0) return;
+    // Font first, by the ratio of densities; the contents then follow the
+    // text height that font really has.
+    font_.SetPixelsPerInch(screen);
+    font_.SetHeight(::MulDiv(font_.Height(), screen, pixels_per_inch_));
+    int th = text_height_;
+    {
+        win::window_dc sdc(nullptr);
+        HDC mem = ::CreateCompatibleDC(sdc.get());
+        {
+            win::select_object sel(mem, font_.Handle());
+            TEXTMETRICW tm;
+            if (::GetTextMetricsW(mem, &tm)) th = tm.tmHeight;
+        }
+        ::DeleteDC(mem);
+    }
+    int m = th, d = text_height_;
+    int cw = ClientWidth(), ch = ClientHeight();
+    constraints_.Scale(m, d);
+    for (TControl* c : std::vector<TControl*>(controls_)) c->ChangeScale(m, d);
+    SetClientWidth(::MulDiv(cw, m, d));
+    SetClientHeight(::MulDiv(ch, m, d));
+    pixels_per_inch_ = screen;
+    text_height_ = th;
+}
+
+RECT TCustomForm::ClientRect() const {
+    if (handle_) {
+        RECT r;
+        ::GetClientRect(handle_, &r);
+        return r;
+    }
+    RECT frame{0, 0, 0, 0};
+    ::AdjustWindowRectEx(&frame, FrameStyle(border_style_), FALSE, 0);
+    return {0, 0, std::max(0L, width_ - (frame.right - frame.left)), std::max(0L, height_ - (frame.bottom - frame.top))};
+}
+
+void TCustomForm::SetClientWidth(int v) {
+    RECT c = ClientRect();
+    SetWidth(width_ + v - (c.right - c.left));
+}
+
+void TCustomForm::SetClientHeight(int v) {
+    RECT c = ClientRect();
+    SetHeight(height_ + v - (c.bottom - c.top));
+}
+
+void TCustomForm::SetTransparentColor(bool v) {
+    if (v == transparent_color_) return;
+    transparent_color_ = v;
+    if (handle_) {
+        LONG_PTR ex = ::GetWindowLongPtrW(handle_, GWL_EXSTYLE);
+        ::SetWindowLongPtrW(handle_, GWL_EXSTYLE, v ? (ex | WS_EX_LAYERED) : (ex & ~static_cast<LONG_PTR>(WS_EX_LAYERED)));
+        ApplyLayered();
+    }
+}
+
+void TCustomForm::SetTransparentColorValue(TColor v) {
+    transparent_value_ = v;
+    if (handle_) ApplyLayered();
+}
+
+void TCustomForm::ApplyLayered() {
+    if (transparent_color_ && handle_) ::SetLayeredWindowAttributes(handle_, ColorToRGB(transparent_value_), 0, LWA_COLORKEY);
+}
+
+void TCustomForm::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.style &= ~static_cast<DWORD>(WS_VISIBLE);  // shown after OnCreate
+    if (parent_window_) {
+        p.style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        p.parent = parent_window_;
+        if (position_ != TPosition::poDesigned) p.x = p.y = 0;  // the default place of a child
+    } else {
+        p.style = WS_CLIPCHILDREN | (border_style_ == TFormBorderStyle::bsNone ? WS_POPUP : FrameStyle(border_style_));
+        p.parent = nullptr;
+        if (position_ == TPosition::poDefault || position_ == TPosition::poDefaultPosOnly) p.x = p.y = CW_USEDEFAULT;
+    }
+    if (!enabled_) p.style |= WS_DISABLED;
+    if (border_style_ == TFormBorderStyle::bsToolWindow) p.ex_style |= WS_EX_TOOLWINDOW;
+    if (transparent_color_) p.ex_style |= WS_EX_LAYERED;
+}
+
+void TCustomForm::CreateWnd() {
+    TWinControl::CreateWnd();
+    ApplyLayered();
+}
+
+namespace {
+const TPropInfo kFormProps[] = {
+    props::Enum<&TCustomForm::SetBorderStyle, kBorderStyles>("BorderStyle"),
+    props::Enum<&TCustomForm::SetPosition, kPositions>("Position"),
+    props::Int<&TCustomForm::SetClientWidth>("ClientWidth"),
+    props::Int<&TCustomForm::SetClientHeight>("ClientHeight"),
+    props::Bool<&TCustomForm::SetTransparentColor>("TransparentColor"),
+    props::Color<&TCustomForm::SetTransparentColorValue>("TransparentColorValue"),
+    props::Bool<&TCustomForm::SetOldCreateOrder>("OldCreateOrder"),
+    props::Int<&TCustomForm::SetPixelsPerInch>("PixelsPerInch"),
+    props::Int<&TCustomForm::SetTextHeight>("TextHeight"),
+    props::Object<&TCustomForm::HorzScrollBar>("HorzScrollBar"),
+    props::Object<&TCustomForm::VertScrollBar>("VertScrollBar"),
+    props::Event<&TCustomForm::OnCreate>("OnCreate"),
+    props::Event<&TCustomForm::OnDestroy>("OnDestroy"),
+};
+}
+const TPropTable& TCustomForm::ClassProps() {
+    static const TPropTable table{&TWinControl::ClassProps(), kFormProps};
+    return table;
+}
+const TPropTable& TCustomForm::Props() const { return ClassProps(); }
+
+}  // namespace velmap::ui

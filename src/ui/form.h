@@ -1,0 +1,96 @@
+// Forms: top-level, or a child of a foreign window.
+#pragma once
+
+#include "ui/reader.h"
+#include "ui/win_control.h"
+
+#include <string>
+
+namespace velmap::ui {
+
+// Scroll bar settings a form stores; this framework's forms do not scroll.
+class TControlScrollBar : public TPersistent {
+public:
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v) { visible_ = v; }
+    std::string ClassName() const override { return "TControlScrollBar"; }
+    const TPropTable& Props() const override;
+
+private:
+    bool visible_ = true;
+};
+
+class TCustomForm : public TWinControl {
+public:
+    // A top-level form (owner may be null).
+    explicit TCustomForm(TComponent* owner);
+    // A form living as a child window of a foreign window, with no owner.
+    explicit TCustomForm(HWND parent_window);
+
+    // Where the stored description comes from; read in AfterConstruction.
+    void SetDescriptionResource(HMODULE module, std::string name);
+    void SetDescriptionText(std::string text, TResourceSource resources);
+
+    void AfterConstruction() override;
+    void Loaded() override;
+
+    TFormBorderStyle BorderStyle() const { return border_style_; }
+    void SetBorderStyle(TFormBorderStyle v) { border_style_ = v; }
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition v) { position_ = v; }
+    void SetClientWidth(int v);
+    void SetClientHeight(int v);
+    RECT ClientRect() const override;
+    bool TransparentColor() const { return transparent_color_; }
+    void SetTransparentColor(bool v);
+    TColor TransparentColorValue() const { return transparent_value_; }
+    void SetTransparentColorValue(TColor v);
+    bool OldCreateOrder() const { return old_create_order_; }
+    void SetOldCreateOrder(bool v) { old_create_order_ = v; }
+    int PixelsPerInch() const { return pixels_per_inch_; }
+    void SetPixelsPerInch(int v);
+    int TextHeight() const { return text_height_; }
+    void SetTextHeight(int v) { text_height_ = v; }
+    TControlScrollBar& HorzScrollBar() { return horz_; }
+    TControlScrollBar& VertScrollBar() { return vert_; }
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnDestroy;
+
+    std::string ClassName() const override { return "TCustomForm"; }
+    const TPropTable& Props() const override;
+    static const TPropTable& ClassProps();
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void CreateWnd() override;
+    void Destroying() override;
+
+private:
+    void ScaleToScreen();
+    void ApplyLayered();
+
+    TFormBorderStyle border_style_ = TFormBorderStyle::bsSizeable;
+    TPosition position_ = TPosition::poDesigned;
+    bool transparent_color_ = false;
+    TColor transparent_value_ = clBlack;
+    bool old_create_order_ = false;
+    int pixels_per_inch_ = 96;
+    int text_height_ = 13;
+    bool stored_ppi_ = false;
+    TControlScrollBar horz_, vert_;
+    std::string description_;
+    HMODULE description_module_ = nullptr;
+    std::string description_name_;
+    TResourceSource resources_;
+    bool has_description_ = false;
+};
+
+// A form class of its own name, for descriptions whose root is a plain form.
+class TForm : public TCustomForm {
+public:
+    using TCustomForm::TCustomForm;
+    std::string ClassName() const override { return "TForm"; }
+};
+
+}  // namespace velmap::ui
