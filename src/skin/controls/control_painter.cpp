@@ -1,10 +1,21 @@
 #include "skin/controls/control_painter.h"
 
+#include "skin/controls/item_painter.h"
+#include "skin/manager/skin_manager.h"
+
 namespace velmap::skin {
 
 namespace {
+
 ControlPainter g_skin_painter;
 ControlPainter* g_painter = &g_skin_painter;
+
+paint::BackgroundSource ToPaint(const BackgroundSource& bg) {
+    return {bg.Bmp ? &bg.Bmp->Image() : nullptr, bg.X, bg.Y, bg.Ready && bg.Bmp};
+}
+
+paint::TRect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
 }  // namespace
 
 ControlPainter& CurrentPainter() { return *g_painter; }
@@ -15,18 +26,37 @@ ControlPainter* SetControlPainter(ControlPainter* painter) {
     return previous;
 }
 
-// PENDING-PAINT: the bodies below forward to the item painter once it exists.
-void ControlPainter::PaintItem(TsCommonData&, const BackgroundSource&, bool, int, const RECT&, POINT, ui::TBitmap&,
-                               bool) {}
-void ControlPainter::PaintBackground(TsCommonData&, const BackgroundSource&, int, const RECT&, POINT, ui::TBitmap&) {}
-void ControlPainter::RefreshCorners(TsCommonData&, int, int) {}
-void ControlPainter::WriteText(ui::TCanvas& canvas, const std::wstring& text, bool, bool, TsCommonData&, UINT format,
-                               const RECT& r) {
-    RECT box = r;
-    canvas.DrawText(text, box, format | DT_NOCLIP);
+void ControlPainter::PaintItem(TsCommonData& data, const BackgroundSource& bg, bool centre, int state, const RECT& r,
+                               POINT pos, ui::TBitmap& bmp, bool useBg) {
+    PaintSkinItem(data, ToPaint(bg), centre, state, ToRect(r), {pos.x, pos.y}, &bmp.Image(), useBg);
 }
-void ControlPainter::DrawBorder(ui::TBitmap&, const RECT&, bool, bool, int, const TsSkinManager&, int,
-                                const BackgroundSource&) {}
-void ControlPainter::DrawGlyph(ui::TBitmap&, POINT, int, const TsSkinManager&, int) {}
+
+void ControlPainter::PaintBackground(TsCommonData& data, const BackgroundSource& bg, int state, const RECT& r,
+                                     POINT pos, ui::TBitmap& bmp) {
+    // A control that keeps its own colour is filled with it, plainly.
+    paint::TColor custom = paint::KeyColor;
+    if (data.CustomColor() && data.HostControl)
+        custom = static_cast<paint::TColor>(ui::ColorToRGB(data.HostControl->Color()));
+    PaintSkinBackground(data.SectionIndex, data.SkinSection(), ToPaint(bg), state, ToRect(r), {pos.x, pos.y},
+                        &bmp.Image(), data.EffectiveManager(), data.PatternIndex, data.HotPatternIndex, custom);
+}
+
+void ControlPainter::RefreshCorners(TsCommonData& data, int state, int corners) {
+    RefreshCornerPixels(data, state, static_cast<unsigned>(corners));
+}
+
+void ControlPainter::WriteText(ui::TCanvas& canvas, const std::wstring& text, bool enabled, bool hot,
+                               TsCommonData& data, UINT format, const RECT& r) {
+    WriteSkinText(canvas, text, enabled, hot, data, format, ToRect(r));
+}
+
+void ControlPainter::DrawBorder(ui::TBitmap& bmp, const RECT& r, bool centre, bool useBg, int state,
+                                const TsSkinManager& manager, int mask, const BackgroundSource& bg) {
+    DrawBorderMask(bmp.Image(), ToRect(r), centre, useBg, state, manager, mask, ToPaint(bg));
+}
+
+void ControlPainter::DrawGlyph(ui::TBitmap& bmp, POINT p, int state, const TsSkinManager& manager, int mask) {
+    DrawGlyphMask(bmp.Image(), {p.x, p.y}, state, manager, mask);
+}
 
 }  // namespace velmap::skin

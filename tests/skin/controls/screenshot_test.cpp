@@ -74,9 +74,10 @@ TEST(ScreenshotTest, TheBandButtonsInEachLook) {
     EXPECT_TRUE(Same(*normal, *pressed, {button.right, 0, 160, 25}));
     EXPECT_FALSE(Same(*normal, *hot, button));
     EXPECT_FALSE(Same(*hot, *pressed, button));
-    // The face left of the glyph: the panel's colour when normal, the hot
-    // gradient when hot, and half-way between them mid-fade.
-    const int x = button.left + 1, y = button.top + 10;
+    // The face left of the glyph, near the top: the panel's colour when
+    // normal, the light top of the hot gradient when hot, and half-way
+    // between them mid-fade.
+    const int x = button.left + 4, y = button.top + 4;
     const Rgb n = At(*normal, x, y), h = At(*hot, x, y), m = At(*mid, x, y);
     EXPECT_NE(n.r, h.r);
     EXPECT_EQ(m.r, (n.r * 127 + h.r * 128 + 127) >> 8);
