@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "image_file.h"
 #include "skin/controls/control_classes.h"
 #include "skin/controls/panel.h"
 #include "skin/controls/speed_button.h"
@@ -30,31 +31,16 @@ inline std::vector<std::uint8_t> ReadFile(const std::string& path) {
 // An 18 x 18 24-bit file image: a white triangle pointing right on the
 // glyphs' background colour RGB (0, 36, 255).
 inline std::vector<std::uint8_t> TriangleGlyph() {
-    constexpr int kSize = 18, kStride = (kSize * 3 + 3) & ~3;
-    std::vector<std::uint8_t> f(54 + kStride * kSize, 0);
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) f[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
-    f[0] = 'B';
-    f[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(f.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, kSize);
-    put32(22, kSize);
-    f[26] = 1;
-    f[28] = 24;
-    for (int row = 0; row < kSize; ++row) {  // bottom-up
-        const int y = kSize - 1 - row;
-        for (int x = 0; x < kSize; ++x) {
-            std::uint8_t* p = &f[54 + row * kStride + x * 3];
-            const bool inside = x >= 5 && x < 14 && std::abs(2 * y - (kSize - 1)) <= 2 * (14 - x) - 1;
+    auto g = paint::CreateBitmap24(18, 18);
+    for (int y = 0; y < 18; ++y)
+        for (int x = 0; x < 18; ++x) {
+            const bool inside = x >= 5 && x < 14 && std::abs(2 * y - 17) <= 2 * (14 - x) - 1;
+            std::uint8_t* p = g->ScanLine(y) + 3 * x;
             p[0] = 255;
             p[1] = inside ? 255 : 36;
             p[2] = inside ? 255 : 0;
         }
-    }
-    return f;
+    return skinpack::EncodeBmp24(*g);
 }
 
 inline const char kBandText[] = R"desc(

@@ -1,4 +1,4 @@
-// Skinned speed buttons under the real pointer (SendInput): which presses
+// A skinned speed button under the real pointer (SendInput): which presses
 // and releases make a click, and that entering fires OnMouseEnter once.
 #include <gtest/gtest.h>
 
@@ -19,97 +19,55 @@ void SendMouse(DWORD flags, POINT screen = {-1, -1}) {
     ::SendInput(1, &in, sizeof in);
 }
 
-class ButtonMouseTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        TsAnimTimer::SetManualTicks(true);
-        form_ = MakeControlsForm(SharedHost(), R"(
-    object A : TsSpeedButton
-      Left = 10
-      Top = 10
-      Width = 20
-      Height = 20
-    end
-)");
-        panel_ = dynamic_cast<TsPanel*>(form_->FindComponent("Panel"));
-        a_ = dynamic_cast<TsSpeedButton*>(form_->FindComponent("A"));
-        ASSERT_TRUE(panel_ && a_);
-        a_->OnClick = [this](ui::TComponent*) { ++clicks_; };
-        a_->OnMouseEnter = [this](ui::TComponent*) { ++button_enters_; };
-        panel_->OnMouseEnter = [this](ui::TComponent*) { ++panel_enters_; };
-        // Only once the new windows are what the pointer hits.
-        ASSERT_TRUE(Settle([&] { return ::WindowFromPoint(At(5, 5)) == panel_->Handle(); }));
-    }
-    void TearDown() override {
-        SendMouse(0, {5, 5});
-        Pump(30);
-        form_.reset();
-        TsAnimTimer::SetManualTicks(false);
-    }
-    POINT At(int x, int y) const { return a_->ClientToScreen({x, y}); }
-    static bool Settle(const std::function<bool()>& done) { return PumpUntil(done, 8000); }
-    bool Pressed() const { return a_->State() == ui::TButtonState::bsDown; }
-    void Press() {
-        SendMouse(MOUSEEVENTF_LEFTDOWN);
-        ASSERT_TRUE(Settle([&] { return Pressed(); }));
-    }
-    void Release() {
-        SendMouse(MOUSEEVENTF_LEFTUP);
-        ASSERT_TRUE(Settle([&] { return !a_->Dragging(); }));
-        Pump(20);
-    }
+TEST(ButtonMouseTest, EnterOnceAndClickOnlyOnALeftReleaseInside) {
+    TsAnimTimer::SetManualTicks(true);
+    auto form = MakeControlsForm(Button("A", 10));
+    auto* panel = Find<TsPanel>(form, "Panel");
+    auto* a = Find<TsSpeedButton>(form, "A");
+    int clicks = 0, enters = 0, panel_enters = 0;
+    a->OnClick = [&](ui::TComponent*) { ++clicks; };
+    a->OnMouseEnter = [&](ui::TComponent*) { ++enters; };
+    panel->OnMouseEnter = [&](ui::TComponent*) { ++panel_enters; };
+    auto at = [&](int x, int y) { return a->ClientToScreen({x, y}); };
+    auto pressed = [&] { return a->State() == ui::TButtonState::bsDown; };
+    // Only once the new windows are what the pointer hits.
+    ASSERT_TRUE(PumpUntil([&] { return ::WindowFromPoint(at(5, 5)) == panel->Handle(); }));
 
-    ui::owned<ui::TForm> form_;
-    TsPanel* panel_ = nullptr;
-    TsSpeedButton* a_ = nullptr;
-    int clicks_ = 0, button_enters_ = 0, panel_enters_ = 0;
-};
-
-TEST_F(ButtonMouseTest, OnlyALeftReleaseInsideClicks) {
-    SendMouse(0, At(5, 5));
-    ASSERT_TRUE(Settle([&] { return a_->SkinData().MouseOver; }));
-    EXPECT_EQ(button_enters_, 1);
+    SendMouse(0, panel->ClientToScreen({150, 30}));
+    ASSERT_TRUE(PumpUntil([&] { return ui::TControl::MouseControl() == panel; }));
+    SendMouse(0, at(5, 5));
+    ASSERT_TRUE(PumpUntil([&] { return a->SkinData().MouseOver; }));
+    EXPECT_EQ(panel_enters, 1);
+    EXPECT_EQ(enters, 1);
     // A double click is two clicks.
-    for (int i = 0; i < 2; ++i) {
+    for (DWORD f : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) SendMouse(f);
+    ASSERT_TRUE(PumpUntil([&] { return clicks == 2; }));
+    // Released at x = Width or y = Height: outside. Dragged out and back in:
+    // inside.
+    for (auto path : {std::vector<POINT>{{20, 5}}, std::vector<POINT>{{5, 20}}, std::vector<POINT>{{26, 5}, {19, 19}}}) {
+        SendMouse(0, at(5, 5));
         SendMouse(MOUSEEVENTF_LEFTDOWN);
+        ASSERT_TRUE(PumpUntil(pressed));
+        for (POINT p : path) {
+            const bool inside = p.x < 20 && p.y < 20;
+            SendMouse(0, at(p.x, p.y));
+            ASSERT_TRUE(PumpUntil([&] { return pressed() == inside; }));
+        }
         SendMouse(MOUSEEVENTF_LEFTUP);
+        ASSERT_TRUE(PumpUntil([&] { return !a->Dragging(); }));
     }
-    ASSERT_TRUE(Settle([&] { return clicks_ == 2; }));
-    // x = Width and y = Height are outside.
-    for (POINT out : {POINT{20, 5}, POINT{5, 20}}) {
-        SendMouse(0, At(5, 5));
-        Press();
-        SendMouse(0, At(out.x, out.y));
-        ASSERT_TRUE(Settle([&] { return !Pressed(); }));
-        Release();
-    }
-    EXPECT_EQ(clicks_, 2);
-    // Dragged out and back in still clicks.
-    SendMouse(0, At(5, 5));
-    Press();
-    SendMouse(0, At(26, 5));
-    ASSERT_TRUE(Settle([&] { return !Pressed(); }));
-    SendMouse(0, At(19, 19));
-    ASSERT_TRUE(Settle([&] { return Pressed(); }));
-    Release();
-    EXPECT_EQ(clicks_, 3);
+    Pump(20);
+    EXPECT_EQ(clicks, 3);
     // The right and the middle button never click.
-    SendMouse(MOUSEEVENTF_RIGHTDOWN);
-    SendMouse(MOUSEEVENTF_RIGHTUP);
-    SendMouse(MOUSEEVENTF_MIDDLEDOWN);
-    SendMouse(MOUSEEVENTF_MIDDLEUP);
+    for (DWORD f : {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP})
+        SendMouse(f);
     Pump(100);
-    EXPECT_EQ(clicks_, 3);
-}
+    EXPECT_EQ(clicks, 3);
 
-TEST_F(ButtonMouseTest, EnteringFiresOnMouseEnterOnce) {
-    SendMouse(0, panel_->ClientToScreen({150, 30}));
-    ASSERT_TRUE(Settle([&] { return ui::TControl::MouseControl() == panel_; }));
-    SendMouse(0, At(5, 5));
-    ASSERT_TRUE(Settle([&] { return a_->SkinData().MouseOver; }));
-    Pump(50);
-    EXPECT_EQ(panel_enters_, 1);
-    EXPECT_EQ(button_enters_, 1);
+    SendMouse(0, {5, 5});
+    Pump(30);
+    form.reset();
+    TsAnimTimer::SetManualTicks(false);
 }
 
 }  // namespace

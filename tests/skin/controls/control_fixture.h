@@ -19,22 +19,16 @@
 namespace velmap::skin::test {
 
 // Runs the thread's messages until done() or the time is up.
-inline bool PumpUntil(const std::function<bool()>& done, int ms = 2000) {
+inline bool PumpUntil(const std::function<bool()>& done, int ms = 8000) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-        MSG m;
-        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&m);
-            ::DispatchMessageW(&m);
-        }
+    for (MSG m;;) {
+        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&m);
         if (done()) return true;
         if (std::chrono::steady_clock::now() > end) return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
 }
-inline void Pump(int ms) {
-    PumpUntil([] { return false; }, ms);
-}
+inline void Pump(int ms) { PumpUntil([] { return false; }, ms); }
 
 // Panels are grey; a button face is faces[state].
 class FacePainter : public ControlPainter {
@@ -49,7 +43,6 @@ public:
     }
 };
 
-// Puts a painter in force for a scope.
 class PainterScope {
 public:
     explicit PainterScope(ControlPainter* p) : previous_(SetControlPainter(p)) {}
@@ -59,9 +52,9 @@ private:
     ControlPainter* previous_;
 };
 
-// A shown top-level window at a place of its own on the virtual screen, one
-// for the whole program: without a window manager, hiding a top-level
-// window under Wine waits seconds for a state change that never comes.
+// A shown top-level window of its own place on the screen, one for the whole
+// program: without a window manager, hiding a top-level window under Wine
+// waits seconds for a state change that never comes.
 inline HWND SharedHost() {
     static const HWND wnd = [] {
         WNDCLASSW wc{};
@@ -69,44 +62,44 @@ inline HWND SharedHost() {
         wc.hInstance = ::GetModuleHandleW(nullptr);
         wc.lpszClassName = L"VelmapControlsHost";
         ::RegisterClassW(&wc);
-        return ::CreateWindowExW(WS_EX_TOPMOST, L"VelmapControlsHost", L"controls",
-                                 WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 600, 400, 240, 80, nullptr, nullptr,
-                                 ::GetModuleHandleW(nullptr), nullptr);
+        return ::CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 600,
+                                 400, 240, 80, nullptr, nullptr, wc.hInstance, nullptr);
     }();
-    // The pointer waits outside, where it hovers over nothing of ours.
-    ::SetCursorPos(5, 5);
+    ::SetCursorPos(5, 5);  // the pointer waits where it hovers over nothing of ours
     return wnd;
 }
 
-// A form with a manager (a test skin with `extra` sections), a 200 x 40
-// panel and the `children` description inside the panel.
-inline ui::owned<ui::TForm> MakeControlsForm(HWND host, const std::string& children, const std::string& extra = {},
+// The description of a child of the panel.
+inline std::string Child(const char* cls, const char* name, int left, int top, int w, int h,
+                         const std::string& section = {}) {
+    return std::string("object ") + name + " : " + cls + "\n Left = " + std::to_string(left) +
+           "\n Top = " + std::to_string(top) + "\n Width = " + std::to_string(w) + "\n Height = " + std::to_string(h) +
+           (section.empty() ? "" : "\n SkinData.SkinSection = \"" + section + "\"") + "\nend\n";
+}
+inline std::string Button(const char* name, int left, const std::string& section = {}) {
+    return Child("TsSpeedButton", name, left, 10, 20, 20, section);
+}
+
+// A 200 x 40 form and panel in the shared host, the children inside the
+// panel, with a test skin (`extra` sections added) or the given options.
+inline ui::owned<ui::TForm> MakeControlsForm(const std::string& children, const std::string& extra = {},
                                               const std::string& options = {}) {
     RegisterSkinControlClasses();
-    const std::string text = R"(
-object TestForm : TForm
-  Width = 200
-  Height = 40
-  Visible = True
-  object SkinManager : TsSkinManager
-    InternalSkins = <
-      item
-        Name = "Test"
-        Data = @SKIN
-      end>
-    SkinName = "Test"
-  end
-  object Panel : TsPanel
-    Width = 200
-    Height = 40
-    SkinData.SkinSection = "PANEL"
-)" + children + R"(
-  end
-end
-)";
+    const std::string text =
+        "object TestForm : TForm\n Width = 200\n Height = 40\n Visible = True\n"
+        " object SkinManager : TsSkinManager\n  InternalSkins = <\n   item\n    Name = \"Test\"\n    Data = @SKIN\n"
+        "   end>\n  SkinName = \"Test\"\n end\n"
+        " object Panel : TsPanel\n  Width = 200\n  Height = 40\n  SkinData.SkinSection = \"PANEL\"\n" +
+        children + " end\nend\n";
+    const HWND host = SharedHost();
     auto form = MakeForm(host, text, {{"SKIN", PackSkin(options.empty() ? SkinOptions("5.43", extra) : options)}});
     ::UpdateWindow(host);
     return form;
+}
+
+template <typename T>
+T* Find(const ui::owned<ui::TForm>& form, const char* name) {
+    return dynamic_cast<T*>(form->FindComponent(name));
 }
 
 // The colour on screen at a point of a windowed control.
