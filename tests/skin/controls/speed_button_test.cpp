@@ -117,6 +117,10 @@ TEST_F(FadeTest, NoTimerWhereNothingFadesAndNothingPaintsWhileIdle) {
     Send(a, WM_LBUTTONDOWN);
     EXPECT_EQ(a->FadeTimer(), nullptr);
     EXPECT_EQ(Shown(a), 0);
+    // Dragged off while held, it shows its hot face again.
+    a->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(25, 5));
+    panel_->Update();
+    EXPECT_EQ(Shown(a), 255);
     // A fade runs out also for a button taken off its panel.
     Send(B("Five"), ui::UIM_MOUSEENTER);
     B("Five")->SetParent(nullptr);
