@@ -36,11 +36,15 @@ for view in 64 32; do
     fail "not in the desk-band category ($view-bit)"
   reg_has $view "$toolbar_key" /v "$clsid" || fail "no toolbar value ($view-bit)"
 done
-# Each bitness registered by its own regsvr32: each view names its own DLL.
+# Each bitness registered by its own regsvr32: each view names its own DLL
+# (in short form, the path holding a blank).
 server64=$(reg_value 64 "HKCR\\CLSID\\$clsid\\InprocServer32")
 server32=$(reg_value 32 "HKCR\\CLSID\\$clsid\\InprocServer32")
-[[ "${server64^^}" == *VELMAP* && "${server64^^}" != *\\X86\\* ]] || fail "64-bit server is '$server64'"
-[[ "${server32^^}" == *\\X86\\VELMAP* ]] || fail "32-bit server is '$server32'"
+shopt -s nocasematch
+[[ "$server64" == 'C:\PROG'*'\VELM'*'\VELM'*'.DLL' && "$server64" != *'\x86\'* ]] ||
+  fail "64-bit server is '$server64'"
+[[ "$server32" == "${server64%\\*}\\x86\\VELM"*'.DLL' ]] || fail "32-bit server is '$server32'"
+shopt -u nocasematch
 expect_eq "Add/Remove name" "$(reg_value 64 "$uninstall_key" DisplayName)" "VelmapBand"
 expect_eq "Add/Remove version" "$(reg_value 64 "$uninstall_key" DisplayVersion)" "$version"
 [[ "$(reg_value 64 "$uninstall_key" QuietUninstallString)" == *'uninstall.exe" /S' ]] ||
