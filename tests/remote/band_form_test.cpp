@@ -106,6 +106,19 @@ TEST_F(BandForm, LoadsTheInternalSkinWithoutLookingInAnyFolder) {
     ::RemoveDirectoryW(planted.c_str());
 }
 
+TEST_F(BandForm, ClosingOneBandNeverTurnsAnotherPlain) {
+    ui::owned<TBandForm> first(TBandForm::Create(host));
+    ui::owned<TBandForm> second(TBandForm::Create(host));
+    ASSERT_TRUE(second->Panel->SkinData().IsSkinned());
+    first.reset();
+    EXPECT_TRUE(second->Panel->SkinData().IsSkinned());
+    for (TBandButton* b : {second->btnVolUp, second->btnVolDn, second->btnPrev, second->btnPlayPause,
+                           second->btnStop, second->btnNext}) {
+        EXPECT_TRUE(b->SkinData().IsSkinned()) << b->Name();
+        EXPECT_EQ(second->SkinManager, b->SkinData().EffectiveManager()) << b->Name();
+    }
+}
+
 // A system that refuses layered child windows, as those before layered
 // children were supported do.
 class TRefusedLayeredForm : public TBandForm {
