@@ -56,7 +56,9 @@ void Compose(TRect dst, TRect src, Bitmap& bmp, std::int64_t mask_rows, KeyRule 
     const Rows D(bmp), S(img);
     const bool packed = D.bpp == 3 && S.bpp == 3;
     const bool keys = rule != KeyRule::BlendAll;
-    thread_local std::vector<std::uint8_t> before;  // the row as it was, for key pixels left alone
+    // Scratch of the one painting thread. Not thread_local: in a DLL each such
+    // object pins the module in its host until the thread ends.
+    static std::vector<std::uint8_t> before;  // the row as it was, for key pixels left alone
     for (std::int64_t i = 0; i < h; ++i) {
         std::uint8_t* d = D.At(dx, dy + i);
         const std::uint8_t* s = S.At(sx, sy + i);
@@ -124,7 +126,7 @@ void ComposeTiled(TRect to, TRect block, Bitmap& bmp, std::int64_t mask_rows, Bi
     }
     const std::int64_t distinct = std::min<std::int64_t>(th, out.Height());
     const bool keep_all = static_cast<std::uint64_t>(distinct) * row_bytes <= (std::uint64_t{1} << 20);
-    thread_local std::vector<std::uint8_t> image_rows, mask_rows_buf;
+    static std::vector<std::uint8_t> image_rows, mask_rows_buf;
     const std::size_t slots = keep_all ? static_cast<std::size_t>(distinct) : 1;
     image_rows.resize(slots * row_bytes), mask_rows_buf.resize(slots * row_bytes);
     // Source row sy repeated along the run, starting ox pixels into the block.

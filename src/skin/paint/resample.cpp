@@ -34,7 +34,9 @@ std::int64_t RoundDiv(std::int64_t num, std::int64_t den) { return (2 * num + de
 // Fills t (keeping its storage) with the taps of one axis.
 void AxisTaps(Taps& t, std::int64_t src, std::int64_t dst) {
     t.first.clear(), t.count.clear(), t.weights.clear(), t.offset.clear();
-    thread_local std::vector<std::int64_t> w;
+    // Scratch of the one painting thread. Not thread_local: in a DLL each such
+    // object pins the module in its host until the thread ends.
+    static std::vector<std::int64_t> w;
     for (std::int64_t i = 0; i < dst; ++i) {
         w.clear();
         if (src == dst) {
@@ -89,7 +91,7 @@ void ResampleBox(Bitmap& dst, TRect d, const Bitmap& src, TRect s) {
                            out.Width(), out.Height());
         return;
     }
-    thread_local Taps tx, ty;
+    static Taps tx, ty;
     AxisTaps(tx, sw, dw);
     AxisTaps(ty, sh, dh);
     const int sbpp = src.BytesPerPixel(), dbpp = dst.BytesPerPixel();
@@ -139,7 +141,7 @@ void ResampleBox(Bitmap& dst, TRect d, const Bitmap& src, TRect s) {
     // (scaled by 2^32), rounded back to bytes.
     const std::int64_t row0 = ty.first[out.Top - d.Top];
     const std::int64_t row1 = ty.first[out.Bottom - 1 - d.Top] + ty.count[out.Bottom - 1 - d.Top];
-    thread_local std::vector<std::uint32_t> mid;
+    static std::vector<std::uint32_t> mid;
     mid.assign(static_cast<std::size_t>((row1 - row0) * cols * 3), 0);
     for (std::int64_t y = row0; y < row1; ++y) {
         const std::uint8_t* row = detail::PixelAt(src, s.Left, s.Top + y);
