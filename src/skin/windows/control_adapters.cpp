@@ -138,7 +138,7 @@ bool TacStateControlAdapter::HandleMessage(UINT msg, WPARAM wParam, LPARAM lPara
         case WM_PAINT:
         case WM_PRINTCLIENT:
             PaintClient(msg == WM_PRINTCLIENT ? reinterpret_cast<HDC>(wParam) : nullptr,
-                        [this](paint::Bitmap& bmp) { PaintFace(bmp); }, KeptArea());
+                        [this](paint::Bitmap& bmp) { PaintFace(bmp); }, KeptAreas());
             result = 0;
             return true;
         case WM_ERASEBKGND:
@@ -218,10 +218,19 @@ int TacGroupBoxWnd::CaptionHeight() const {
     return ::GetTextMetricsW(dc.get(), &tm) ? tm.tmHeight : 13;
 }
 
-RECT TacGroupBoxWnd::KeptArea() const {
-    const RECT rc = ClientOf(Window());
-    const RECT w = FrameWidths(Model(), SectionIndex(), Section());
-    return {w.left, CaptionHeight(), rc.right - w.right, rc.bottom - w.bottom};
+std::vector<RECT> TacGroupBoxWnd::KeptAreas() const {
+    std::vector<RECT> kept;
+    RECT own;
+    ::GetWindowRect(Window(), &own);
+    HWND parent = ::GetParent(Window());
+    for (HWND w = ::GetWindow(parent, GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+        RECT r, overlap;
+        if (w == Window() || !::IsWindowVisible(w) || !::GetWindowRect(w, &r) || !::IntersectRect(&overlap, &r, &own))
+            continue;
+        ::MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&overlap), 2);
+        kept.push_back(overlap);
+    }
+    return kept;
 }
 
 void TacGroupBoxWnd::PaintFace(paint::Bitmap& bmp) {

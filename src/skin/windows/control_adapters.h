@@ -23,8 +23,8 @@ protected:
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     // The skinned face of the whole client.
     virtual void PaintFace(paint::Bitmap& bmp) = 0;
-    // What a paint leaves as it is on screen (empty: nothing).
-    virtual RECT KeptArea() const { return {}; }
+    // What a paint leaves as it is on screen.
+    virtual std::vector<RECT> KeptAreas() const { return {}; }
     // Whether a message may change the look.
     virtual bool ChangesLook(UINT msg, WPARAM wParam) const;
 };
@@ -56,8 +56,8 @@ public:
 protected:
     bool SkinCommand(WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void PaintFace(paint::Bitmap& bmp) override;
-    // The inside of the box: the controls in it paint themselves.
-    RECT KeptArea() const override;
+    // The controls in the box paint themselves: the box leaves them alone.
+    std::vector<RECT> KeptAreas() const override;
 };
 
 // Static text and pictures.

@@ -299,7 +299,8 @@ void TacWindowAdapter::WriteText(paint::Bitmap& bmp, const std::wstring& text, R
     ::GdiFlush();
 }
 
-void TacWindowAdapter::PaintClient(HDC given, const std::function<void(paint::Bitmap&)>& face, RECT exclude) {
+void TacWindowAdapter::PaintClient(HDC given, const std::function<void(paint::Bitmap&)>& face,
+                                   const std::vector<RECT>& exclude) {
     RECT rc;
     ::GetClientRect(Window(), &rc);
     std::unique_ptr<paint::Bitmap> bmp;
@@ -311,7 +312,7 @@ void TacWindowAdapter::PaintClient(HDC given, const std::function<void(paint::Bi
     HDC dc = given ? given : ::BeginPaint(Window(), &ps);
     if (dc && bmp && bmp->Dc()) {
         const int saved = ::SaveDC(dc);
-        if (!::IsRectEmpty(&exclude)) ::ExcludeClipRect(dc, exclude.left, exclude.top, exclude.right, exclude.bottom);
+        for (const RECT& r : exclude) ::ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
         ::BitBlt(dc, 0, 0, rc.right, rc.bottom, bmp->Dc(), 0, 0, SRCCOPY);
         ::RestoreDC(dc, saved);
     }

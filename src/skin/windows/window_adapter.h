@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "skin/controls/common_data.h"
 #include "skin/paint/item_paint.h"
@@ -97,9 +98,9 @@ protected:
     void WriteText(paint::Bitmap& bmp, const std::wstring& text, RECT r, unsigned format, bool enabled, bool hot,
                    int section, HFONT font = nullptr) const;
     // Builds the client's face in a bitmap and shows it: for WM_PAINT (dc
-    // null) and WM_PRINTCLIENT (the given dc). exclude: a part of the client
-    // left as it is on screen (empty: none).
-    void PaintClient(HDC given, const std::function<void(paint::Bitmap&)>& face, RECT exclude = {});
+    // null) and WM_PRINTCLIENT (the given dc). exclude: parts of the client
+    // left as they are on screen.
+    void PaintClient(HDC given, const std::function<void(paint::Bitmap&)>& face, const std::vector<RECT>& exclude = {});
 
     HFONT WindowFont() const;
     std::wstring WindowText() const;
