@@ -10,8 +10,11 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "archive_builder.h"
 #include "image_file.h"
 #include "skin/manager/skin_hook.h"
+#include "skin/messages/message_routines.h"
+#include "skin/windows/control_adapters.h"
 #include "skin/windows/window_skinning.h"
 #include "ui/panel.h"
 
@@ -95,11 +98,12 @@ struct Dialog {
         return c;
     }
     std::vector<HWND> All() const { return {wnd, button, check, radio, group, edit, list, text, ownerDrawn}; }
-    // Shows and activates it (where the hook skins it), and lets it paint.
-    void Show() {
-        ::ShowWindow(wnd, SW_SHOW);
+    // Activates it, which is where the hook skins it; shown only when its
+    // pixels are looked at (hiding a shown window costs Wine two seconds).
+    void Activate(bool shown = false) {
+        if (shown) ::ShowWindow(wnd, SW_SHOW);
         ::SetActiveWindow(wnd);
-        Pump(150);
+        if (shown) Pump(150);
     }
 };
 
@@ -188,8 +192,8 @@ MenuSeen OpenMenu(HWND owner, bool selectFirst) {
 }
 
 HWND PlainWindow(const wchar_t* cls = L"STATIC") {
-    return ::CreateWindowExW(0, cls, L"plain", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 60, 200, 120, nullptr, nullptr,
-                             nullptr, nullptr);
+    return ::CreateWindowExW(0, cls, L"plain", WS_OVERLAPPEDWINDOW, 400, 60, 200, 120, nullptr, nullptr, nullptr,
+                             nullptr);
 }
 
 TEST_F(WindowSkinningTest, TheBandsRulesLeaveTheThreadsMenusAndDialogsAlone) {
@@ -197,7 +201,7 @@ TEST_F(WindowSkinningTest, TheBandsRulesLeaveTheThreadsMenusAndDialogsAlone) {
     Dialog d;
     std::vector<LONG_PTR> procs;
     for (HWND w : d.All()) procs.push_back(ProcOf(w));
-    d.Show();
+    d.Activate();
     EXPECT_EQ(FindProvider(d.wnd), nullptr);
     for (std::size_t i = 0; i < procs.size(); ++i) EXPECT_EQ(ProcOf(d.All()[i]), procs[i]) << i;
     EXPECT_FALSE(AnswersSkinned(d.wnd));
@@ -216,12 +220,12 @@ TEST_F(WindowSkinningTest, AStandardDialogIsAdaptedChildByChildAndPaintedFromThe
     StartManager(kBandRules, false);
     {
         Dialog plain;
-        plain.Show();
+        plain.Activate(true);
         SaveArtefact(*Capture(plain.wnd), "dialog_plain.png");
     }
     manager_->SetSkinningRules(TacSkinningRules::All());
     Dialog d;
-    d.Show();
+    d.Activate(true);
     TacProvider* p = FindProvider(d.wnd);
     ASSERT_NE(p, nullptr);
     ASSERT_TRUE(p->IsDialog());
@@ -247,6 +251,17 @@ TEST_F(WindowSkinningTest, AStandardDialogIsAdaptedChildByChildAndPaintedFromThe
     EXPECT_EQ(FindAdapter(d.ownerDrawn), nullptr);
     EXPECT_FALSE(AnswersSkinned(d.ownerDrawn));
     EXPECT_EQ(p->ChildAdapters().size(), 7u);
+    // What the children ask their dialog for.
+    RECT client;
+    ::GetClientRect(d.wnd, &client);
+    ParentCacheAnswer = {};
+    ::SendMessageW(d.wnd, SM_SKINCMD, SkinWParam(SMC_GET_CACHE), 0);
+    ASSERT_TRUE(ParentCacheAnswer.Ready && ParentCacheAnswer.Bmp);
+    EXPECT_EQ(ParentCacheAnswer.Bmp->Width(), client.right);
+    ParentBgColor = NoColorAnswer;
+    ::SendMessageW(d.wnd, SM_SKINCMD, SkinWParam(SMC_GET_BG_COLOR), 0);
+    EXPECT_EQ(ParentBgColor, kDialogColor);
+    EXPECT_GT(::SendMessageW(d.group, SM_SKINCMD, SkinWParam(SMC_GET_CAPTION_HEIGHT), 0), 0);
 
     const auto shot = Capture(d.wnd);
     SaveArtefact(*shot, "dialog_skinned.png");
@@ -267,7 +282,7 @@ TEST_F(WindowSkinningTest, ATabControlOf470By349KeepsTheWholeDialogPlain) {
         ::SetWindowPos(d.wnd, nullptr, 0, 0, 520, 420, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         d.Child(WC_TABCONTROLW, L"", 0, 4, 4, width, 349);
         const LONG_PTR buttonProc = ProcOf(d.button);
-        d.Show();
+        d.Activate();
         if (width == 470) {
             EXPECT_EQ(FindProvider(d.wnd), nullptr);
             EXPECT_EQ(ProcOf(d.button), buttonProc);
@@ -298,7 +313,7 @@ TEST_F(WindowSkinningTest, DroppingTheSkinRestoresEveryProcedureAndFreesEveryAda
     Dialog d;
     std::vector<LONG_PTR> procs;
     for (HWND w : d.All()) procs.push_back(ProcOf(w));
-    d.Show();
+    d.Activate();
     ASSERT_EQ(TacWindowAdapter::LiveCount(), 8);
     EXPECT_EQ(ProcOf(d.edit), reinterpret_cast<LONG_PTR>(WindowSubclass::ReplacementProc()));
 
@@ -306,16 +321,13 @@ TEST_F(WindowSkinningTest, DroppingTheSkinRestoresEveryProcedureAndFreesEveryAda
     EXPECT_EQ(TacWindowAdapter::LiveCount(), 0);
     EXPECT_EQ(ProviderCount(), 0);
     for (std::size_t i = 0; i < procs.size(); ++i) EXPECT_EQ(ProcOf(d.All()[i]), procs[i]) << i;
-    Pump(100);
-    RECT rc;
-    ::GetClientRect(d.wnd, &rc);
-    EXPECT_EQ(PixelAt(*Capture(d.wnd), rc.right - 12, rc.bottom - 12), ::GetSysColor(COLOR_BTNFACE));
+    EXPECT_FALSE(AnswersSkinned(d.wnd));
 }
 
 TEST_F(WindowSkinningTest, AnAdapterWhoseWindowGoesBehindTheEnginesBackIsFreedOnce) {
     StartManager(TacSkinningRules::All(), false);
     Dialog d;
-    d.Show();
+    d.Activate();
     const int before = TacWindowAdapter::LiveCount();
     ASSERT_NE(FindAdapter(d.edit), nullptr);
     // The edit moves to a window the engine knows nothing of, and goes with it.
@@ -328,6 +340,29 @@ TEST_F(WindowSkinningTest, AnAdapterWhoseWindowGoesBehindTheEnginesBackIsFreedOn
     // The rest goes with the dialog; TearDown counts that nothing is left.
     ::DestroyWindow(d.wnd);
     EXPECT_EQ(ProviderCount(), 0);
+}
+
+TEST_F(WindowSkinningTest, ASkinChangeReachesTheAdaptersOfASkinnedDialog) {
+    StartManager(TacSkinningRules::All(), false);
+    TsStoredSkin red;
+    red.Name = "Red";
+    red.Data = velmap::test::BuildArchive(
+        {{"Options.dat", velmap::test::ToBytes("[GLOBALINFO]\r\nVERSION=6\r\n[X]\r\n[DIALOG]\r\nCOLOR=255\r\n")}});
+    manager_->InternalSkins().push_back(std::move(red));
+    Dialog d;
+    d.Activate();
+    ASSERT_NE(FindProvider(d.wnd), nullptr);
+    const int coldIndex = manager_->FindSectionIndex("DIALOG");
+    manager_->SetSkinName("Red");
+    ASSERT_EQ(manager_->SkinName(), "Red");
+    ASSERT_NE(manager_->FindSectionIndex("DIALOG"), coldIndex);
+    EXPECT_EQ(::SendMessageW(d.wnd, SM_SKINCMD, SkinWParam(SMC_GET_SKIN_INDEX), 0), manager_->FindSectionIndex("DIALOG") + 1);
+    ParentBgColor = NoColorAnswer;
+    ::SendMessageW(d.wnd, SM_SKINCMD, SkinWParam(SMC_GET_BG_COLOR), 0);
+    EXPECT_EQ(ParentBgColor, RGB(255, 0, 0));
+    // The new skin has no EDIT: the edit's adapter stays, painting nothing.
+    EXPECT_EQ(::SendMessageW(d.edit, SM_SKINCMD, SkinWParam(SMC_GET_SKIN_INDEX), 0), 0);
+    EXPECT_TRUE(AnswersSkinned(d.edit));
 }
 
 // ---- failures stay inside ------------------------------------------------------------------
@@ -364,6 +399,32 @@ TEST_F(WindowSkinningTest, AFailingAdapterLeavesTheMessageToTheWindowsOwnProcedu
     ::DestroyWindow(wnd);
 }
 
+LRESULT CALLBACK Later(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return msg == WM_USER + 7 ? 7 : ::DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+TEST_F(WindowSkinningTest, AnAdapterUnderALaterSubclassLeavesAPassThroughUntilTheWindowGoes) {
+    StartManager(kBandRules, false);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = AnswersFortyTwo;
+    wc.lpszClassName = L"VelmapFortyTwo";
+    ::RegisterClassW(&wc);
+    HWND wnd = PlainWindow(L"VelmapFortyTwo");
+    {
+        TacPassiveWnd adapter(wnd, AdapterKind::Link, "CHECKBOX");
+        ASSERT_TRUE(adapter.Attach());
+        // Someone subclasses after us and never gives the window back.
+        ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Later));
+    }
+    EXPECT_EQ(ProcOf(wnd), reinterpret_cast<LONG_PTR>(&Later));
+    EXPECT_FALSE(WindowSubclass::IsSubclassed(wnd));
+    EXPECT_FALSE(AnswersSkinned(wnd));
+    EXPECT_EQ(::SendMessageW(wnd, WM_USER + 7, 0, 0), 7);
+    ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowSubclass::ReplacementProc()));
+    EXPECT_EQ(::SendMessageW(wnd, WM_USER + 7, 0, 0), 42);  // the pass-through reaches the original
+    ::DestroyWindow(wnd);
+}
+
 // ---- framework forms -------------------------------------------------------------------------
 
 struct Form {
@@ -385,11 +446,9 @@ struct Form {
         p->SetParent(form.get());
         return p;
     }
-    HWND Show() {
+    HWND Activate() {
         HWND wnd = form->Handle();
-        ::ShowWindow(wnd, SW_SHOW);
         ::SetActiveWindow(wnd);
-        Pump(150);
         return wnd;
     }
 };
@@ -399,7 +458,7 @@ TEST_F(WindowSkinningTest, AFrameworkFormGetsItsFrameAndItsForeignControlsSkinne
     SetDefaultSkinItemHandler([](ui::TControl* c, bool& allow) { allow = c->Name() != "Vetoed"; });
     Form f;
     const ui::TColor color = f.form->Color();
-    HWND wnd = f.Show();
+    HWND wnd = f.Activate();
     TacProvider* p = FindProvider(wnd);
     ASSERT_NE(p, nullptr);
     ASSERT_NE(p->FormProvider(), nullptr);
@@ -430,13 +489,27 @@ TEST_F(WindowSkinningTest, AFrameworkFormGetsItsFrameAndItsForeignControlsSkinne
     EXPECT_EQ(ProcOf(wnd), ProcOf(f.vetoed->Handle()));  // the framework's own procedure again
 }
 
+TEST_F(WindowSkinningTest, AControlAddedToASkinnedFormIsAdaptedWhenItTellsTheForm) {
+    StartManager(kBandRules, false);
+    Form f, other;
+    HWND wnd = f.Activate();
+    ASSERT_NE(FindProvider(wnd), nullptr);
+    ui::TPanel* late = f.Panel("Late", 150);
+    EXPECT_EQ(FindAdapter(late->Handle()), nullptr);
+    NotifyParentForm(late);
+    ASSERT_NE(FindAdapter(late->Handle()), nullptr);
+    // A control of another form named by the message is not followed.
+    ::SendMessageW(wnd, SM_SKINCMD, SkinWParam(SMC_CONTROL_CHANGED), reinterpret_cast<LPARAM>(other.adapted));
+    EXPECT_EQ(FindAdapter(other.adapted->Handle()), nullptr);
+}
+
 TEST_F(WindowSkinningTest, AFailureInsideTheHookLeavesTheFormPlainAndWorking) {
     StartManager(kBandRules, false);
     SetDefaultSkinItemHandler([](ui::TControl*, bool&) { throw std::runtime_error("handler failed"); });
     Form f;
     const LONG_PTR proc = ProcOf(f.form->Handle());
     HWND wnd = nullptr;
-    EXPECT_NO_THROW(wnd = f.Show());
+    EXPECT_NO_THROW(wnd = f.Activate());
     EXPECT_EQ(ProviderCount(), 0);
     EXPECT_EQ(ProcOf(wnd), proc);
     EXPECT_EQ(TacWindowAdapter::LiveCount(), 0);
