@@ -20,7 +20,7 @@ HHOOK g_selectionHook = nullptr;
 
 LRESULT CALLBACK SelectionWatch(int code, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = ::CallNextHookEx(g_selectionHook, code, wParam, lParam);
-    if (code == HC_ACTION) {
+    if (code == HC_ACTION) try {
         const auto* m = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
         if (m->message == WM_MENUSELECT || (m->message == WM_ENTERIDLE && m->wParam == MSGF_MENU)) {
             // Copy: a repaint must not see the list change under it.
@@ -29,6 +29,8 @@ LRESULT CALLBACK SelectionWatch(int code, WPARAM wParam, LPARAM lParam) {
             for (HWND wnd : menus)
                 if (::IsWindowVisible(wnd)) ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         }
+    } catch (...) {
+        // The menu keeps the system's look for this selection.
     }
     return result;
 }
