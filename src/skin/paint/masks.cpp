@@ -1,6 +1,8 @@
 #include "skin/paint/masks.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 #include "skin/paint/compose_kernels.h"
 #include "skin/paint/masks_internal.h"
@@ -13,6 +15,28 @@ namespace velmap::paint {
 TColor MaskFillColor = KeyColor;
 
 namespace detail {
+
+namespace {
+
+// Row addressing of a bitmap, taken once.
+struct Rows {
+    std::uint8_t* start;
+    std::ptrdiff_t delta;
+    int bpp;
+    explicit Rows(const Bitmap& b) : start(b.RowStart()), delta(b.RowDelta()), bpp(b.BytesPerPixel()) {}
+    std::uint8_t* At(std::int64_t x, std::int64_t y) const { return start + y * delta + x * bpp; }
+};
+
+inline void ComposePixel(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* m) {
+    for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>((d[c] * unsigned{m[c]} + s[c] * (256u - m[c])) >> 8);
+}
+
+std::int64_t Mod(std::int64_t a, std::int64_t b) {
+    const std::int64_t m = a % b;
+    return m < 0 ? m + b : m;
+}
+
+}  // namespace
 
 void Compose(TRect dst, TRect src, Bitmap& bmp, std::int64_t mask_rows, KeyRule rule, const BackgroundSource& bg,
              Bitmap& img) {
@@ -29,42 +53,133 @@ void Compose(TRect dst, TRect src, Bitmap& bmp, std::int64_t mask_rows, KeyRule 
     if (w <= 0 || h <= 0) return;
 
     const Bitmap* parent = bg.Ready && bg.Bmp && Usable(*bg.Bmp) ? bg.Bmp : nullptr;
-    const int dbpp = bmp.BytesPerPixel(), sbpp = img.BytesPerPixel();
-    const bool packed = dbpp == 3 && sbpp == 3;
+    const Rows D(bmp), S(img);
+    const bool packed = D.bpp == 3 && S.bpp == 3;
+    const bool keys = rule != KeyRule::BlendAll;
+    thread_local std::vector<std::uint8_t> before;  // the row as it was, for key pixels left alone
     for (std::int64_t i = 0; i < h; ++i) {
-        std::uint8_t* d = PixelAt(bmp, dx, dy + i);
-        const std::uint8_t* s = PixelAt(img, sx, sy + i);
-        const std::uint8_t* m = PixelAt(img, sx, sy + i + mask_rows);
-        if (rule == KeyRule::BlendAll && packed) {
+        std::uint8_t* d = D.At(dx, dy + i);
+        const std::uint8_t* s = S.At(sx, sy + i);
+        const std::uint8_t* m = S.At(sx, sy + i + mask_rows);
+        bool row_keys = false;
+        for (std::int64_t j = 0; keys && j < w && !row_keys; ++j) row_keys = SameBgr(s + j * S.bpp, KeyColor);
+        if (row_keys) before.assign(d, d + w * D.bpp);
+        if (packed) {
             kernels::ComposeRow(d, s, m, static_cast<std::size_t>(w) * 3);
-            continue;
+        } else {
+            for (std::int64_t j = 0; j < w; ++j) ComposePixel(d + j * D.bpp, s + j * S.bpp, m + j * S.bpp);
         }
-        for (std::int64_t j = 0; j < w; ++j, d += dbpp, s += sbpp, m += sbpp) {
-            if (rule != KeyRule::BlendAll && SameBgr(s, KeyColor)) {
-                const std::int64_t px = std::int64_t{bg.X} + dx + j, py = std::int64_t{bg.Y} + dy + i;
-                const bool fill_first = rule == KeyRule::FillColorFirst && MaskFillColor != KeyColor;
-                if (!fill_first && parent) {
-                    if (Inside(*parent, px, py)) CopyBgr(d, PixelAt(*parent, px, py));
-                } else if (MaskFillColor != KeyColor) {
-                    PutBgr(d, MaskFillColor);
-                } else if (rule == KeyRule::ParentFirst) {
-                    CopyBgr(d, s);  // nothing to show through: the key colour stays
-                }
-                continue;
+        if (!row_keys) continue;
+        for (std::int64_t j = 0; j < w; ++j) {
+            const std::uint8_t* sp = s + j * S.bpp;
+            if (!SameBgr(sp, KeyColor)) continue;
+            std::uint8_t* dp = d + j * D.bpp;
+            const std::int64_t px = std::int64_t{bg.X} + dx + j, py = std::int64_t{bg.Y} + dy + i;
+            const bool fill_first = rule == KeyRule::FillColorFirst && MaskFillColor != KeyColor;
+            if (!fill_first && parent) {
+                CopyBgr(dp, Inside(*parent, px, py) ? PixelAt(*parent, px, py) : &before[j * D.bpp]);
+            } else if (MaskFillColor != KeyColor) {
+                PutBgr(dp, MaskFillColor);
+            } else if (rule == KeyRule::ParentFirst) {
+                CopyBgr(dp, sp);  // nothing to show through: the key colour stays
+            } else {
+                CopyBgr(dp, &before[j * D.bpp]);
             }
-            for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>((d[c] * unsigned{m[c]} + s[c] * (256u - m[c])) >> 8);
         }
     }
 }
 
-// Lays tiles of the source region over the span [from, to) of one axis:
-// whole tiles while one fits before the end, then the rest cut.
-template <typename Draw>
-void TileSpan(std::int64_t from, std::int64_t to, std::int64_t tile, Draw draw) {
-    if (tile <= 0) return;
-    std::int64_t p = from;
-    for (; p < to - tile; p += tile) draw(p, tile);
-    if (to - p > 0) draw(p, to - p);
+void ComposeTiled(TRect to, TRect block, Bitmap& bmp, std::int64_t mask_rows, Bitmap& img) {
+    const std::int64_t tw = block.Width(), th = block.Height();
+    if (tw <= 0 || th <= 0 || IsEmpty(to) || !Usable(bmp) || !Usable(img) || mask_rows < 0) return;
+    const bool inside = block.Left >= 0 && block.Top >= 0 && block.Right <= img.Width() &&
+                        block.Bottom + mask_rows <= img.Height();
+    if (!inside || bmp.BytesPerPixel() != 3 || img.BytesPerPixel() != 3) {
+        // Tile by tile, each clipped on its own.
+        TileSpan(to.Top, to.Bottom, th, [&](std::int64_t py, std::int64_t h) {
+            TileSpan(to.Left, to.Right, tw, [&](std::int64_t px, std::int64_t w) {
+                const TRect d{static_cast<int>(px), static_cast<int>(py), static_cast<int>(px + w), static_cast<int>(py + h)};
+                Compose(d, {block.Left, block.Top, block.Left + static_cast<int>(w), block.Top + static_cast<int>(h)}, bmp,
+                        mask_rows, KeyRule::BlendAll, {}, img);
+            });
+        });
+        return;
+    }
+    const TRect out = ClipToBitmap(to, bmp);
+    if (IsEmpty(out)) return;
+    // The tiled image and mask rows of every source row the run needs, built
+    // once and composed a whole run at a time (a row per source row when
+    // they would take too much memory).
+    const Rows D(bmp), S(img);
+    const std::size_t n = static_cast<std::size_t>(out.Width()), row_bytes = n * 3;
+    const std::int64_t ox = Mod(out.Left - to.Left, tw);
+    if (static_cast<std::int64_t>(n) <= tw - ox) {
+        // The run lies within one tile: straight from the image.
+        for (std::int64_t y = out.Top; y < out.Bottom; ++y) {
+            const std::int64_t sy = block.Top + Mod(y - to.Top, th);
+            kernels::ComposeRow(D.At(out.Left, y), S.At(block.Left + ox, sy), S.At(block.Left + ox, sy + mask_rows),
+                                row_bytes);
+        }
+        return;
+    }
+    const std::int64_t distinct = std::min<std::int64_t>(th, out.Height());
+    const bool keep_all = static_cast<std::uint64_t>(distinct) * row_bytes <= (std::uint64_t{1} << 20);
+    thread_local std::vector<std::uint8_t> image_rows, mask_rows_buf;
+    const std::size_t slots = keep_all ? static_cast<std::size_t>(distinct) : 1;
+    image_rows.resize(slots * row_bytes), mask_rows_buf.resize(slots * row_bytes);
+    // Source row sy repeated along the run, starting ox pixels into the block.
+    auto build = [&](std::int64_t sy, std::uint8_t* image, std::uint8_t* mask) {
+        for (auto [dst, row] : {std::pair{image, sy}, std::pair{mask, sy + mask_rows}}) {
+            const std::uint8_t* src = S.At(block.Left, row);
+            // One period, phase included, then the period doubled over the run.
+            const std::size_t period = static_cast<std::size_t>(std::min<std::int64_t>(tw, static_cast<std::int64_t>(n)));
+            const std::size_t head = std::min<std::size_t>(static_cast<std::size_t>(tw - ox), period);
+            std::memcpy(dst, src + ox * 3, head * 3);
+            std::memcpy(dst + head * 3, src, (period - head) * 3);
+            std::size_t done = period * 3;
+            if (period == 1) {  // one pixel: four at a time from a 12-byte pattern
+                const std::uint8_t pattern[12] = {dst[0], dst[1], dst[2], dst[0], dst[1], dst[2],
+                                                  dst[0], dst[1], dst[2], dst[0], dst[1], dst[2]};
+                for (; done + 12 <= row_bytes; done += 12) std::memcpy(dst + done, pattern, 12);
+                for (; done < row_bytes; done += 3) std::memcpy(dst + done, pattern, 3);
+                continue;
+            }
+            while (done < row_bytes) {
+                const std::size_t chunk = std::min(done, row_bytes - done);
+                std::memcpy(dst + done, dst, chunk);
+                done += chunk;
+            }
+        }
+    };
+    std::int64_t built = -1;
+    for (std::int64_t y = out.Top; y < out.Bottom; ++y) {
+        const std::int64_t phase = Mod(y - to.Top, th), sy = block.Top + phase;
+        std::size_t slot = 0;
+        if (keep_all) {
+            slot = static_cast<std::size_t>((y - out.Top) < distinct ? y - out.Top : Mod(y - out.Top, distinct));
+            // Rows repeat with the tile height: the first `distinct` rows hold every phase.
+            if (y - out.Top < distinct) build(sy, &image_rows[slot * row_bytes], &mask_rows_buf[slot * row_bytes]);
+        } else if (sy != built) {
+            build(sy, image_rows.data(), mask_rows_buf.data());
+            built = sy;
+        }
+        kernels::ComposeRow(D.At(out.Left, y), &image_rows[slot * row_bytes], &mask_rows_buf[slot * row_bytes], row_bytes);
+    }
+}
+
+void TileCopy(Bitmap& bmp, TRect area, const Bitmap& img, TRect src, std::int64_t ax, std::int64_t ay) {
+    area = ClipToBitmap(area, bmp);
+    const std::int64_t tw = src.Width(), th = src.Height();
+    if (IsEmpty(area) || tw <= 0 || th <= 0) return;
+    for (std::int64_t y = area.Top; y < area.Bottom;) {
+        const std::int64_t sy = Mod(y - ay, th), rows = std::min(th - sy, area.Bottom - y);
+        for (std::int64_t x = area.Left; x < area.Right;) {
+            const std::int64_t sx = Mod(x - ax, tw), cols = std::min(tw - sx, area.Right - x);
+            CopyPixels(bmp, x, y, img, src.Left + sx, src.Top + sy, cols, rows);
+            x += cols;
+        }
+        y += rows;
+    }
 }
 
 }  // namespace detail
@@ -143,7 +258,6 @@ void DrawBorderMask(Bitmap& bmp, TRect d, bool centre, bool use_bg, int state, c
     const int L = d.Left, T = d.Top, Rt = d.Right, Bm = d.Bottom;
     const bool masked = mask.MaskRows() >= 1;
     const std::int64_t mask_rows = mask.R.Height() / 2;
-    const BackgroundSource none{};
 
     auto corner = [&](int x, int y, int w, int h, int px, int py) {
         if (w <= 0 || h <= 0) return;
@@ -152,26 +266,17 @@ void DrawBorderMask(Bitmap& bmp, TRect d, bool centre, bool use_bg, int state, c
         else  // the copy takes inclusive right and bottom edges
             CopyTransparentRect(bmp, img, px, use_bg, bg, KeyColor, {x, y, x + w - 1, y + h - 1}, py);
     };
-    // One tile of an edge or of the centre: source (x, y) w x h to (px, py).
-    auto tile = [&](int x, int y, std::int64_t px, std::int64_t py, std::int64_t w, std::int64_t h) {
-        if (masked) {
-            const TRect to{static_cast<int>(px), static_cast<int>(py), static_cast<int>(px + w), static_cast<int>(py + h)};
-            Compose(to, {x, y, x + static_cast<int>(w), y + static_cast<int>(h)}, bmp, mask_rows, KeyRule::BlendAll,
-                    none, img);
-        } else {
-            detail::CopyPixels(bmp, px, py, img, x, y, w, h);
-        }
-    };
-    // A region of the image (x, y, w, h) laid over the destination region.
+    // A region of the image (x, y, w, h) laid over the destination region:
+    // stretched, or tiled from the region's corner.
     auto edge = [&](int x, int y, int w, int h, TRect to) {
         if (w <= 0 || h <= 0 || detail::IsEmpty(to)) return;
-        if (!masked && (mask.StretchMode & kStretchEdges)) {
-            StretchHalftone(bmp, to, img, {x, y, x + w, y + h});
-            return;
-        }
-        detail::TileSpan(to.Top, to.Bottom, h, [&](std::int64_t py, std::int64_t th) {
-            detail::TileSpan(to.Left, to.Right, w, [&](std::int64_t px, std::int64_t tw) { tile(x, y, px, py, tw, th); });
-        });
+        const TRect block{x, y, x + w, y + h};
+        if (masked)
+            detail::ComposeTiled(to, block, bmp, mask_rows, img);
+        else if (mask.StretchMode & kStretchEdges)
+            StretchHalftone(bmp, to, img, block);
+        else
+            detail::TileCopy(bmp, to, img, block, to.Left, to.Top);
     };
 
     corner(sx, sy, WL, WT, L, T);

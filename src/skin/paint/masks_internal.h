@@ -21,4 +21,23 @@ enum class KeyRule {
 void Compose(TRect dst, TRect src, Bitmap& bmp, std::int64_t mask_rows, KeyRule rule, const BackgroundSource& bg,
              Bitmap& img);
 
+// Composes `to` tiled with the image block (anchored at to's corner) through
+// the mask rows below it, every pixel blended; the same as composing tile
+// by tile, done a row at a time.
+void ComposeTiled(TRect to, TRect block, Bitmap& bmp, std::int64_t mask_rows, Bitmap& img);
+
+// Covers area (clipped to bmp) with copies of region src of img whose grid
+// has a corner at (ax, ay).
+void TileCopy(Bitmap& bmp, TRect area, const Bitmap& img, TRect src, std::int64_t ax, std::int64_t ay);
+
+// Lays tiles over the span [from, to) of one axis: whole tiles while one
+// fits before the end, then the rest cut. draw(position, length).
+template <typename Draw>
+void TileSpan(std::int64_t from, std::int64_t to, std::int64_t tile, Draw draw) {
+    if (tile <= 0) return;
+    std::int64_t p = from;
+    for (; p < to - tile; p += tile) draw(p, tile);
+    if (to - p > 0) draw(p, to - p);
+}
+
 }  // namespace velmap::paint::detail

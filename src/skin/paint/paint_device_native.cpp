@@ -11,7 +11,10 @@ void FillGradientTriangles(Bitmap& bmp, TRect clip, std::span<const GradientVert
 
 void StretchHalftone(Bitmap& dst, TRect d, Bitmap& src, TRect s) { ResampleBox(dst, d, src, s); }
 
-bool BitmapTextSurface::DrawText(std::wstring_view, TRect, unsigned, std::optional<TColor>) { return false; }
+bool BitmapTextSurface::DrawText(std::wstring_view, TRect, unsigned, std::optional<TColor>) {
+    static_cast<void>(bmp_);  // nothing to draw with here
+    return false;
+}
 
 bool PlatformHasText() noexcept { return false; }
 

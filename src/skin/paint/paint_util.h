@@ -21,9 +21,14 @@ inline double RoundHalfEven(double v) noexcept {
     return r;
 }
 
+// The same rounding to a byte, clamped to 0..255 (NaN gives 0).
 inline std::uint8_t RoundToByte(double v) noexcept {
-    if (std::isnan(v)) return 0;
-    return LimitToByte(static_cast<int>(std::clamp(RoundHalfEven(v), -1.0, 256.0)));
+    if (!(v >= 0.0)) return 0;
+    if (v >= 255.0) return 255;
+    int i = static_cast<int>(v);
+    const double frac = v - i;
+    if (frac > 0.5 || (frac == 0.5 && (i & 1) != 0)) ++i;
+    return static_cast<std::uint8_t>(i);
 }
 
 inline bool Usable(const Bitmap& bmp) noexcept {

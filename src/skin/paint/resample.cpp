@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "skin/paint/paint_util.h"
@@ -18,19 +19,22 @@ struct Taps {
     std::vector<std::uint32_t> weights;      // count[i] weights from offset[i]
     std::vector<std::size_t> offset;
 
-    void Add(std::int64_t from, const std::vector<std::int64_t>& w) {
+    void Add(std::int64_t from, const std::int64_t* w, std::size_t n) {
         first.push_back(static_cast<std::int32_t>(from));
-        count.push_back(static_cast<std::int32_t>(w.size()));
+        count.push_back(static_cast<std::int32_t>(n));
         offset.push_back(weights.size());
-        for (std::int64_t v : w) weights.push_back(static_cast<std::uint32_t>(v));
+        for (std::size_t i = 0; i < n; ++i) weights.push_back(static_cast<std::uint32_t>(w[i]));
     }
+    void Add(std::int64_t from, std::initializer_list<std::int64_t> w) { Add(from, w.begin(), w.size()); }
+    void Add(std::int64_t from, const std::vector<std::int64_t>& w) { Add(from, w.data(), w.size()); }
 };
 
 std::int64_t RoundDiv(std::int64_t num, std::int64_t den) { return (2 * num + den) / (2 * den); }
 
-Taps AxisTaps(std::int64_t src, std::int64_t dst) {
-    Taps t;
-    std::vector<std::int64_t> w;
+// Fills t (keeping its storage) with the taps of one axis.
+void AxisTaps(Taps& t, std::int64_t src, std::int64_t dst) {
+    t.first.clear(), t.count.clear(), t.weights.clear(), t.offset.clear();
+    thread_local std::vector<std::int64_t> w;
     for (std::int64_t i = 0; i < dst; ++i) {
         w.clear();
         if (src == dst) {
@@ -68,7 +72,6 @@ Taps AxisTaps(std::int64_t src, std::int64_t dst) {
             t.Add(j0, w);
         }
     }
-    return t;
 }
 
 }  // namespace
@@ -81,30 +84,68 @@ void ResampleBox(Bitmap& dst, TRect d, const Bitmap& src, TRect s) {
     if (detail::IsEmpty(out)) return;
 
     const std::int64_t sw = s.Width(), sh = s.Height(), dw = d.Width(), dh = d.Height();
-    const Taps tx = AxisTaps(sw, dw), ty = AxisTaps(sh, dh);
+    if (sw == dw && sh == dh) {
+        detail::CopyPixels(dst, out.Left, out.Top, src, s.Left + (out.Left - d.Left), s.Top + (out.Top - d.Top),
+                           out.Width(), out.Height());
+        return;
+    }
+    thread_local Taps tx, ty;
+    AxisTaps(tx, sw, dw);
+    AxisTaps(ty, sh, dh);
     const int sbpp = src.BytesPerPixel(), dbpp = dst.BytesPerPixel();
+    const std::int64_t cols = out.Right - out.Left;
 
-    // Horizontal pass over the source rows the output needs: channel sums
-    // scaled by 2^16 (at most 255 * 2^16).
+    // Channel sums of one output pixel along x from a source row, scaled by 2^16.
+    auto along_x = [&](const std::uint8_t* row, std::int64_t x, std::uint32_t acc[3]) {
+        const std::size_t k = static_cast<std::size_t>(x - d.Left);
+        acc[0] = acc[1] = acc[2] = 0;
+        const std::uint8_t* p = row + tx.first[k] * sbpp;
+        const std::uint32_t* w = &tx.weights[tx.offset[k]];
+        for (std::int32_t j = 0; j < tx.count[k]; ++j, p += sbpp)
+            acc[0] += p[0] * w[j], acc[1] += p[1] * w[j], acc[2] += p[2] * w[j];
+    };
+    auto put16 = [](std::uint8_t* p, const std::uint32_t acc[3]) {
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>((acc[c] + (1u << 15)) >> 16);
+    };
+
+    if (sh == dh) {  // one axis only: a single pass, as exact as two
+        for (std::int64_t y = out.Top; y < out.Bottom; ++y) {
+            const std::uint8_t* row = detail::PixelAt(src, s.Left, s.Top + (y - d.Top));
+            std::uint8_t* p = detail::PixelAt(dst, out.Left, y);
+            std::uint32_t acc[3];
+            for (std::int64_t x = out.Left; x < out.Right; ++x, p += dbpp) along_x(row, x, acc), put16(p, acc);
+        }
+        return;
+    }
+    if (sw == dw) {
+        for (std::int64_t y = out.Top; y < out.Bottom; ++y) {
+            const std::size_t k = static_cast<std::size_t>(y - d.Top);
+            std::uint8_t* p = detail::PixelAt(dst, out.Left, y);
+            const std::uint32_t* w = &ty.weights[ty.offset[k]];
+            for (std::int64_t x = out.Left; x < out.Right; ++x, p += dbpp) {
+                std::uint32_t acc[3] = {0, 0, 0};
+                for (std::int32_t j = 0; j < ty.count[k]; ++j) {
+                    const std::uint8_t* q = detail::PixelAt(src, s.Left + (x - d.Left), s.Top + ty.first[k] + j);
+                    acc[0] += q[0] * w[j], acc[1] += q[1] * w[j], acc[2] += q[2] * w[j];
+                }
+                put16(p, acc);
+            }
+        }
+        return;
+    }
+
+    // Both axes: the horizontal pass over the source rows the output needs
+    // (sums scaled by 2^16, at most 255 * 2^16), then the vertical one
+    // (scaled by 2^32), rounded back to bytes.
     const std::int64_t row0 = ty.first[out.Top - d.Top];
     const std::int64_t row1 = ty.first[out.Bottom - 1 - d.Top] + ty.count[out.Bottom - 1 - d.Top];
-    const std::int64_t cols = out.Right - out.Left;
-    std::vector<std::uint32_t> mid(static_cast<std::size_t>((row1 - row0) * cols * 3));
+    thread_local std::vector<std::uint32_t> mid;
+    mid.assign(static_cast<std::size_t>((row1 - row0) * cols * 3), 0);
     for (std::int64_t y = row0; y < row1; ++y) {
         const std::uint8_t* row = detail::PixelAt(src, s.Left, s.Top + y);
         std::uint32_t* m = &mid[static_cast<std::size_t>((y - row0) * cols * 3)];
-        for (std::int64_t x = out.Left; x < out.Right; ++x, m += 3) {
-            const std::size_t k = static_cast<std::size_t>(x - d.Left);
-            std::uint32_t acc[3] = {0, 0, 0};
-            for (std::int32_t j = 0; j < tx.count[k]; ++j) {
-                const std::uint8_t* p = row + (tx.first[k] + j) * sbpp;
-                const std::uint32_t w = tx.weights[tx.offset[k] + j];
-                acc[0] += p[0] * w, acc[1] += p[1] * w, acc[2] += p[2] * w;
-            }
-            m[0] = acc[0], m[1] = acc[1], m[2] = acc[2];
-        }
+        for (std::int64_t x = out.Left; x < out.Right; ++x, m += 3) along_x(row, x, m);
     }
-    // Vertical pass: sums scaled by 2^32, rounded back to bytes.
     for (std::int64_t y = out.Top; y < out.Bottom; ++y) {
         const std::size_t k = static_cast<std::size_t>(y - d.Top);
         std::uint8_t* p = detail::PixelAt(dst, out.Left, y);

@@ -10,29 +10,9 @@
 
 namespace velmap::paint {
 
+using detail::TileCopy;
+
 namespace {
-
-std::int64_t Mod(std::int64_t a, std::int64_t b) {
-    const std::int64_t m = a % b;
-    return m < 0 ? m + b : m;
-}
-
-// Covers area (clipped to bmp) with tiles of region src of img whose grid
-// has a corner at (ax, ay).
-void Tile(Bitmap& bmp, TRect area, const Bitmap& img, TRect src, std::int64_t ax, std::int64_t ay) {
-    area = detail::ClipToBitmap(area, bmp);
-    const std::int64_t tw = src.Width(), th = src.Height();
-    if (detail::IsEmpty(area) || tw <= 0 || th <= 0) return;
-    for (std::int64_t y = area.Top; y < area.Bottom;) {
-        const std::int64_t sy = Mod(y - ay, th), rows = std::min(th - sy, area.Bottom - y);
-        for (std::int64_t x = area.Left; x < area.Right;) {
-            const std::int64_t sx = Mod(x - ax, tw), cols = std::min(tw - sx, area.Right - x);
-            detail::CopyPixels(bmp, x, y, img, src.Left + sx, src.Top + sy, cols, rows);
-            x += cols;
-        }
-        y += rows;
-    }
-}
 
 // The texture region of a mask, inside its image; empty when there is none.
 TRect TextureRegion(const MaskView& mask) {
@@ -47,7 +27,7 @@ TRect Remainder(TRect r) { return detail::IsEmpty(r) ? kAllCovered : r; }
 
 void TileImage(Bitmap& bmp, TRect d, const Bitmap& image) {
     if (!detail::Usable(image) || !detail::Usable(bmp)) return;
-    Tile(bmp, d, image, {0, 0, image.Width(), image.Height()}, d.Left, d.Top);
+    TileCopy(bmp, d, image, {0, 0, image.Width(), image.Height()}, d.Left, d.Top);
 }
 
 void FillByStretchMode(Bitmap& bmp, TRect& d, const Bitmap* image, int mode, const MaskView& mask) {
@@ -63,7 +43,7 @@ void FillByStretchMode(Bitmap& bmp, TRect& d, const Bitmap* image, int mode, con
     const int L = d.Left, T = d.Top, R = d.Right, B = d.Bottom;
     switch (mode) {
         case 0:
-            Tile(bmp, d, img, src, L, T);
+            TileCopy(bmp, d, img, src, L, T);
             d = kAllCovered;
             break;
         case 1:
@@ -71,11 +51,11 @@ void FillByStretchMode(Bitmap& bmp, TRect& d, const Bitmap* image, int mode, con
             d = kAllCovered;
             break;
         case 2:
-            Tile(bmp, {L, T, R, std::min(B, T + th)}, img, src, L, T);
+            TileCopy(bmp, {L, T, R, std::min(B, T + th)}, img, src, L, T);
             d = Remainder({L, T + th, R, B});
             break;
         case 3:
-            Tile(bmp, {L, T, std::min(R, L + tw), B}, img, src, L, T);
+            TileCopy(bmp, {L, T, std::min(R, L + tw), B}, img, src, L, T);
             d = Remainder({L + tw, T, R, B});
             break;
         case 4: {  // one axis at scale 1: a shorter rectangle takes fewer source rows
@@ -91,15 +71,15 @@ void FillByStretchMode(Bitmap& bmp, TRect& d, const Bitmap* image, int mode, con
             break;
         }
         case 6:
-            Tile(bmp, {L, std::max(T, B - th), R, B}, img, src, L, B - th);
+            TileCopy(bmp, {L, std::max(T, B - th), R, B}, img, src, L, B - th);
             d = Remainder({L, T, R, B - th});
             break;
         case 7: case 8: case 9: case 11: case 12: case 13: case 14:
-            Tile(bmp, {std::max(L, R - tw), T, R, B}, img, src, L, T);
+            TileCopy(bmp, {std::max(L, R - tw), T, R, B}, img, src, L, T);
             d = Remainder({L, T, R - tw, B});
             break;
         case 10:  // whole tile rows only; a lower band stays as it was
-            Tile(bmp, {L, T, R, T + (B - T) / th * th}, img, src, L, T);
+            TileCopy(bmp, {L, T, R, T + (B - T) / th * th}, img, src, L, T);
             d = kAllCovered;
             break;
         default:  // not a fill mode: nothing covered

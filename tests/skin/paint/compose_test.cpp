@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
 #include <vector>
 
 #include "skin/paint/compose_kernels.h"
 #include "skin/paint/masks.h"
+#include "skin/paint/masks_internal.h"
 #include "test_util.h"
 
 namespace velmap::paint {
@@ -85,6 +88,39 @@ TEST(ComposeThroughMask, KeyPixelsOfCornersShowTheBackground) {
         EXPECT_EQ(At(*dst, 2, 1), c.key_pixel);
         EXPECT_EQ(At(*dst, 3, 1), (Bgr{150, 150, 150}));  // (200 * 128 + 100 * 128) >> 8
         EXPECT_EQ(At(*dst, 1, 1), (Bgr{200, 200, 200}));
+    }
+}
+
+// The row-at-a-time tiling gives what composing tile by tile gives, for
+// every tile size, phase and clipping.
+TEST(ComposeTiled, SameAsTileByTile) {
+    std::mt19937 rng(11);
+    auto img = CreateBitmap24(23, 30);
+    testing::FillRandom(*img, rng);
+    struct Case {
+        TRect to, block;
+    };
+    const Case cases[] = {
+        {{2, 1, 17, 9}, {4, 2, 5, 3}},     // one-pixel tiles
+        {{0, 0, 20, 14}, {3, 1, 10, 8}},   // several whole tiles and a cut one
+        {{-5, -3, 9, 6}, {0, 0, 7, 5}},    // starting left of and above the bitmap
+        {{12, 8, 30, 25}, {1, 4, 23, 7}},  // beyond the right and bottom edges
+        {{3, 3, 6, 17}, {8, 0, 16, 3}},    // a run shorter than one tile
+    };
+    for (const Case& c : cases) {
+        auto fast = CreateBitmap24(20, 14), slow = CreateBitmap24(20, 14);
+        testing::FillRandom(*fast, rng);
+        std::memcpy(slow->ScanLine(13), fast->ScanLine(13), fast->Stride() * 14);
+        detail::ComposeTiled(c.to, c.block, *fast, 15, *img);
+        detail::TileSpan(c.to.Top, c.to.Bottom, c.block.Height(), [&](std::int64_t py, std::int64_t h) {
+            detail::TileSpan(c.to.Left, c.to.Right, c.block.Width(), [&](std::int64_t px, std::int64_t w) {
+                const TRect d{int(px), int(py), int(px + w), int(py + h)};
+                const TRect s{c.block.Left, c.block.Top, c.block.Left + int(w), c.block.Top + int(h)};
+                detail::Compose(d, s, *slow, 15, detail::KeyRule::BlendAll, {}, *img);
+            });
+        });
+        for (int y = 0; y < 14; ++y)
+            ASSERT_EQ(std::memcmp(fast->ScanLine(y), slow->ScanLine(y), 60), 0) << "row " << y << " of case " << (&c - cases);
     }
 }
 

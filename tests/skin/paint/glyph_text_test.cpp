@@ -119,34 +119,5 @@ TEST(WriteSkinText, ContoursThenText) {
     }
 }
 
-#ifdef _WIN32
-// Through GDI: MS Sans Serif at small sizes has no antialiasing, so the
-// text and its contour show in their exact colours, the contour to the left.
-TEST(WriteSkinText, GdiDrawsContourAndTextInTheirColours) {
-    SkinTextColors s;
-    s.Font[0] = MakeColor(250, 250, 250);
-    s.Font[1] = MakeColor(200, 10, 10);
-    for (bool contour : {false, true}) {
-        auto bmp = CreateBitmap24(60, 20);
-        testing::Fill(*bmp, {0, 0, 0});
-        s.Font[1] = contour ? MakeColor(200, 10, 10) : -1;
-        BitmapTextSurface surface(*bmp, TextFont{});
-        WriteSkinText(surface, L"HIH", true, false, &s, false, text_format::kSingleLine, {5, 2, 60, 20});
-        int text = 0, edge = 0, other = 0, leftmost_text = 99, leftmost_edge = 99;
-        for (int y = 0; y < 20; ++y)
-            for (int x = 0; x < 60; ++x) {
-                const Bgr p = At(*bmp, x, y);
-                if (p == Bgr{250, 250, 250}) ++text, leftmost_text = std::min(leftmost_text, x);
-                else if (p == Bgr{10, 10, 200}) ++edge, leftmost_edge = std::min(leftmost_edge, x);
-                else if (p != Bgr{0, 0, 0}) ++other;
-            }
-        EXPECT_GT(text, 10);
-        EXPECT_EQ(other, 0);
-        EXPECT_EQ(edge > 0, contour);
-        if (contour) EXPECT_EQ(leftmost_edge, leftmost_text - 1);
-    }
-}
-#endif
-
 }  // namespace
 }  // namespace velmap::paint
