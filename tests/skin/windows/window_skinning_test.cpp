@@ -477,6 +477,7 @@ TEST_F(WindowSkinningTest, AFrameworkFormGetsItsFrameAndItsForeignControlsSkinne
     auto shot = paint::CreateBitmap24(wr.right - wr.left, wr.bottom - wr.top);
     ::SendMessageW(wnd, WM_PRINT, reinterpret_cast<WPARAM>(shot->Dc()), PRF_NONCLIENT | PRF_CLIENT);
     ::GdiFlush();
+    SaveArtefact(*shot, "form_skinned.png");
     const int dx = origin.x - wr.left, dy = origin.y - wr.top;
     const COLORREF title = PixelAt(*shot, (wr.right - wr.left) / 2, dy - 4);
     EXPECT_TRUE(GetRValue(title) == GetGValue(title) && GetGValue(title) == GetBValue(title)) << std::hex << title;
