@@ -2,6 +2,7 @@
 // loads a library or waits on anything.
 #include "band/band_factory.h"
 #include "com/module.h"
+#include "skin/windows/window_skinning.h"
 
 #include <windows.h>
 
@@ -9,13 +10,18 @@ using namespace velmap::com;
 
 namespace {
 
-// The window classes the form's framework registers on first use belong to
-// this module: a class left behind would outlive the code of its procedure.
+// Window skinning follows the skin manager's thread hook from the start (it
+// only stores its observer here). At the end, the window classes the form's
+// framework registered on first use go with the module: a class left behind
+// would outlive the code of its procedure.
+void form_unit_initialize() { velmap::skin::EnableWindowSkinning(); }
+
 void form_unit_finalize() {
+    velmap::skin::DisableWindowSkinning();
     for (const wchar_t* name : {L"VelmapUiWindow", L"VelmapUiTimer"}) ::UnregisterClassW(name, this_module());
 }
 
-module_unit form_unit{nullptr, form_unit_finalize};
+module_unit form_unit{form_unit_initialize, form_unit_finalize};
 
 }  // namespace
 
