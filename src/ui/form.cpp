@@ -153,7 +153,7 @@ void TCustomForm::SetTransparentColorValue(TColor v) {
 }
 
 void TCustomForm::ApplyLayered() {
-    if (transparent_color_ && handle_) ::SetLayeredWindowAttributes(handle_, ColorToRGB(transparent_value_), 0, LWA_COLORKEY);
+    if (transparent_color_ && handle_) ::SetLayeredWindowAttributes(handle_, ColorRefOf(transparent_value_), 0, LWA_COLORKEY);
 }
 
 void TCustomForm::CreateParams(TCreateParams& p) {

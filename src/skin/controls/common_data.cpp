@@ -9,8 +9,7 @@
 
 namespace velmap::skin {
 
-BackgroundSource ParentCacheAnswer;
-COLORREF ParentBgColor = NoColorAnswer;
+paint::BackgroundSource ParentCacheAnswer;
 std::string ChangedSectionName;
 
 namespace {
@@ -75,7 +74,7 @@ TsCommonData::~TsCommonData() {
     HostControl = nullptr;
     HostObject = nullptr;
     skinManager_ = nullptr;
-    if (ParentCacheAnswer.Bmp == CacheBitmap.get()) ParentCacheAnswer = {};
+    if (CacheBitmap && ParentCacheAnswer.Bmp == &CacheBitmap->Image()) ParentCacheAnswer = {};
 }
 
 TsSkinManager* TsCommonData::EffectiveManager() const {
@@ -279,7 +278,7 @@ bool TsCommonData::UpdateCache(const CachePainter& paintItem) {
     return true;
 }
 
-BackgroundSource TsCommonData::QueryParentCache() const {
+paint::BackgroundSource TsCommonData::QueryParentCache() const {
     ParentCacheAnswer.Ready = false;
     if (!HostControl || !HostControl->Parent()) return {};
     try {
@@ -290,18 +289,18 @@ BackgroundSource TsCommonData::QueryParentCache() const {
     return ParentCacheAnswer;
 }
 
-BackgroundSource TsCommonData::QueryParentCache(HWND wnd) {
+paint::BackgroundSource TsCommonData::QueryParentCache(HWND wnd) {
     ParentCacheAnswer.Ready = false;
     if (HWND parent = ::GetParent(wnd)) ::SendMessageW(parent, SM_SKINCMD, SkinWParam(SMC_GET_CACHE), 0);
     return ParentCacheAnswer;
 }
 
 COLORREF TsCommonData::GetParentBgColor(ui::TControl* control) {
-    if (!control) return NoColorAnswer;
-    ParentBgColor = NoColorAnswer;
+    if (!control) return paint::KeyColor;
+    paint::ParentBgColor = paint::KeyColor;
     SendSkinMessage(control, SMC_GET_BG_COLOR);
-    if (ParentBgColor == NoColorAnswer) return ui::ColorToRGB(control->Color());
-    return ui::ColorToRGB(static_cast<ui::TColor>(ParentBgColor));
+    if (paint::ParentBgColor == paint::KeyColor) return ui::ColorRefOf(control->Color());
+    return ui::ColorRefOf(paint::ParentBgColor);
 }
 
 COLORREF TsCommonData::GetParentBgColor() const {
@@ -311,27 +310,29 @@ COLORREF TsCommonData::GetParentBgColor() const {
 // ---- the message handler ---------------------------------------------------------------
 
 void TsCommonData::AnswerBgColor() {
+    using paint::KeyColor;
+    using paint::ParentBgColor;
+    auto rgb = [](ui::TColor c) { return static_cast<paint::TColor>(ui::ColorRefOf(c)); };
     if (!IsSkinned()) {
-        if (HostControl) ParentBgColor = ui::ColorToRGB(HostControl->Color());
+        if (HostControl) ParentBgColor = rgb(HostControl->Color());
         return;
     }
     const TsGeneralData* s = Section();
     const int t = s->Transparency;
     if (t == 0) {
-        ParentBgColor = customColor_ && HostControl ? ui::ColorToRGB(HostControl->Color())
-                                                    : ui::ColorToRGB(s->Color);
+        ParentBgColor = customColor_ && HostControl ? rgb(HostControl->Color()) : rgb(s->Color);
         return;
     }
     // What shows through: the parent's answer, else its colour.
-    COLORREF p = NoColorAnswer;
+    paint::TColor p = KeyColor;
     ui::TWinControl* parent = HostControl ? HostControl->Parent() : nullptr;
     if (parent) {
         SendSkinMessage(parent, SMC_GET_BG_COLOR);
-        p = ParentBgColor == NoColorAnswer ? ui::ColorToRGB(parent->Color()) : ParentBgColor;
+        p = ParentBgColor == KeyColor ? rgb(parent->Color()) : ParentBgColor;
     } else {
-        p = HostControl ? ui::ColorToRGB(HostControl->Color()) : NoColorAnswer;
+        p = HostControl ? rgb(HostControl->Color()) : KeyColor;
     }
-    ParentBgColor = t == 100 ? p : MixTransparentColor(p, ui::ColorToRGB(s->Color), t);
+    ParentBgColor = t == 100 ? p : static_cast<paint::TColor>(MixTransparentColor(p, rgb(s->Color), t));
 }
 
 void TsCommonData::AnswerBgVaries(ui::TMessage& msg) {
@@ -392,7 +393,7 @@ bool TsCommonData::HandleSkinCommand(ui::TMessage& msg) {
             return false;
         case SMC_GET_CACHE:
             if (!CacheBitmap) return false;
-            ParentCacheAnswer = {CacheBitmap.get(), 0, 0, true};
+            ParentCacheAnswer = {&CacheBitmap->Image(), 0, 0, true};
             return true;
         case SMC_IS_SKINNED:
             msg.LParam = 1;

@@ -13,6 +13,8 @@
 #include "skin/controls/control_kinds.h"
 #include "skin/messages/skin_messages.h"
 #include "skin/data/skin_types.h"
+#include "skin/paint/bitmap.h"
+#include "skin/paint/pixel_ops.h"
 #include "ui/control.h"
 #include "ui/graphics.h"
 
@@ -20,22 +22,12 @@ namespace velmap::skin {
 
 class TsSkinManager;
 
-// Where a control finds its background inside its parent's cache bitmap.
-struct BackgroundSource {
-    ui::TBitmap* Bmp = nullptr;  // borrowed
-    int X = 0;
-    int Y = 0;
-    bool Ready = false;
-};
-
-// Process-wide answer slots of the parent queries; valid only between a
-// request and the copy the requester takes right after it.
-extern BackgroundSource ParentCacheAnswer;
-extern COLORREF ParentBgColor;
+// Process-wide answer slot of the parent cache query; valid only between a
+// request and the copy the requester takes right after it. The colour query
+// answers in paint::ParentBgColor (paint::KeyColor: no answer).
+extern paint::BackgroundSource ParentCacheAnswer;
 // Compared by SMC_SECTION_CHANGED; empty unless a client sets it.
 extern std::string ChangedSectionName;
-
-inline constexpr COLORREF NoColorAnswer = 0xFF00FF;
 
 // A skin state whose host is not a control but a form's frame painter
 // (window skinning).
@@ -106,8 +98,8 @@ public:
     // needed and returns whether it did; an empty host leaves an empty cache.
     using CachePainter = std::function<void(ui::TBitmap& cache, TsCommonData& state)>;
     bool UpdateCache(const CachePainter& paintItem);
-    BackgroundSource QueryParentCache() const;
-    static BackgroundSource QueryParentCache(HWND wnd);
+    paint::BackgroundSource QueryParentCache() const;
+    static paint::BackgroundSource QueryParentCache(HWND wnd);
     // The section's colour the host control and its children show.
     COLORREF GetParentBgColor() const;
     static COLORREF GetParentBgColor(ui::TControl* control);

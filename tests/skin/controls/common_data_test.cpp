@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "skin/messages/message_routines.h"
 #include "skin_test_support.h"
 
@@ -163,6 +165,19 @@ TEST_F(CommonDataTest, HalfTransparentBlackOverWhiteGives0x313131) {
     EXPECT_EQ(TsCommonData::GetParentBgColor(inner_), 0x123456u);
 }
 
+TEST_F(CommonDataTest, TheDisabledLookMixesWithTheColourTheParentAnswered) {
+    // Inner answers its half-transparent mix; painting a control inside it
+    // disabled, without a parent cache, must take that answer and not the
+    // fallback colour it is given.
+    const COLORREF answer = TsCommonData::GetParentBgColor(inner_);
+    ASSERT_NE(answer, ui::ColorRefOf(ui::clWhite));
+    auto painted = paint::CreateBitmap24(2, 1);
+    auto expected = paint::CreateBitmap24(2, 1);
+    paint::PaintDisabled(*painted, paint::dkBlended, ui::clWhite, {0, 0}, {});
+    paint::MixColorIntoRect(*expected, {0, 0, 2, 1}, 50, static_cast<paint::TColor>(answer));
+    EXPECT_EQ(0, std::memcmp(painted->ScanLine(0), expected->ScanLine(0), 6));
+}
+
 TEST_F(CommonDataTest, HidingEmptiesTheCacheAndShowingMarksItStale) {
     TsCommonData& sd = inner_->SkinData();
     sd.PrepareCacheBitmap();
@@ -251,9 +266,9 @@ TEST_F(CommonDataTest, UpdatesAndSectionChangesReachTheControl) {
 
 TEST_F(CommonDataTest, AChildFindsItsBackgroundInTheParentsCache) {
     panel_->SkinData().PrepareCacheBitmap();
-    BackgroundSource bg = button_->SkinData().QueryParentCache();
+    paint::BackgroundSource bg = button_->SkinData().QueryParentCache();
     EXPECT_TRUE(bg.Ready);
-    EXPECT_EQ(bg.Bmp, panel_->SkinData().CacheBitmap.get());
+    EXPECT_EQ(bg.Bmp, &panel_->SkinData().CacheBitmap->Image());
     EXPECT_EQ(bg.X, 0);
     // The form keeps no cache: not ready.
     EXPECT_FALSE(panel_->SkinData().QueryParentCache().Ready);
