@@ -6,7 +6,7 @@
 
 #include "skin/messages/message_routines.h"
 #include "skin/manager/skin_hook.h"
-#include "skin/data/stream.h"
+#include "skin/data/skin_loader.h"
 
 namespace velmap::skin {
 
@@ -246,46 +246,22 @@ void TsSkinManager::PrepareModelLoad() {
     model_->CommonSections = CommonSectionsText(commonSections_);
 }
 
-TsSkinManager::LoadResult TsSkinManager::LoadArchive(std::unique_ptr<TacSkinConvertor>& reader,
-                                                     const std::string& folder) {
-    if (!reader || !reader->OptionsData) return LoadResult::BadArchive;
-    ArchiveFiles files;
-    // Only the image entries count, in archive order.
-    for (const auto& e : reader->Entries) files.Add(e.Name, e.Data->Bytes());
-    const auto& opts = reader->OptionsData->Bytes();
-    std::string_view text(reinterpret_cast<const char*>(opts.data()), opts.size());
-    PrepareModelLoad();
-    model_->Load(text, files);
-    model_->SkinData.SkinFolder = folder;
-    return LoadResult::Loaded;
-}
-
 TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin() {
     const std::string normalized = NormalizedSkinDirectory();
+    PrepareModelLoad();
 
     // A packed skin file first, looked up as written (relative to the current directory).
     const std::string packed = PackedSkinPath(skinDirectory_, skinName_);
     if (FileExists(packed)) {
-        std::unique_ptr<TacSkinConvertor> reader;
-        if (!LoadPackedSkinFile(Utf8ToWide(packed), reader, true)) return LoadResult::BadArchive;
-        LoadResult r = LoadArchive(reader, normalized + "\\");
-        if (r == LoadResult::Loaded) fromPackedFile_ = true;
-        return r;
+        if (!LoadPackedSkinFromFile(*model_, Utf8ToWide(packed), normalized + "\\")) return LoadResult::BadArchive;
+        fromPackedFile_ = true;
+        return LoadResult::Loaded;
     }
 
     // Then a skin folder below the normalized directory.
-    const std::string folder = normalized + "\\" + skinName_ + "\\";
-    const std::string options = folder + "Options.dat";
-    if (FileExists(options)) {
-        std::vector<std::uint8_t> bytes;
-        if (ReadWholeFile(options, bytes)) {
-            FolderFiles files(folder);
-            PrepareModelLoad();
-            model_->Load(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), files);
-            model_->SkinData.SkinFolder = folder;
-            fromPackedFile_ = false;
-            return LoadResult::Loaded;
-        }
+    if (LoadSkinFolder(*model_, normalized + "\\" + skinName_ + "\\")) {
+        fromPackedFile_ = false;
+        return LoadResult::Loaded;
     }
 
     // Last an internal skin of exactly that name, else the first one.
@@ -297,19 +273,10 @@ TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin() {
         skinName_ = it->Name;
     }
     if (!it->Data.empty()) {
-        auto reader = std::make_unique<TacSkinConvertor>();
-        MemoryStream stored(it->Data);
-        reader->SetSource(&stored);
-        // On a wrong magic the reader is gone already: only the result is used.
-        if (!LoadPackedSkin(reader)) return LoadResult::BadArchive;
-        LoadResult r = LoadArchive(reader, std::string{});
-        reader.reset();
-        if (r == LoadResult::Loaded) fromPackedFile_ = false;
-        return r;
+        if (!LoadPackedSkinData(*model_, it->Data, std::string{})) return LoadResult::BadArchive;
+    } else {
+        LoadStoredSkin(*model_, *it);
     }
-    PrepareModelLoad();
-    model_->LoadStored(*it);
-    model_->SkinData.SkinFolder.clear();
     fromPackedFile_ = false;
     return LoadResult::Loaded;
 }

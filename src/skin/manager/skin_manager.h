@@ -161,7 +161,6 @@ private:
     LoadResult LoadNamedSkin();
     // Hands the recolouring and the common sections to the next load.
     void PrepareModelLoad();
-    LoadResult LoadArchive(std::unique_ptr<TacSkinConvertor>& reader, const std::string& folder);
     void InstallHook();
     void RemoveHook();
     void ApplyThirdPartyDefaults();

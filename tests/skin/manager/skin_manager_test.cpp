@@ -311,6 +311,34 @@ TEST_F(SkinManagerTest, CommonSectionsLoseBlanksAndJoinEveryLoad) {
     EXPECT_GE(manager_->FindSectionIndex("EXTRA"), 0);
 }
 
+TEST_F(SkinManagerTest, CommonSectionImagesComeFromTheSkinBeingLoaded) {
+    // Skin "A" holds the images the common sections name, "B" does not: what
+    // is found must not depend on which skin was loaded before.
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));  // images decode through WIC
+    struct ComUser {
+        ~ComUser() { ::CoUninitialize(); }
+    } com;
+    TempDir dir("common");
+    const std::filesystem::path sources = Utf8ToWide(VELMAP_TEST_SOURCE_DIR "/tests/skins");
+    std::filesystem::create_directories(dir.path() / "A");
+    std::filesystem::copy_file(sources / "folder" / "FRAME.BMP", dir.path() / "A" / "FRAME.BMP");
+    std::filesystem::copy_file(sources / "jpeg" / "big.jpg", dir.path() / "A" / "big.jpg");
+    WriteFile(dir.path() / "A" / "Options.dat", SkinOptions("1.0"));
+    WriteFile(dir.path() / "B" / "Options.dat", SkinOptions("2.0"));
+    manager_->SetSkinDirectory(dir.str());
+    manager_->SetCommonSections({"[EXTRA]", "BORDERSMASK=FRAME.BMP", "PATTERN=big.jpg"});
+    auto found = [&] {
+        const int extra = manager_->FindSectionIndex("EXTRA");
+        return std::pair(manager_->FindMaskIndex(extra, "EXTRA", "BORDERSMASK") >= 0,
+                         manager_->FindPatternIndex(extra, "EXTRA", "PATTERN") >= 0);
+    };
+    for (const char* name : {"A", "B", "A", "A"}) {
+        manager_->SetSkinName(name);
+        const bool own = std::string(name) == "A";
+        EXPECT_EQ(found(), std::pair(own, own)) << "after loading " << name;
+    }
+}
+
 TEST_F(SkinManagerTest, AnotherManagersRefreshIsIgnored) {
     ui::owned<TsSkinManager> other(ui::Make<TsSkinManager>(nullptr));
     other->InternalSkins().push_back(StoredSkin("Other", SkinOptions("8.8")));
