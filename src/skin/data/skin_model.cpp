@@ -548,8 +548,10 @@ void SkinModel::RelinkMasks() noexcept {
 // ---- recolouring ---------------------------------------------------------------
 
 void SkinModel::ApplyColorMap(const std::function<TColor(TColor)>& map) {
+    // A system colour is turned as the colour it stands for: its high bits
+    // name it and must not be cut off first.
     auto colour = [&](TColor c) -> TColor {
-        TColor rgb = c & 0xFFFFFF;
+        const TColor rgb = paint::ColorToRGB(c) & 0xFFFFFF;
         if (rgb == kKeyColor || IsGrey(rgb)) return c;
         return map(rgb) & 0xFFFFFF;
     };

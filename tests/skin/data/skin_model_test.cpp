@@ -4,6 +4,7 @@
 #include "skin/data/convert.h"
 #include "skin/data/skin_model.h"
 #include "skin/data/stored_skin.h"
+#include "skin/paint/color_adjust.h"
 
 namespace velmap {
 namespace {
@@ -207,6 +208,23 @@ TEST(SkinRecolour, KeysAndGreysStayAsTheyAre) {
     EXPECT_EQ(m.MasterBitmap->ScanLine(0)[2], 0xF0);  // red channel
     EXPECT_EQ(m.Masks[0].Bmp->ScanLine(1)[0], 0xFF);  // magenta untouched
     EXPECT_EQ(m.Masks[1].Bmp->ScanLine(1)[1], 0x80);
+}
+
+TEST(SkinRecolour, SystemColoursTurnAsTheColourTheyStandFor) {
+    // HOTCOLOR is kept as written; a system colour must not lose its high
+    // bits (and become a near-black) before it is turned.
+    const TColor highlight = paint::ColorToRGB(paint::SystemColor(13));
+    struct Case {
+        int hue, saturation;
+        TColor expected;
+    } const cases[] = {{40, 0, paint::ShiftHue(40, highlight)}, {0, -30, paint::AdjustSaturation(highlight, 30)}};
+    for (const Case& c : cases) {
+        SkinModel m;
+        m.HueOffset = c.hue;
+        m.Saturation = c.saturation;
+        Load(m, "[S]\nHOTCOLOR=-2147483635\n");
+        EXPECT_EQ(m.Sections[m.FindSectionIndex("S")].HotColor, c.expected & 0xFFFFFF) << c.hue << " " << c.saturation;
+    }
 }
 
 TEST(SkinCommonSections, MergeOverwritesOrAppends) {
