@@ -119,7 +119,9 @@ void TsCommonData::SetCustomFont(bool value) {
 }
 
 void TsCommonData::SetSkinManager(TsSkinManager* value) {
-    if (value == skinManager_) return;
+    // The same pointer is not the same manager once the old one is gone: a
+    // new one may live at its address.
+    if (value == skinManager_ && (!skinManager_ || !managerLife_.expired())) return;
     skinManager_ = value == PrimaryManager() ? nullptr : value;
     managerLife_ = skinManager_ ? skinManager_->Life() : std::weak_ptr<void>{};
     if (IsState(HostControl, TComponentState::csLoading)) return;

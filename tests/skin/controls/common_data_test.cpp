@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "skin/messages/message_routines.h"
@@ -86,6 +87,32 @@ TEST_F(CommonDataTest, ControlsWithoutASectionTakeTheirKindsDefault) {
     EXPECT_EQ(button_->SkinData().SectionIndex, manager_->FindSectionIndex("SPEEDBUTTON"));
     EXPECT_EQ(panel_->SkinData().SkinManager(), nullptr);  // the primary manager serves it
     EXPECT_EQ(panel_->SkinData().EffectiveManager(), manager_);
+}
+
+// A manager that always lives at one address, as a new one may after the old
+// one was freed.
+struct SameAddressManager : TsSkinManager {
+    using TsSkinManager::TsSkinManager;
+    static void* operator new(std::size_t size) {
+        EXPECT_LE(size, sizeof(storage));
+        return storage;
+    }
+    static void operator delete(void*) {}
+    alignas(std::max_align_t) static inline unsigned char storage[sizeof(TsSkinManager) + 64];
+};
+
+TEST_F(CommonDataTest, ANewManagerWhereAFreedOneLivedIsTakenUp) {
+    TsCommonData& sd = inner_->SkinData();
+    SameAddressManager* first = ui::Make<SameAddressManager>(nullptr);
+    sd.SetSkinManager(first);
+    ASSERT_EQ(sd.SkinManager(), first);
+    first->Free();
+    EXPECT_EQ(sd.EffectiveManager(), nullptr);
+    ui::owned<SameAddressManager> second(ui::Make<SameAddressManager>(nullptr));
+    ASSERT_EQ(static_cast<void*>(second.get()), static_cast<void*>(first));
+    sd.SetSkinManager(second.get());
+    EXPECT_EQ(sd.SkinManager(), second.get());
+    EXPECT_EQ(sd.EffectiveManager(), second.get());
 }
 
 TEST_F(CommonDataTest, AnEmptySectionIsStoredAsUnknownAndRemovesTheSkin) {
