@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -201,6 +202,14 @@ private:
 };
 
 // A folder of its own below the system's temporary folder, removed afterwards.
+// COM on this thread for one test: skin images decode through WIC.
+struct ComApartment {
+    ComApartment() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~ComApartment() { ::CoUninitialize(); }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+};
+
 class TempDir {
 public:
     explicit TempDir(const std::string& tag) {

@@ -40,6 +40,22 @@ std::string CommonSectionsText(const std::vector<std::string>& lines) {
     return text;
 }
 
+// What resolved indexes point into: the sections with their parents, the
+// masks and the patterns, each in table order.
+std::string IndexLayout(const SkinModel& m) {
+    std::string layout;
+    auto add = [&](std::string_view a, std::string_view b, int c) {
+        layout.append(a).push_back('\x1F');
+        layout.append(b).push_back('\x1F');
+        layout += std::to_string(c);
+        layout.push_back('\x1E');
+    };
+    for (const auto& s : m.Sections) add(s.Name, s.ParentClass, 0);
+    for (const auto& k : m.Masks) add(k.SectionName, k.PropertyName, 1 + static_cast<int>(k.ImgType));
+    for (const auto& p : m.Patterns) add(p.SectionName, p.PropertyName, 9);
+    return layout;
+}
+
 bool SystemMajorBelow6() {
     OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof(info);
@@ -152,16 +168,16 @@ void TsSkinManager::ReloadForRecolour() {
     bool sameTables = true;
     {
         ChangeInProgress guard;
-        std::vector<std::string> before;
-        for (const auto& s : model_->Sections) before.push_back(s.Name);
+        const std::string before = IndexLayout(*model_);
         // The same source again; the skin stays in force meanwhile, so
         // SkinLoaded is kept.
         LoadResult r = LoadNamedSkin();
         model_->SkinData.SkinLoaded = true;
         if (r != LoadResult::Loaded) return;
-        sameTables = model_->Sections.size() == before.size() &&
-                     std::equal(before.begin(), before.end(), model_->Sections.begin(),
-                                [](const std::string& n, const TsGeneralData& s) { return n == s.Name; });
+        // The model was rebuilt: its own indexes always, the controls' when
+        // what they point into moved.
+        model_->RebuildCommonIndexes();
+        sameTables = IndexLayout(*model_) == before;
     }
     if (!sameTables) {
         // The source changed under us (a skin file replaced or gone): the

@@ -252,6 +252,20 @@ TEST(SkinCommonIndexes, MissingSectionsGiveMinusOne) {
     EXPECT_EQ(m.Indexes.ScrollBtn[0].Section, -1);
 }
 
+TEST(StoredSkins, CommonSectionsJoinAStoredSkinToo) {
+    TsStoredSkin s;
+    TsSkinGeneral g;
+    g.SectionName = "PANEL";
+    g.Color = 3881787;
+    s.GeneralData.push_back(g);
+    SkinModel m;
+    m.CommonSections = "[PANEL]\r\nCOLOR=255\r\n[EXTRA]\r\nTRANSPARENCY=40\r\n";
+    m.LoadStored(s);
+    ASSERT_GE(m.FindSectionIndex("EXTRA"), 0);
+    EXPECT_EQ(m.Sections[m.FindSectionIndex("EXTRA")].Transparency, 40);
+    EXPECT_EQ(m.Sections[m.FindSectionIndex("PANEL")].Color, 255);
+}
+
 TEST(StoredSkins, CollectionsBecomeRecords) {
     TsStoredSkin s;
     s.Version = 5.5;

@@ -202,6 +202,29 @@ TEST_F(SkinManagerTest, ARecolourThatFindsAnotherSkinAnnouncesIt) {
     EXPECT_EQ(panel_->SkinData().SectionIndex, manager_->FindSectionIndex("PANEL"));
 }
 
+TEST_F(SkinManagerTest, ARecolourThatMovesMasksUnderTheSameSectionsReResolves) {
+    ComApartment com;
+    TempDir dir("moved");
+    const std::string head = "[GLOBALINFO]\r\nVERSION=1\r\n[BOX]\r\nCOLOR=255\r\n";
+    const std::string panel = "[PANEL]\r\nCOLOR=255\r\nBORDERSMASK=FRAME.BMP\r\n";
+    std::filesystem::create_directories(dir.path() / "Moved");
+    std::filesystem::copy_file(Utf8ToWide(VELMAP_TEST_SOURCE_DIR "/tests/skins/folder/FRAME.BMP"),
+                               dir.path() / "Moved" / "FRAME.BMP");
+    WriteFile(dir.path() / "Moved" / "Options.dat", head + panel);
+    manager_->SetSkinDirectory(dir.str());
+    manager_->SetSkinName("Moved");
+    const auto expected = [&] {
+        return manager_->FindMaskIndex(manager_->FindSectionIndex("PANEL"), "PANEL", "BORDERSMASK");
+    };
+    ASSERT_EQ(panel_->SkinData().BorderMaskIndex, expected());
+    // The same sections, but now BOX has a mask first: PANEL's moves on.
+    WriteFile(dir.path() / "Moved" / "Options.dat", head + "BORDERSMASK=FRAME.BMP\r\n" + panel);
+    manager_->SetHueOffset(30);
+    ASSERT_EQ(manager_->SkinName(), "Moved");
+    EXPECT_EQ(panel_->SkinData().BorderMaskIndex, expected());
+    EXPECT_GE(expected(), 1);
+}
+
 TEST_F(SkinManagerTest, ABrokenPackedSkinFallsBackToTheFirstInternalSkin) {
     TempDir dir("badmagic");
     WriteFile(dir.path() / "Broken.asz", Bytes{'N', 'O', 'P', 'E', 0, 0, 0, 0});
@@ -314,10 +337,7 @@ TEST_F(SkinManagerTest, CommonSectionsLoseBlanksAndJoinEveryLoad) {
 TEST_F(SkinManagerTest, CommonSectionImagesComeFromTheSkinBeingLoaded) {
     // Skin "A" holds the images the common sections name, "B" does not: what
     // is found must not depend on which skin was loaded before.
-    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));  // images decode through WIC
-    struct ComUser {
-        ~ComUser() { ::CoUninitialize(); }
-    } com;
+    ComApartment com;
     TempDir dir("common");
     const std::filesystem::path sources = Utf8ToWide(VELMAP_TEST_SOURCE_DIR "/tests/skins");
     std::filesystem::create_directories(dir.path() / "A");
