@@ -1,6 +1,9 @@
 #include "skin/manager/skin_hook.h"
 
 #include <atomic>
+#include <exception>
+
+#include "ui/window_proc_error.h"
 
 namespace velmap::skin {
 
@@ -14,7 +17,14 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
     // The chain comes first and decides the answer; the observer only watches.
     LRESULT result = ::CallNextHookEx(g_hook, code, wParam, lParam);
     if (code >= 0) {
-        if (SkinHookObserver observer = g_observer.load()) observer(code, wParam, lParam);
+        // Nothing may unwind into user32: a failing observer is reported.
+        try {
+            if (SkinHookObserver observer = g_observer.load()) observer(code, wParam, lParam);
+        } catch (const std::exception& e) {
+            ui::ReportWindowProcError(e.what());
+        } catch (...) {
+            ui::ReportWindowProcError("unknown error");
+        }
     }
     return result;
 }

@@ -11,6 +11,7 @@
 #include "skin_test_support.h"
 #include "skin/data/convert.h"
 #include "skin/manager/skin_hook.h"
+#include "ui/window_proc_error.h"
 
 namespace velmap::skin {
 namespace {
@@ -555,6 +556,21 @@ TEST(SkinManagerHook, SeesWindowCreationOnItsThreadOnlyWhileASkinIsActive) {
 
     for (HWND w : {before, during, after}) ::DestroyWindow(w);
     SetSkinHookObserver(nullptr);
+}
+
+TEST(SkinManagerHook, AnObserverThatThrowsIsReportedAndTheWindowStillComes) {
+    ASSERT_TRUE(InstallSkinHook());
+    SetSkinHookObserver([](int, WPARAM, LPARAM) { throw std::runtime_error("observer failed"); });
+    std::string reported;
+    ui::SetWindowProcErrorHandler([&](const char* what) { reported = what; });
+    HWND wnd = nullptr;
+    EXPECT_NO_THROW(wnd = MakeStatic());
+    EXPECT_NE(wnd, nullptr);
+    EXPECT_EQ(reported, "observer failed");
+    ui::SetWindowProcErrorHandler(nullptr);
+    SetSkinHookObserver(nullptr);
+    RemoveSkinHook();
+    if (wnd) ::DestroyWindow(wnd);
 }
 
 }  // namespace
