@@ -185,14 +185,15 @@ bool LoadPackedSkinFile(const std::filesystem::path& fileName, std::unique_ptr<T
     auto data = std::make_unique<MemoryStream>();
     data->LoadFromFile(fileName, kMaxPackedArchiveSize);
     reader->SetSource(std::move(data));
+    bool loaded = false;
     try {
-        LoadPackedSkin(reader);
+        loaded = LoadPackedSkin(reader);
     } catch (...) {
         if (freeSource && reader) reader->SetSource(nullptr);
         throw;
     }
     if (freeSource && reader) reader->SetSource(nullptr);
-    return true;
+    return loaded;
 }
 
 }  // namespace velmap

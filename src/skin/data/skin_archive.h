@@ -105,7 +105,8 @@ bool LoadPackedSkin(std::unique_ptr<TacSkinConvertor>& reader);
 
 // Does nothing and returns false when no such file exists. Otherwise creates
 // the reader (or clears the existing one), loads the file into memory as its
-// Source and runs LoadPackedSkin; with freeSource the memory copy is freed
+// Source and runs LoadPackedSkin, returning what it returned (false: a wrong
+// magic, and the reader is gone); with freeSource the memory copy is freed
 // afterwards, also when loading fails.
 bool LoadPackedSkinFile(const std::filesystem::path& fileName, std::unique_ptr<TacSkinConvertor>& reader,
                         bool freeSource);

@@ -535,7 +535,7 @@ TEST_F(PackedSkinFile, AWrongMagicLeavesNoReader) {
     WarningSpy spy;
     const auto path = Write("Foreign.asz", test::ToBytes("MZ this is not an archive"));
     auto reader = std::make_unique<TacSkinConvertor>();
-    EXPECT_TRUE(LoadPackedSkinFile(path, reader, true));
+    EXPECT_FALSE(LoadPackedSkinFile(path, reader, true));  // no caller may take the empty reader as loaded
     EXPECT_EQ(reader, nullptr);
     EXPECT_EQ(spy.texts.size(), 1u);
 }
