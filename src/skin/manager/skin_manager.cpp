@@ -7,6 +7,7 @@
 #include "skin/messages/message_routines.h"
 #include "skin/manager/skin_hook.h"
 #include "skin/data/skin_loader.h"
+#include "win/handles.h"
 
 namespace velmap::skin {
 
@@ -435,8 +436,8 @@ std::string TsSkinManager::ListSkins(std::vector<std::string>& names, int kind) 
     const std::string dir = NormalizedSkinDirectory();
     if (DirectoryExists(dir)) {
         WIN32_FIND_DATAW fd;
-        HANDLE find = ::FindFirstFileW(Utf8ToWide(dir + "\\*").c_str(), &fd);
-        if (find != INVALID_HANDLE_VALUE) {
+        win::unique_find find(::FindFirstFileW(Utf8ToWide(dir + "\\*").c_str(), &fd));
+        if (find) {
             do {
                 std::string name = WideToUtf8(fd.cFileName);
                 if (name.empty() || name[0] == '.') continue;
@@ -452,8 +453,7 @@ std::string TsSkinManager::ListSkins(std::vector<std::string>& names, int kind) 
                     names.push_back(found);
                     if (first.empty()) first = found;
                 }
-            } while (::FindNextFileW(find, &fd));
-            ::FindClose(find);
+            } while (::FindNextFileW(find.get(), &fd));
         }
     }
     std::sort(names.begin(), names.end());
