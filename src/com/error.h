@@ -15,9 +15,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// UTF-8 (or plain ASCII) to UTF-16.
-std::wstring widen(const char* text);
-
 // The message of the exception in flight, for a message box. Call only inside a catch block.
 std::wstring current_error_message();
 

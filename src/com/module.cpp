@@ -5,8 +5,6 @@
 
 #include <atomic>
 
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
 namespace velmap::com {
 
 namespace {
@@ -51,7 +49,5 @@ module_unit& com_object_support() { return object_unit; }
 module_unit& com_server_support() { return server_unit; }
 
 bool com_uninitializing() noexcept { return uninitializing; }
-
-HMODULE this_module() noexcept { return reinterpret_cast<HMODULE>(&__ImageBase); }
 
 }  // namespace velmap::com

@@ -34,7 +34,4 @@ module_unit& com_server_support();
 // that no longer report to the server.
 bool com_uninitializing() noexcept;
 
-// The module whose code this is (the DLL, or the program in a test).
-HMODULE this_module() noexcept;
-
 }  // namespace velmap::com

@@ -16,7 +16,7 @@ constexpr LONG kDestroyingBias = 0x20000000;
 
 const interface_entry base_entries[] = {
     {&IID_IUnknown, [](TComObject* o) -> IUnknown* { return o->InnerUnknown(); }},
-    com_interface<ISupportErrorInfo, TComObject>(IID_ISupportErrorInfo),
+    com_interface<ISupportErrorInfo, TComObject>(),
 };
 
 }  // namespace

@@ -24,10 +24,11 @@ struct interface_table {
     std::span<const interface_entry> entries;
 };
 
-// An entry answering iid with the Interface part of an object of class Class.
+// An entry answering Interface's IID with the Interface part of an object of
+// class Class. The IID comes from the type, so the two cannot drift apart.
 template <typename Interface, typename Class>
-constexpr interface_entry com_interface(const IID& iid) {
-    return {&iid, [](TComObject* object) -> IUnknown* {
+constexpr interface_entry com_interface() {
+    return {&__uuidof(Interface), [](TComObject* object) -> IUnknown* {
                 return static_cast<Interface*>(static_cast<Class*>(object));
             }};
 }

@@ -5,6 +5,7 @@
 #include "com/object_factory.h"
 #include "com/module.h"
 #include "win/handles.h"
+#include "win/module.h"
 
 #include <oleauto.h>
 
@@ -85,7 +86,7 @@ std::wstring TComServer::ServerName() const {
     return name;
 }
 
-std::wstring TComServer::ServerFileName() const { return module_file_name(this_module()); }
+std::wstring TComServer::ServerFileName() const { return module_file_name(win::ThisModule()); }
 
 void TComServer::UpdateRegistry(bool do_register) {
     if (type_lib_) UpdateTypeLibRegistration(do_register);

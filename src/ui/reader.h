@@ -19,6 +19,7 @@
 #pragma once
 
 #include "ui/component.h"
+#include "win/module.h"
 
 #include <cstdint>
 #include <functional>
@@ -79,7 +80,7 @@ TObjectDesc ParseDescription(std::string_view text);
 using TResourceSource = std::function<std::optional<std::vector<std::uint8_t>>(const std::string& name)>;
 TResourceSource ModuleResources(HMODULE module);
 // The module (EXE or DLL) that holds this code.
-HMODULE ThisModule();
+using win::ThisModule;
 // Reads an RCDATA resource as text; throws when it does not exist.
 std::string LoadTextResource(HMODULE module, const std::string& name);
 

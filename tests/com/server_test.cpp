@@ -120,6 +120,13 @@ TEST(Guids, ParsedAtCompileTimeLikeTheSystemParsesThem) {
 
 // ---- objects -------------------------------------------------------------------
 
+TEST(ComObject, AnInterfaceEntryTakesItsIidFromItsType) {
+    constexpr auto window = com::com_interface<IOleWindow, TTestSubObject>();
+    constexpr auto persist = com::com_interface<IPersist, TTestObject>();
+    EXPECT_TRUE(IsEqualIID(*window.iid, IID_IOleWindow));
+    EXPECT_TRUE(IsEqualIID(*persist.iid, IID_IPersist));
+}
+
 TEST(ComObject, LooksUpInterfacesInItsClassThenItsBases) {
     const LONG before = object_count();
     ComPtr<IUnknown> unknown;

@@ -26,7 +26,7 @@ TTestObject::~TTestObject() {
 
 std::span<const com::interface_entry> TTestObject::interface_entries() {
     static constexpr com::interface_entry entries[] = {
-        com::com_interface<IPersist, TTestObject>(IID_IPersist),
+        com::com_interface<IPersist, TTestObject>(),
     };
     return entries;
 }
@@ -41,7 +41,7 @@ STDMETHODIMP TTestObject::GetClassID(CLSID* clsid) noexcept {
 
 std::span<const com::interface_entry> TTestSubObject::interface_entries() {
     static constexpr com::interface_entry entries[] = {
-        com::com_interface<IOleWindow, TTestSubObject>(IID_IOleWindow),
+        com::com_interface<IOleWindow, TTestSubObject>(),
     };
     return entries;
 }

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "com/error.h"
+#include "win/strings.h"
 
 #include <string>
 
@@ -11,7 +11,7 @@ namespace velmap::test {
 
 // A path of the build, with Windows separators.
 inline std::wstring windows_path(const char* path) {
-    std::wstring out = com::widen(path);
+    std::wstring out = win::Utf8ToWide(path);
     for (wchar_t& c : out)
         if (c == L'/') c = L'\\';
     return out;

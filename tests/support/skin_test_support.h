@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "archive_builder.h"
+#include "win/strings.h"
 #include "skin/controls/common_data.h"
 #include "skin/messages/message_routines.h"
 #include "skin/messages/skin_messages.h"
@@ -215,7 +216,7 @@ public:
     explicit TempDir(const std::string& tag) {
         wchar_t buf[MAX_PATH];
         ::GetTempPathW(MAX_PATH, buf);
-        path_ = std::filesystem::path(buf) / (L"velmap-" + Utf8ToWide(tag) + L"-" + std::to_wstring(::GetCurrentProcessId()));
+        path_ = std::filesystem::path(buf) / (L"velmap-" + win::Utf8ToWide(tag) + L"-" + std::to_wstring(::GetCurrentProcessId()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
@@ -223,7 +224,7 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
-    std::string str() const { return WideToUtf8(path_.wstring()); }
+    std::string str() const { return win::WideToUtf8(path_.wstring()); }
     const std::filesystem::path& path() const { return path_; }
 
 private:

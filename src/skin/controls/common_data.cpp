@@ -6,6 +6,8 @@
 #include "ui/reader.h"
 #include "ui/win_control.h"
 #include "win/handles.h"
+#include "win/module.h"
+#include "win/strings.h"
 
 namespace velmap::skin {
 
@@ -21,14 +23,6 @@ bool IsState(const ui::TComponent* c, TComponentState s) { return c && c->Is(s);
 ui::TWinControl* AsWin(ui::TControl* c) { return dynamic_cast<ui::TWinControl*>(c); }
 
 LPARAM AsParam(const TsSkinManager* m) { return reinterpret_cast<LPARAM>(m); }
-
-// The module that holds this code (what SMC_GET_APPLICATION answers).
-HMODULE ThisModuleHandle() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&ThisModuleHandle), &module);
-    return module;
-}
 
 struct ThemeApi {
     using IsThemeActiveFn = BOOL(WINAPI*)();
@@ -440,7 +434,7 @@ bool TsCommonData::HandleSkinCommand(ui::TMessage& msg) {
             PartlyVisible = true;
             return false;
         case SMC_GET_APPLICATION:
-            msg.Result = reinterpret_cast<LRESULT>(ThisModuleHandle());
+            msg.Result = reinterpret_cast<LRESULT>(win::ThisModule());
             return true;
         default:
             return false;
@@ -541,7 +535,7 @@ const ui::TPropTable& TsCommonData::Props() const {
     using ui::TValue;
     static const ui::TPropInfo infos[] = {
         {"SkinSection", [](TPersistent& o, const TValue& v, TReader&) {
-             static_cast<TsCommonData&>(o).SetSkinSection(WideToUtf8(ui::props::ToString(v)));
+             static_cast<TsCommonData&>(o).SetSkinSection(win::WideToUtf8(ui::props::ToString(v)));
          }},
         {"CustomFont", [](TPersistent& o, const TValue& v, TReader&) {
              static_cast<TsCommonData&>(o).SetCustomFont(ui::props::ToBool(v));

@@ -37,8 +37,6 @@ std::string HostExecutableFolder();
 // File-system probes on UTF-8 paths; false for any path the system rejects.
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
-std::wstring Utf8ToWide(std::string_view s);
-std::string WideToUtf8(std::wstring_view s);
 #endif
 
 }  // namespace velmap::skin

@@ -8,6 +8,7 @@
 #include "skin/manager/skin_hook.h"
 #include "skin/data/skin_loader.h"
 #include "win/handles.h"
+#include "win/strings.h"
 
 namespace velmap::skin {
 
@@ -270,7 +271,7 @@ TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin() {
     // A packed skin file first, looked up as written (relative to the current directory).
     const std::string packed = PackedSkinPath(skinDirectory_, skinName_);
     if (FileExists(packed)) {
-        if (!LoadPackedSkinFromFile(*model_, Utf8ToWide(packed), normalized + "\\")) return LoadResult::BadArchive;
+        if (!LoadPackedSkinFromFile(*model_, win::Utf8ToWide(packed), normalized + "\\")) return LoadResult::BadArchive;
         fromPackedFile_ = true;
         return LoadResult::Loaded;
     }
@@ -436,10 +437,15 @@ std::string TsSkinManager::ListSkins(std::vector<std::string>& names, int kind) 
     const std::string dir = NormalizedSkinDirectory();
     if (DirectoryExists(dir)) {
         WIN32_FIND_DATAW fd;
-        win::unique_find find(::FindFirstFileW(Utf8ToWide(dir + "\\*").c_str(), &fd));
+        win::unique_find find(::FindFirstFileW(win::Utf8ToWide(dir + "\\*").c_str(), &fd));
         if (find) {
             do {
-                std::string name = WideToUtf8(fd.cFileName);
+                std::string name;
+                try {
+                    name = win::WideToUtf8(fd.cFileName);
+                } catch (const win::EncodingError&) {
+                    continue;  // a name no skin can be loaded by
+                }
                 if (name.empty() || name[0] == '.') continue;
                 const bool isDir = fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
                 std::string found;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "skin_test_support.h"
+#include "win/strings.h"
 #include "skin/data/convert.h"
 #include "skin/manager/skin_hook.h"
 #include "ui/window_proc_error.h"
@@ -209,7 +210,7 @@ TEST_F(SkinManagerTest, ARecolourThatMovesMasksUnderTheSameSectionsReResolves) {
     const std::string head = "[GLOBALINFO]\r\nVERSION=1\r\n[BOX]\r\nCOLOR=255\r\n";
     const std::string panel = "[PANEL]\r\nCOLOR=255\r\nBORDERSMASK=FRAME.BMP\r\n";
     std::filesystem::create_directories(dir.path() / "Moved");
-    std::filesystem::copy_file(Utf8ToWide(VELMAP_TEST_SOURCE_DIR "/tests/skins/folder/FRAME.BMP"),
+    std::filesystem::copy_file(win::Utf8ToWide(VELMAP_TEST_SOURCE_DIR "/tests/skins/folder/FRAME.BMP"),
                                dir.path() / "Moved" / "FRAME.BMP");
     WriteFile(dir.path() / "Moved" / "Options.dat", head + panel);
     manager_->SetSkinDirectory(dir.str());
@@ -290,7 +291,7 @@ TEST_F(SkinManagerTest, PackedFileWinsOverFolderAndFolderOverInternalSkin) {
 
 TEST_F(SkinManagerTest, RelativeDirectoryMeansExeFolderForFoldersButCurrentDirForPackedFiles) {
     const std::string sub = "velmap-rel-" + std::to_string(::GetCurrentProcessId());
-    const std::filesystem::path exeDir = Utf8ToWide(HostExecutableFolder());
+    const std::filesystem::path exeDir = win::Utf8ToWide(HostExecutableFolder());
     TempDir cwd("cwd");
     wchar_t old[MAX_PATH];
     ::GetCurrentDirectoryW(MAX_PATH, old);
@@ -340,7 +341,7 @@ TEST_F(SkinManagerTest, CommonSectionImagesComeFromTheSkinBeingLoaded) {
     // is found must not depend on which skin was loaded before.
     ComApartment com;
     TempDir dir("common");
-    const std::filesystem::path sources = Utf8ToWide(VELMAP_TEST_SOURCE_DIR "/tests/skins");
+    const std::filesystem::path sources = win::Utf8ToWide(VELMAP_TEST_SOURCE_DIR "/tests/skins");
     std::filesystem::create_directories(dir.path() / "A");
     std::filesystem::copy_file(sources / "folder" / "FRAME.BMP", dir.path() / "A" / "FRAME.BMP");
     std::filesystem::copy_file(sources / "jpeg" / "big.jpg", dir.path() / "A" / "big.jpg");
