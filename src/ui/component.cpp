@@ -1,5 +1,7 @@
 #include "ui/component.h"
 
+#include "ui/reader.h"
+
 #include <algorithm>
 
 namespace velmap::ui {
@@ -132,8 +134,11 @@ TComponentFactory FindComponentClass(const std::string& name) {
 }  // namespace velmap::ui
 
 namespace velmap::ui {
+namespace {
+const TPropInfo kComponentProps[] = {props::Int<&TComponent::SetTag>("Tag")};
+}
 const TPropTable& TComponent::ClassProps() {
-    static const TPropTable table{&TPersistent::ClassProps(), {}};
+    static const TPropTable table{&TPersistent::ClassProps(), kComponentProps};
     return table;
 }
 const TPropTable& TComponent::Props() const { return ClassProps(); }

@@ -80,6 +80,9 @@ public:
 
     const std::string& Name() const { return name_; }
     virtual void SetName(const std::string& name);
+    // A number of the user's; the framework never reads it.
+    int Tag() const { return tag_; }
+    void SetTag(int v) { tag_ = v; }
 
     TComponentStates ComponentState() const { return state_; }
     bool Is(TComponentState s) const { return state_.Contains(s); }
@@ -147,6 +150,7 @@ private:
     std::vector<TComponent*> components_;
     std::vector<TComponent*> free_notifies_;
     std::string name_;
+    int tag_ = 0;
     TComponentStates state_{TComponentState::csCreating};
     std::shared_ptr<int> life_ = std::make_shared<int>(0);
     std::map<std::string, THandler> handlers_;

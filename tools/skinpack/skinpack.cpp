@@ -8,6 +8,7 @@
 #include <ostream>
 #include <set>
 
+#include "render.h"
 #include "skin/data/zstream.h"
 
 namespace velmap::skinpack {
@@ -225,7 +226,8 @@ const char kUsage[] =
     "         the FILEs in the order given, or every other file of DIR sorted by name\n"
     "       skinpack unpack ARCHIVE DIR   write every entry of ARCHIVE into DIR\n"
     "       skinpack list ARCHIVE         name, size, compressed size and offset of each entry\n"
-    "       skinpack verify ARCHIVE       check ARCHIVE as the band reads it\n";
+    "       skinpack verify ARCHIVE       check ARCHIVE as the band reads it\n"
+    "       skinpack render ...           paint skin items (skinpack render alone for its usage)\n";
 
 int Pack(std::vector<std::string> args, std::ostream& out) {
     int level = Z_DEFAULT_COMPRESSION;
@@ -266,7 +268,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
     int status = 2;
     try {
-        if (command == "pack") {
+        if (command == "render") {
+            return RunRender(rest, out, err);
+        } else if (command == "pack") {
             status = Pack(rest, out);
         } else if (command == "unpack" && rest.size() == 2) {
             const PackedSkinArchive archive = ReadArchiveFile(fs::path(rest[0]));

@@ -1,5 +1,6 @@
 #include "skin/controls/common_data.h"
 
+#include "skin/controls/item_painter.h"
 #include "skin/messages/message_routines.h"
 #include "skin/data/convert.h"
 #include "skin/manager/skin_manager.h"
@@ -273,6 +274,8 @@ bool TsCommonData::UpdateCache(const CachePainter& paintItem) {
     PartlyVisible = false;
     return true;
 }
+
+bool TsCommonData::UpdateCache() { return UpdateCache(SkinItemPainter(IsHot() ? 1 : 0, false, true)); }
 
 paint::BackgroundSource TsCommonData::QueryParentCache() const {
     ParentCacheAnswer.Ready = false;

@@ -98,6 +98,10 @@ public:
     // needed and returns whether it did; an empty host leaves an empty cache.
     using CachePainter = std::function<void(ui::TBitmap& cache, TsCommonData& state)>;
     bool UpdateCache(const CachePainter& paintItem);
+    // The same with the skin item painter: the section painted over the
+    // whole cache (the border ring without its centre, key corners showing
+    // the parent), hot when IsHot.
+    bool UpdateCache();
     paint::BackgroundSource QueryParentCache() const;
     static paint::BackgroundSource QueryParentCache(HWND wnd);
     // The section's colour the host control and its children show.

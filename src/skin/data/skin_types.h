@@ -8,6 +8,7 @@
 
 #include "skin/paint/bitmap.h"
 #include "skin/paint/color.h"
+#include "skin/paint/gradient.h"
 
 namespace velmap {
 
@@ -17,14 +18,9 @@ using paint::TRect;
 
 class SkinModel;
 
-struct GradientSegment {
-    TColor Color1 = 0;
-    TColor Color2 = 0;
-    std::uint8_t Percent = 0;  // 0..100
-    std::int32_t Mode = 0;
-    friend bool operator==(const GradientSegment&, const GradientSegment&) = default;
-};
-using TsGradArray = std::vector<GradientSegment>;
+// A parsed GRADIENTDATA group, shared with the painters.
+using paint::GradientSegment;
+using paint::TsGradArray;
 
 enum class TsControlBevel : std::uint8_t {
     cbNone = 0,
