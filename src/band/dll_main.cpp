@@ -7,12 +7,12 @@
 using namespace velmap::com;
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    module_unit* const units[] = {&com_object_support(), &com_server_support()};
+    ModuleUnit* const units[] = {&ComObjectSupport(), &ComServerSupport()};
     switch (reason) {
         case DLL_PROCESS_ATTACH:
             ::DisableThreadLibraryCalls(instance);
             try {
-                module_start(units);
+                ModuleStart(units);
             } catch (...) {
                 return FALSE;
             }
@@ -20,7 +20,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
         case DLL_PROCESS_DETACH:
             // At process exit the other threads are gone and the memory goes with
             // the process: only a real unload tears down.
-            if (!reserved) module_end(units);
+            if (!reserved) ModuleEnd(units);
             break;
         default:
             break;

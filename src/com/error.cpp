@@ -6,7 +6,7 @@
 
 namespace velmap::com {
 
-std::wstring current_error_message() {
+std::wstring CurrentErrorMessage() {
     try {
         throw;
     } catch (const std::bad_alloc&) {

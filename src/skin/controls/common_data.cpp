@@ -58,22 +58,22 @@ bool ThemesActive() {
 
 // ---- life --------------------------------------------------------------------------
 
-TsCommonData::TsCommonData(ui::TPersistent* owner, bool withCache)
+TsCommonData::TsCommonData(ui::TPersistent* owner, bool with_cache)
     : HostControl(dynamic_cast<ui::TControl*>(owner)), HostObject(owner) {
     RegisterSkinMessage();
-    if (withCache) CacheBitmap = std::make_unique<ui::TBitmap>();
+    if (with_cache) CacheBitmap = std::make_unique<ui::TBitmap>();
 }
 
 TsCommonData::~TsCommonData() {
     BorderMaskIndex = SectionIndex = PatternIndex = HotPatternIndex = -1;
     HostControl = nullptr;
     HostObject = nullptr;
-    skinManager_ = nullptr;
+    skin_manager_ = nullptr;
     if (CacheBitmap && ParentCacheAnswer.Bmp == &CacheBitmap->Image()) ParentCacheAnswer = {};
 }
 
 TsSkinManager* TsCommonData::EffectiveManager() const {
-    if (skinManager_) return managerLife_.expired() ? nullptr : skinManager_;
+    if (skin_manager_) return manager_life_.expired() ? nullptr : skin_manager_;
     return PrimaryManager();
 }
 
@@ -94,8 +94,8 @@ const TsGeneralData* TsCommonData::Section() const {
 // ---- assignments ---------------------------------------------------------------------
 
 void TsCommonData::SetSkinSection(const std::string& value) {
-    if (value == skinSection_) return;
-    skinSection_ = value.empty() ? std::string("UNKNOWN") : UpperCase(value);
+    if (value == skin_section_) return;
+    skin_section_ = value.empty() ? std::string("UNKNOWN") : UpperCase(value);
     TsSkinManager* m = EffectiveManager();
     if (!m || !m->HasSections())
         SectionIndex = -1;
@@ -108,17 +108,17 @@ void TsCommonData::SetSkinSection(const std::string& value) {
 }
 
 void TsCommonData::SetCustomFont(bool value) {
-    if (value == customFont_) return;
-    customFont_ = value;
+    if (value == custom_font_) return;
+    custom_font_ = value;
     InvalidateSkin();
 }
 
 void TsCommonData::SetSkinManager(TsSkinManager* value) {
     // The same pointer is not the same manager once the old one is gone: a
     // new one may live at its address.
-    if (value == skinManager_ && (!skinManager_ || !managerLife_.expired())) return;
-    skinManager_ = value == PrimaryManager() ? nullptr : value;
-    managerLife_ = skinManager_ ? skinManager_->Life() : std::weak_ptr<void>{};
+    if (value == skin_manager_ && (!skin_manager_ || !manager_life_.expired())) return;
+    skin_manager_ = value == PrimaryManager() ? nullptr : value;
+    manager_life_ = skin_manager_ ? skin_manager_->Life() : std::weak_ptr<void>{};
     if (IsState(HostControl, TComponentState::csLoading)) return;
     if (value && value->HasSections())
         ResolveIndexes();
@@ -142,18 +142,18 @@ void TsCommonData::SetSkinManager(TsSkinManager* value) {
 void TsCommonData::ResolveIndexes() {
     CacheStale = true;
     TsSkinManager* m = EffectiveManager();
-    SectionIndex = m ? m->FindSectionIndex(skinSection_) : -1;
+    SectionIndex = m ? m->FindSectionIndex(skin_section_) : -1;
     if (SectionIndex < 0) {
         PatternIndex = HotPatternIndex = -1;
         return;
     }
-    BorderMaskIndex = m->FindMaskIndex(SectionIndex, skinSection_, "BORDERSMASK");
-    PatternIndex = m->FindTextureIndex(SectionIndex, skinSection_, "PATTERN");
-    HotPatternIndex = m->FindTextureIndex(SectionIndex, skinSection_, "HOTPATTERN");
+    BorderMaskIndex = m->FindMaskIndex(SectionIndex, skin_section_, "BORDERSMASK");
+    PatternIndex = m->FindTextureIndex(SectionIndex, skin_section_, "PATTERN");
+    HotPatternIndex = m->FindTextureIndex(SectionIndex, skin_section_, "HOTPATTERN");
 }
 
 void TsCommonData::DefaultSection() {
-    if (!skinSection_.empty()) {
+    if (!skin_section_.empty()) {
         ResolveIndexes();
         return;
     }
@@ -172,8 +172,8 @@ void TsCommonData::AfterOwnerLoaded() {
         if (AsWin(HostControl)) NotifyParentForm(HostControl);
         if (ControlKind == 97) {
             const TsGeneralData* s = Section();
-            if (!customColor_ && HostControl->Color() != s->Color) HostControl->SetColor(s->Color);
-            if (!customFont_ && HostControl->Font().Color() != s->FontColor[0])
+            if (!custom_color_ && HostControl->Color() != s->Color) HostControl->SetColor(s->Color);
+            if (!custom_font_ && HostControl->Font().Color() != s->FontColor[0])
                 HostControl->Font().SetColor(s->FontColor[0]);
         }
     }
@@ -181,11 +181,11 @@ void TsCommonData::AfterOwnerLoaded() {
 
 // ---- questions -----------------------------------------------------------------------
 
-bool TsCommonData::IsSkinned(bool requireActive) const {
+bool TsCommonData::IsSkinned(bool require_active) const {
     if (HostDestroying()) return false;
     TsSkinManager* m = EffectiveManager();
     if (!m || m->Destroying()) return false;
-    if (requireActive && !m->SkinLoaded()) return false;
+    if (require_active && !m->SkinLoaded()) return false;
     return m->HasSections() && SectionIndex >= 0 && SectionIndex < m->SectionCount();
 }
 
@@ -264,10 +264,10 @@ void TsCommonData::PrepareCacheBitmap() {
     if (CacheBitmap->Width() != w || CacheBitmap->Height() != h) CacheBitmap->SetSize(w, h);
 }
 
-bool TsCommonData::UpdateCache(const CachePainter& paintItem) {
+bool TsCommonData::UpdateCache(const CachePainter& paint_item) {
     if (!CacheNeedsRebuild()) return false;
     PrepareCacheBitmap();
-    if (!CacheBitmap->Empty() && paintItem) paintItem(*CacheBitmap, *this);
+    if (!CacheBitmap->Empty() && paint_item) paint_item(*CacheBitmap, *this);
     // The image now matches the state; PartlyVisible is set again by the
     // painter of the children when the control was clipped this time.
     CacheStale = false;
@@ -319,7 +319,7 @@ void TsCommonData::AnswerBgColor() {
     const TsGeneralData* s = Section();
     const int t = s->Transparency;
     if (t == 0) {
-        ParentBgColor = customColor_ && HostControl ? rgb(HostControl->Color()) : rgb(s->Color);
+        ParentBgColor = custom_color_ && HostControl ? rgb(HostControl->Color()) : rgb(s->Color);
         return;
     }
     // What shows through: the parent's answer, else its colour.
@@ -373,10 +373,10 @@ bool TsCommonData::HandleSkinCommand(ui::TMessage& msg) {
         case SMC_SKIN_REMOVED:
             // Compared with the stored reference too: a manager on its way
             // out is no longer anybody's effective manager.
-            if (sender && (sender == EffectiveManager() || sender == skinManager_)) {
-                if (sender->Destroying() && sender == skinManager_) {
-                    skinManager_ = nullptr;
-                    managerLife_.reset();
+            if (sender && (sender == EffectiveManager() || sender == skin_manager_)) {
+                if (sender->Destroying() && sender == skin_manager_) {
+                    skin_manager_ = nullptr;
+                    manager_life_.reset();
                 }
                 BorderMaskIndex = SectionIndex = PatternIndex = HotPatternIndex = -1;
                 Updating = true;
@@ -416,7 +416,7 @@ bool TsCommonData::HandleSkinCommand(ui::TMessage& msg) {
             if (arg == 1 && HasTransparency()) CacheStale = true;
             return false;
         case SMC_SECTION_CHANGED:
-            if (UpperCase(skinSection_) == ChangedSectionName) InvalidateSkin();
+            if (UpperCase(skin_section_) == ChangedSectionName) InvalidateSkin();
             return false;
         case SMC_SET_REPAINTING_CHILD:
             RepaintingChild = reinterpret_cast<ui::TControl*>(msg.LParam);

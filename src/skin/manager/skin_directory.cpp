@@ -16,8 +16,8 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
-std::string NormalizeSkinDirectory(std::string_view dir, std::string_view baseFolder) {
-    std::string base(baseFolder);
+std::string NormalizeSkinDirectory(std::string_view dir, std::string_view base_folder) {
+    std::string base(base_folder);
     if (dir.starts_with("..")) {
         // One folder up from the base: drop its trailing separator, then the
         // last folder name.

@@ -512,7 +512,7 @@ TEST_F(PackedSkinFile, LoadsIntoANewOrAClearedReader) {
     EXPECT_EQ(reader->Source(), nullptr);
     EXPECT_EQ(reader->Entries.size(), 1u);
 
-    // Loading again clears first instead of adding; without freeSource the
+    // Loading again clears first instead of adding; without free_source the
     // reader keeps (and owns) the file's memory copy.
     ASSERT_TRUE(LoadPackedSkinFile(path, reader, false));
     EXPECT_EQ(reader->Entries.size(), 1u);

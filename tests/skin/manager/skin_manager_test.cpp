@@ -522,8 +522,8 @@ std::vector<HWND>& CreatedWindows() {
     return created;
 }
 
-void RecordCreation(int code, WPARAM wParam, LPARAM) {
-    if (code == HCBT_CREATEWND) CreatedWindows().push_back(reinterpret_cast<HWND>(wParam));
+void RecordCreation(int code, WPARAM wparam, LPARAM) {
+    if (code == HCBT_CREATEWND) CreatedWindows().push_back(reinterpret_cast<HWND>(wparam));
 }
 
 HWND MakeStatic() {
