@@ -118,16 +118,18 @@ void ResampleBox(Bitmap& dst, TRect d, const Bitmap& src, TRect s) {
         return;
     }
     if (sw == dw) {
+        const std::uint8_t* src0 = detail::PixelAt(src, s.Left + (out.Left - d.Left), s.Top);
+        const std::ptrdiff_t src_delta = src.RowDelta();
         for (std::int64_t y = out.Top; y < out.Bottom; ++y) {
             const std::size_t k = static_cast<std::size_t>(y - d.Top);
             std::uint8_t* p = detail::PixelAt(dst, out.Left, y);
             const std::uint32_t* w = &ty.weights[ty.offset[k]];
-            for (std::int64_t x = out.Left; x < out.Right; ++x, p += dbpp) {
+            const std::uint8_t* first = src0 + ty.first[k] * src_delta;
+            for (std::int64_t x = 0; x < cols; ++x, p += dbpp) {
                 std::uint32_t acc[3] = {0, 0, 0};
-                for (std::int32_t j = 0; j < ty.count[k]; ++j) {
-                    const std::uint8_t* q = detail::PixelAt(src, s.Left + (x - d.Left), s.Top + ty.first[k] + j);
+                const std::uint8_t* q = first + x * sbpp;
+                for (std::int32_t j = 0; j < ty.count[k]; ++j, q += src_delta)
                     acc[0] += q[0] * w[j], acc[1] += q[1] * w[j], acc[2] += q[2] * w[j];
-                }
                 put16(p, acc);
             }
         }

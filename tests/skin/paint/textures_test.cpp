@@ -116,6 +116,10 @@ TEST(ResampleBox, CopiesAveragesAndInterpolates) {
     EXPECT_EQ(At(*dst, 0, 2).b, 0);
     EXPECT_EQ(At(*dst, 8, 0).b, 200);
     EXPECT_EQ(At(*dst, 4, 0).b, 100);  // the middle source pixel's centre
+    ResampleBox(*dst, {0, 0, 4, 4}, *src, {0, 0, 4, 2});  // rows only: 0, a quarter of the way, ..., 90
+    EXPECT_EQ(At(*dst, 1, 0), (Bgr{100, 77, 0}));
+    EXPECT_EQ(At(*dst, 1, 1), (Bgr{100, 77, 23}));
+    EXPECT_EQ(At(*dst, 1, 3), (Bgr{100, 77, 90}));
 }
 
 // The platform's halftone stretch, wherever it comes from: along an axis on
