@@ -22,13 +22,13 @@ class TBandForm;
 namespace velmap::band {
 
 class TOrvexBand final
-    : public com::com_class<TOrvexBand, com::TComObject, IDeskBand, IInputObject, IContextMenu, IObjectWithSite,
+    : public com::ComClass<TOrvexBand, com::TComObject, IDeskBand, IInputObject, IContextMenu, IObjectWithSite,
                             IPersistStreamInit> {
 public:
     TOrvexBand(com::TComObjectFactory& factory, IUnknown* controller);
     ~TOrvexBand() override;
 
-    static std::span<const com::interface_entry> interface_entries();
+    static std::span<const com::InterfaceEntry> InterfaceEntries();
 
     // IOleWindow part of IDeskBand
     STDMETHODIMP GetWindow(HWND* wnd) noexcept override;

@@ -26,8 +26,8 @@ TControl::~TControl() {
     if (parent_) parent_->RemoveControl(this);
 }
 
-LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
-    TMessage m{msg, wParam, lParam, 0};
+LRESULT TControl::Perform(UINT msg, WPARAM wparam, LPARAM lparam) {
+    TMessage m{msg, wparam, lparam, 0};
     WindowProc(m);
     return m.Result;
 }

@@ -98,13 +98,10 @@ void TCustomForm::ScaleToScreen() {
     int th = text_height_;
     {
         win::window_dc sdc(nullptr);
-        HDC mem = ::CreateCompatibleDC(sdc.get());
-        {
-            win::select_object sel(mem, font_.Handle());
-            TEXTMETRICW tm;
-            if (::GetTextMetricsW(mem, &tm)) th = tm.tmHeight;
-        }
-        ::DeleteDC(mem);
+        win::unique_hdc mem(::CreateCompatibleDC(sdc.get()));
+        win::select_object sel(mem.get(), font_.Handle());
+        TEXTMETRICW tm;
+        if (::GetTextMetricsW(mem.get(), &tm)) th = tm.tmHeight;
     }
     int m = th, d = text_height_;
     int cw = ClientWidth(), ch = ClientHeight();
@@ -153,7 +150,7 @@ void TCustomForm::SetTransparentColorValue(TColor v) {
 }
 
 void TCustomForm::ApplyLayered() {
-    if (transparent_color_ && handle_) ::SetLayeredWindowAttributes(handle_, ColorToRGB(transparent_value_), 0, LWA_COLORKEY);
+    if (transparent_color_ && handle_) ::SetLayeredWindowAttributes(handle_, ColorRefOf(transparent_value_), 0, LWA_COLORKEY);
 }
 
 void TCustomForm::CreateParams(TCreateParams& p) {

@@ -144,7 +144,7 @@ void TBrush::SetStyle(TBrushStyle v) {
 }
 HBRUSH TBrush::Handle() const {
     if (style_ == TBrushStyle::bsClear) return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
-    if (!handle_) handle_.reset(::CreateSolidBrush(ColorToRGB(color_)));
+    if (!handle_) handle_.reset(::CreateSolidBrush(ColorRefOf(color_)));
     return handle_.get();
 }
 
@@ -161,7 +161,7 @@ void TPen::SetWidth(int v) {
     }
 }
 HPEN TPen::Handle() const {
-    if (!handle_) handle_.reset(::CreatePen(PS_SOLID, width_, ColorToRGB(color_)));
+    if (!handle_) handle_.reset(::CreatePen(PS_SOLID, width_, ColorRefOf(color_)));
     return handle_.get();
 }
 
@@ -217,13 +217,13 @@ void TCanvas::RequireFont() {
     HGDIOBJ old = ::SelectObject(dc_, h);
     if (!cur_font_) old_font_ = old;
     cur_font_ = h;
-    ::SetTextColor(dc_, ColorToRGB(font_.Color()));
+    ::SetTextColor(dc_, ColorRefOf(font_.Color()));
 }
 
 void TCanvas::RequireBrush() {
     HBRUSH h = brush_.Handle();
     ::SetBkMode(dc_, brush_.Style() == TBrushStyle::bsClear ? TRANSPARENT : OPAQUE);
-    ::SetBkColor(dc_, ColorToRGB(brush_.Color()));
+    ::SetBkColor(dc_, ColorRefOf(brush_.Color()));
     if (h == cur_brush_) return;
     HGDIOBJ old = ::SelectObject(dc_, h);
     if (!cur_brush_) old_brush_ = old;

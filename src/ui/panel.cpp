@@ -58,7 +58,7 @@ void TPanel::Paint() {
     c.FillRect(r);
     auto bevel = [&](TBevelCut cut) {
         if (cut == TBevelCut::bvNone) return;
-        COLORREF hi = ColorToRGB(clBtnHighlight), lo = ColorToRGB(clBtnShadow);
+        COLORREF hi = ColorRefOf(clBtnHighlight), lo = ColorRefOf(clBtnShadow);
         if (cut == TBevelCut::bvLowered) std::swap(hi, lo);
         for (int i = 0; i < bevel_width_ && r.right - r.left > 1 && r.bottom - r.top > 1; ++i) {
             if (cut != TBevelCut::bvSpace) {

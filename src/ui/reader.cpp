@@ -1,6 +1,7 @@
 #include "ui/reader.h"
 
 #include "ui/win_control.h"
+#include "win/strings.h"
 
 #include <algorithm>
 #include <cctype>
@@ -133,12 +134,11 @@ private:
 };
 
 std::wstring Utf8ToWide(const std::string& s, int line) {
-    if (s.empty()) return {};
-    int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    if (n <= 0) throw EUiError("line " + std::to_string(line) + ": string is not valid UTF-8");
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
+    try {
+        return win::Utf8ToWide(s);
+    } catch (const win::EncodingError&) {
+        throw EUiError("line " + std::to_string(line) + ": string is not valid UTF-8");
+    }
 }
 
 class Parser {
@@ -372,13 +372,6 @@ const std::vector<std::wstring>& ToStrings(const TValue& v) {
 }  // namespace props
 
 // ---- Resources -------------------------------------------------------------
-
-HMODULE ThisModule() {
-    HMODULE m = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&ThisModule), &m);
-    return m;
-}
 
 static std::optional<std::vector<std::uint8_t>> LoadRcData(HMODULE module, const std::string& name) {
     std::wstring wname(name.begin(), name.end());

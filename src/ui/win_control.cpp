@@ -3,6 +3,7 @@
 #include "ui/paint_on_canvas.h"
 #include "ui/reader.h"
 #include "ui/window_proc_error.h"
+#include "win/window_class.h"
 
 #include <windowsx.h>
 
@@ -11,20 +12,8 @@
 namespace velmap::ui {
 
 const wchar_t* FrameworkWindowClass() {
-    static const wchar_t* name = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = &TWinControl::StdWndProc;
-        wc.cbWndExtra = sizeof(void*);
-        wc.hInstance = ThisModule();
-        wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */);
-        wc.lpszClassName = L"VelmapUiWindow";
-        if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-            throw EUiError("cannot register the window class");
-        return L"VelmapUiWindow";
-    }();
-    return name;
+    return win::RegisterClassOnce(L"VelmapUiWindow", &TWinControl::StdWndProc, CS_DBLCLKS,
+                                  ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */));
 }
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
@@ -39,7 +28,7 @@ void TWinControl::DestroyHandle() {
     if (!handle_) return;
     HWND h = handle_;
     // Unbound first: the window's last messages no longer reach this object.
-    ::SetWindowLongPtrW(h, 0, 0);
+    win::Unbind(h);
     handle_ = nullptr;
     for (TControl* c : controls_)
         if (auto* wc = dynamic_cast<TWinControl*>(c)) wc->DestroyHandle();
@@ -88,18 +77,11 @@ void TWinControl::CreateWnd() {
 }
 
 LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<TWinControl*>(::GetWindowLongPtrW(wnd, 0));
-    if (!self && msg == WM_NCCREATE) {
-        self = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        if (self) {
-            ::SetWindowLongPtrW(wnd, 0, reinterpret_cast<LONG_PTR>(self));
-            self->handle_ = wnd;
-        }
-    }
+    auto* self = win::BoundObject<TWinControl>(wnd, msg, lp);
     if (!self) return ::DefWindowProcW(wnd, msg, wp, lp);
+    if (msg == WM_NCCREATE) self->handle_ = wnd;
     if (msg == WM_NCDESTROY) {
         // The window goes (perhaps with a foreign parent); the object stays.
-        ::SetWindowLongPtrW(wnd, 0, 0);
         if (self->handle_ == wnd) self->handle_ = nullptr;
         return ::DefWindowProcW(wnd, msg, wp, lp);
     }

@@ -10,10 +10,10 @@
 namespace velmap::band {
 namespace {
 
-using test::key_exists;
+using test::KeyExists;
 
 TEST(BandRegistration, RemovalRefusesAnyNameButTheBandsOwnIdentifier) {
-    const std::wstring ours = com::guid_to_string(CLSID_VelmapBand);
+    const std::wstring ours = com::GuidToString(CLSID_VelmapBand);
     const std::wstring other = L"{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}";
     const std::wstring other_key = L"CLSID\\" + other + L"\\InprocServer32";
     ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueW(HKEY_CLASSES_ROOT, other_key.c_str(), nullptr, REG_SZ, L"o.dll", 12));
@@ -24,12 +24,12 @@ TEST(BandRegistration, RemovalRefusesAnyNameButTheBandsOwnIdentifier) {
     for (const std::wstring& name : {std::wstring(), std::wstring(L"{}"), other, lower, ours.substr(0, 37),
                                      ours + L"\\..", std::wstring(L"..\\CLSID")}) {
         UnregisterBandEntries(name, CLSID_VelmapBand);
-        EXPECT_TRUE(key_exists(HKEY_CLASSES_ROOT, other_key)) << "removed by the name '" << std::string(name.begin(), name.end()) << "'";
-        EXPECT_TRUE(key_exists(HKEY_CLASSES_ROOT, L"CLSID\\" + ours));
+        EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, other_key)) << "removed by the name '" << std::string(name.begin(), name.end()) << "'";
+        EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + ours));
     }
     UnregisterBandEntries(ours, CLSID_VelmapBand);
-    EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, L"CLSID\\" + ours));
-    EXPECT_TRUE(key_exists(HKEY_CLASSES_ROOT, other_key));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + ours));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, other_key));
     ::RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + other).c_str());
 }
 

@@ -29,7 +29,7 @@ using tools::PumpMessages;
 using tools::StripOrientation;
 
 const std::wstring kDll = WindowsPath(VELMAP_BAND_DLL);
-const std::wstring kClsid = com::guid_to_string(band::CLSID_VelmapBand);
+const std::wstring kClsid = com::GuidToString(band::CLSID_VelmapBand);
 const std::wstring kClassKey = L"CLSID\\" + kClsid;
 constexpr wchar_t kToolbarKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
 constexpr wchar_t kCategoryCache[] = L"Component Categories\\{00021492-0000-0000-C000-000000000046}\\Enum";
@@ -38,8 +38,8 @@ std::wstring Sz(const std::wstring& text) { return L"1:" + text + L'\0'; }
 
 std::map<std::wstring, std::wstring> RegistryState(const std::wstring& class_key, const std::wstring& clsid) {
     std::map<std::wstring, std::wstring> state;
-    dump_key(HKEY_CLASSES_ROOT, class_key, state);
-    if (auto v = read_string(HKEY_LOCAL_MACHINE, kToolbarKey, clsid.c_str())) state[L"toolbar|" + clsid] = Sz(*v);
+    DumpKey(HKEY_CLASSES_ROOT, class_key, state);
+    if (auto v = ReadString(HKEY_LOCAL_MACHINE, kToolbarKey, clsid.c_str())) state[L"toolbar|" + clsid] = Sz(*v);
     return state;
 }
 
@@ -106,7 +106,7 @@ TEST_F(BandTest, UnregistrationRemovesOurEntriesOnlyAndTheCategoryCache) {
     ASSERT_EQ(S_OK, dll.Register());
     ASSERT_EQ(S_OK, dll.Unregister());
     EXPECT_TRUE(RegistryState(kClassKey, kClsid).empty());
-    EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, kCategoryCache));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kCategoryCache));
     EXPECT_EQ(others_before, RegistryState(other_key, other));
     EXPECT_EQ(S_OK, dll.Unregister()) << "nothing left to remove is no failure";
 
@@ -125,7 +125,7 @@ TEST_F(BandTest, AModulePathWithABlankIsRegisteredShortAndServesBands) {
     {
         BandDll dll(copy);
         ASSERT_EQ(S_OK, dll.Register());
-        const auto registered = read_string(HKEY_CLASSES_ROOT, kClassKey + L"\\InprocServer32", nullptr);
+        const auto registered = ReadString(HKEY_CLASSES_ROOT, kClassKey + L"\\InprocServer32", nullptr);
         ASSERT_TRUE(registered.has_value());
         EXPECT_EQ(std::wstring::npos, registered->find(L' ')) << *registered;
         BandHost host(log, StripOrientation::Horizontal);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -122,8 +123,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SkinModel m;
     m.HueOffset = size % 7 == 0 ? 40 : 0;  // the recolouring paths too, on some inputs
     m.Saturation = size % 11 == 0 ? -30 : 0;
+    // Common sections as a skin manager adds them, over a section or of their own.
+    if (size % 5 == 0) m.CommonSections = "[PANEL]\r\nCOLOR=255\r\n[EXTRA]\r\nTRANSPARENCY=50\r\n";
     try {
-        if (LoadPackedSkinData(m, archive)) Inspect(m);
+        // The loader the skin manager runs, with the folder of an internal skin.
+        if (LoadPackedSkinData(m, archive, std::string{})) Inspect(m);
     } catch (const SkinConvertError&) {
         Check(m.Sections.empty() && m.Masks.empty());  // a failed load puts nothing in force
     } catch (const std::exception&) {

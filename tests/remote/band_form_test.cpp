@@ -1,6 +1,7 @@
 // The band form as its description builds it, inside a plain host window.
 #include "remote/band_form.h"
 #include "skin/manager/skin_directory.h"
+#include "win/strings.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
@@ -87,7 +88,7 @@ TEST_F(BandForm, LoadsTheInternalSkinWithoutLookingInAnyFolder) {
     const std::wstring planted = L"C:\\Skins\\Cold (internal)";
     ::CreateDirectoryW(L"C:\\Skins", nullptr);
     ::CreateDirectoryW(planted.c_str(), nullptr);
-    const std::wstring source = skin::Utf8ToWide(VELMAP_TEST_SOURCE_DIR "/tests/skins/folder/");
+    const std::wstring source = win::Utf8ToWide(VELMAP_TEST_SOURCE_DIR "/tests/skins/folder/");
     for (const wchar_t* file : {L"Options.dat", L"MASTER.BMP", L"FRAME.BMP"})
         ASSERT_TRUE(::CopyFileW((source + file).c_str(), (planted + L"\\" + file).c_str(), FALSE));
 

@@ -128,9 +128,9 @@ struct ArchiveEntry {
 };
 
 inline Bytes BuildArchive(const std::vector<ArchiveEntry>& entries, const char* magic = "ASzf",
-                          std::optional<std::int32_t> fileCount = std::nullopt) {
+                          std::optional<std::int32_t> file_count = std::nullopt) {
     Bytes out(magic, magic + 4);
-    PutInt32(out, fileCount.value_or(static_cast<std::int32_t>(entries.size())));
+    PutInt32(out, file_count.value_or(static_cast<std::int32_t>(entries.size())));
     for (const ArchiveEntry& e : entries) {
         PutInt32(out, static_cast<std::int32_t>(e.name.size()));
         PutBytes(out, ToBytes(e.name));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "archive_builder.h"
+#include "win/strings.h"
 #include "skin/controls/common_data.h"
 #include "skin/messages/message_routines.h"
 #include "skin/messages/skin_messages.h"
@@ -201,12 +203,20 @@ private:
 };
 
 // A folder of its own below the system's temporary folder, removed afterwards.
+// COM on this thread for one test: skin images decode through WIC.
+struct ComApartment {
+    ComApartment() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~ComApartment() { ::CoUninitialize(); }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+};
+
 class TempDir {
 public:
     explicit TempDir(const std::string& tag) {
         wchar_t buf[MAX_PATH];
         ::GetTempPathW(MAX_PATH, buf);
-        path_ = std::filesystem::path(buf) / (L"velmap-" + Utf8ToWide(tag) + L"-" + std::to_wstring(::GetCurrentProcessId()));
+        path_ = std::filesystem::path(buf) / (L"velmap-" + win::Utf8ToWide(tag) + L"-" + std::to_wstring(::GetCurrentProcessId()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
@@ -214,7 +224,7 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
-    std::string str() const { return WideToUtf8(path_.wstring()); }
+    std::string str() const { return win::WideToUtf8(path_.wstring()); }
     const std::filesystem::path& path() const { return path_; }
 
 private:

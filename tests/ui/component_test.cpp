@@ -198,7 +198,7 @@ TEST(Reader, ValueGrammarReachesEveryKindOfProperty) {
               "");
     EXPECT_EQ(root->number, INT32_MIN);
     EXPECT_TRUE(root->flag);
-    EXPECT_EQ(root->color, SysColor(COLOR_WINDOW));
+    EXPECT_EQ(root->color, SystemColor(COLOR_WINDOW));
     EXPECT_EQ(root->text, L"tab\there \"q\" back\\slash \u00E9");
     EXPECT_EQ(root->kind, TProbeKind::pkThree);
     EXPECT_EQ(root->kinds, (TProbeKinds{TProbeKind::pkOne, TProbeKind::pkThree}));

@@ -27,8 +27,8 @@ UINT AlignFlag(ui::TAlignment a) {
     return a == ui::TAlignment::taLeftJustify ? DT_LEFT : a == ui::TAlignment::taRightJustify ? DT_RIGHT : DT_CENTER;
 }
 
-paint::BackgroundSource ToPaint(const BackgroundSource& bg) {
-    return {bg.Bmp ? &bg.Bmp->Image() : nullptr, bg.X, bg.Y, bg.Ready && bg.Bmp};
+paint::BackgroundSource ToPaint(const paint::BackgroundSource& bg) {
+    return {bg.Bmp, bg.X, bg.Y, bg.Ready && bg.Bmp};
 }
 
 }  // namespace
@@ -245,14 +245,14 @@ void TsSpeedButton::DrawGlyph() {
     paint::DrawButtonGlyph(g, skin_data_->CacheBitmap->Image(), {r.left, r.top});
 }
 
-void TsSpeedButton::PaintBackgroundOnly(const BackgroundSource& bg) {
+void TsSpeedButton::PaintBackgroundOnly(const paint::BackgroundSource& bg) {
     ui::TBitmap& cache = *skin_data_->CacheBitmap;
     if (bg.Ready && bg.Bmp) {
-        ::BitBlt(cache.Canvas().Handle(), 0, 0, Width(), Height(), bg.Bmp->Canvas().Handle(), Left() + bg.X,
+        ::BitBlt(cache.Canvas().Handle(), 0, 0, Width(), Height(), bg.Bmp->Dc(), Left() + bg.X,
                  Top() + bg.Y, SRCCOPY);
     } else {
         const ui::TColor c = Parent() ? Parent()->Color() : Color();
-        paint::FillRectColor(cache.Image(), {0, 0, Width(), Height()}, static_cast<paint::TColor>(ui::ColorToRGB(c)));
+        paint::FillRectColor(cache.Image(), {0, 0, Width(), Height()}, static_cast<paint::TColor>(ui::ColorRefOf(c)));
     }
 }
 
@@ -262,7 +262,7 @@ void TsSpeedButton::RebuildCache() {
     ui::TBitmap& cache = *sd.CacheBitmap;
     if (cache.Empty()) return;
     cache.Canvas().Font().Assign(Font());
-    BackgroundSource bg = sd.QueryParentCache();
+    paint::BackgroundSource bg = sd.QueryParentCache();
     // A parent whose cache is not built yet: try again at the next paint.
     if (bg.Ready && (!bg.Bmp || bg.Bmp->Width() == 0)) return;
     TsSkinManager* manager = sd.EffectiveManager();
@@ -293,7 +293,7 @@ void TsSpeedButton::RebuildCache() {
         ~ResetColours() { paint::ParentBgColor = paint::MaskFillColor = paint::KeyColor; }
     } reset_colours;
     paint::ParentBgColor = bg.Ready ? paint::KeyColor
-                                    : static_cast<paint::TColor>(ui::ColorToRGB(Parent() ? Parent()->Color() : Color()));
+                                    : static_cast<paint::TColor>(ui::ColorRefOf(Parent() ? Parent()->Color() : Color()));
     const RECT face{0, 0, Width() - DropWidth(), Height()};
     const bool border = manager && sd.BorderMaskIndex >= 0 &&
                         sd.BorderMaskIndex < static_cast<int>(manager->Model().Masks.size());
@@ -307,7 +307,7 @@ void TsSpeedButton::RebuildCache() {
         DrawCaption();
         DrawGlyph();
         if (border) {
-            BackgroundSource moved = bg;
+            paint::BackgroundSource moved = bg;
             moved.X += Left();
             moved.Y += Top();
             painter.DrawBorder(cache, face, true, false, state, *manager, sd.BorderMaskIndex, moved);
@@ -317,7 +317,7 @@ void TsSpeedButton::RebuildCache() {
     if (button_style_ == TToolButtonStyle::tbsDropDown) {
         const bool pressed = Down() || state_ == ui::TButtonState::bsDown || state_ == ui::TButtonState::bsExclusive;
         const int arrow_state = pressed ? 2 : sd.IsHot() ? 1 : 0;
-        const BackgroundSource bg2 = sd.QueryParentCache();
+        const paint::BackgroundSource bg2 = sd.QueryParentCache();
         const RECT part{Width() - kDropWidth, 0, Width(), Height()};
         const POINT part_pos{Left() + Width() - kDropWidth, Top()};
         if (draw_over_border_) {
@@ -339,10 +339,10 @@ void TsSpeedButton::RebuildCache() {
 
     paint::MaskFillColor = paint::KeyColor;
     if (!Enabled()) {
-        const BackgroundSource pbg = sd.QueryParentCache();
+        const paint::BackgroundSource pbg = sd.QueryParentCache();
         if (pbg.Ready && pbg.Bmp && !pbg.Bmp->Empty() && !sd.BgDependsOnPosition() && !sd.CacheFrozen) {
             const std::uint8_t* p = pbg.Bmp->ScanLine(pbg.Bmp->Height() / 2) +
-                                    (pbg.Bmp->Width() / 2) * pbg.Bmp->Image().BytesPerPixel();
+                                    (pbg.Bmp->Width() / 2) * pbg.Bmp->BytesPerPixel();
             paint::ParentBgColor = paint::MakeColor(p[2], p[1], p[0]);
         }
         paint::PaintDisabled(cache.Image(), static_cast<paint::TsDisabledKinds>(disabled_kind_.Bits()),

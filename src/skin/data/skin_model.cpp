@@ -283,18 +283,18 @@ void SkinModel::LoadPatterns(const MemIniFile& ini, SkinFiles& files) {
             }
         }
     }
-    if (!CommonSections.empty()) {
-        MemIniFile common(CommonSections);
-        FolderFiles disk(SkinData.SkinFolder);
-        for (const auto& s : common.Sections()) {
-            for (const auto& e : s.entries) {
-                if (!e.has_value) continue;
-                if (!HasJpegName(e.value)) continue;
-                std::unique_ptr<Bitmap> img = LoadImage(disk, e.value);
-                if (img && img->Width() > 0)
-                    Patterns.push_back(
-                    TsPatternData{std::move(img), std::string(s.upper_name), std::string(e.upper_key)});
-            }
+    if (!CommonSections.empty()) LoadCommonPatterns(MemIniFile(CommonSections));
+}
+
+void SkinModel::LoadCommonPatterns(const MemIniFile& common) {
+    FolderFiles disk(SkinData.SkinFolder);
+    for (const auto& s : common.Sections()) {
+        for (const auto& e : s.entries) {
+            if (!e.has_value) continue;
+            if (!HasJpegName(e.value)) continue;
+            std::unique_ptr<Bitmap> img = LoadImage(disk, e.value);
+            if (img && img->Width() > 0)
+                Patterns.push_back(TsPatternData{std::move(img), std::string(s.upper_name), std::string(e.upper_key)});
         }
     }
 }
@@ -428,6 +428,7 @@ void SkinModel::LoadStored(const TsStoredSkin& s) {
     SkinModel staged;
     staged.HueOffset = HueOffset;
     staged.Saturation = Saturation;
+    staged.CommonSections = CommonSections;
     staged.SkinData.SkinFolder = SkinData.SkinFolder;
     staged.SkinData.SkinLoaded = SkinData.SkinLoaded;
     if (s.MasterBitmap && !s.MasterBitmap->Empty()) staged.MasterBitmap = s.MasterBitmap->Clone();
@@ -517,6 +518,13 @@ void SkinModel::LoadStored(const TsStoredSkin& s) {
             // an item that does not convert is left out
         }
     }
+    // The owner's common sections join a stored skin as they join a loaded one.
+    if (!CommonSections.empty()) {
+        MemIniFile common(CommonSections);
+        staged.LoadCommonMasks(common);
+        staged.LoadCommonPatterns(common);
+        staged.LoadCommonSections(common);
+    }
     if (staged.HueOffset != 0) staged.ApplyHueOffset();
     if (staged.Saturation != 0) staged.ApplySaturation();
     Swap(staged);
@@ -548,8 +556,10 @@ void SkinModel::RelinkMasks() noexcept {
 // ---- recolouring ---------------------------------------------------------------
 
 void SkinModel::ApplyColorMap(const std::function<TColor(TColor)>& map) {
+    // A system colour is turned as the colour it stands for: its high bits
+    // name it and must not be cut off first.
     auto colour = [&](TColor c) -> TColor {
-        TColor rgb = c & 0xFFFFFF;
+        const TColor rgb = paint::ColorToRGB(c) & 0xFFFFFF;
         if (rgb == kKeyColor || IsGrey(rgb)) return c;
         return map(rgb) & 0xFFFFFF;
     };

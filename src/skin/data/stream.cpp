@@ -68,11 +68,11 @@ std::int64_t MemoryStream::CopyFrom(Stream& source, std::int64_t count) {
     std::int64_t left = count;
     while (left > 0) {
         const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, CopyPieceSize));
-        const std::size_t oldSize = bytes_.size();
-        if (pos_ + n > oldSize) bytes_.resize(pos_ + n);
+        const std::size_t old_size = bytes_.size();
+        if (pos_ + n > old_size) bytes_.resize(pos_ + n);
         const std::size_t got = source.Read(bytes_.data() + pos_, n);
         if (got != n) {  // like the generic copy, a short piece is not written
-            bytes_.resize(oldSize);
+            bytes_.resize(old_size);
             throw EReadError();
         }
         pos_ += n;
@@ -87,15 +87,15 @@ void MemoryStream::Clear() {
     pos_ = 0;
 }
 
-void MemoryStream::LoadFromFile(const std::filesystem::path& path, std::int64_t maxBytes) {
+void MemoryStream::LoadFromFile(const std::filesystem::path& path, std::int64_t max_bytes) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw EStreamError("Cannot open file \"" + path.string() + "\"");
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     if (size < 0) throw EStreamError("Cannot read file \"" + path.string() + "\"");
-    if (size > maxBytes)
+    if (size > max_bytes)
         throw EStreamError("File \"" + path.string() + "\" is too large (" + std::to_string(size) +
-                           " bytes, at most " + std::to_string(maxBytes) + ")");
+                           " bytes, at most " + std::to_string(max_bytes) + ")");
     in.seekg(0, std::ios::beg);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "skin/data/convert.h"
+#include "win/strings.h"
 #include "skin/manager/skin_manager.h"
 #include "ui/reader.h"
 
@@ -17,7 +18,7 @@ using ui::TReader;
 using ui::TValue;
 using ui::TValueType;
 
-std::string Narrow(const std::wstring& w) { return WideToUtf8(w); }
+std::string Narrow(const std::wstring& w) { return win::WideToUtf8(w); }
 
 // A list property may be stored as one text (lines split at CR LF) or as a
 // string list.

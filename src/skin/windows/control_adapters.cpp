@@ -64,10 +64,9 @@ void DrawPicture(HDC dc, HWND wnd, DWORD type, RECT r, bool centre) {
         ICONINFO info{};
         if (!icon || !::GetIconInfo(icon, &info)) return;
         BITMAP bm{};
+        const win::unique_hbitmap color(info.hbmColor), mask(info.hbmMask);  // GetIconInfo's copies
         ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
         size = {bm.bmWidth, info.hbmColor ? bm.bmHeight : bm.bmHeight / 2};
-        if (info.hbmColor) ::DeleteObject(info.hbmColor);
-        if (info.hbmMask) ::DeleteObject(info.hbmMask);
     } else {
         bitmap = reinterpret_cast<HBITMAP>(::SendMessageW(wnd, STM_GETIMAGE, IMAGE_BITMAP, 0));
         BITMAP bm{};
@@ -336,8 +335,8 @@ void TacEditWnd::PaintFrame(HDC given) {
 void TacEditWnd::ApplySkin() {
     const TsGeneralData* s = SectionData(SectionIndex());
     if (!s) return;
-    const auto back = static_cast<LPARAM>(ui::ColorToRGB(s->Color));
-    const auto text = static_cast<LPARAM>(ui::ColorToRGB(s->FontColor[0]));
+    const auto back = static_cast<LPARAM>(ui::ColorRefOf(s->Color));
+    const auto text = static_cast<LPARAM>(ui::ColorRefOf(s->FontColor[0]));
     HWND wnd = Window();
     if (Kind() == AdapterKind::ListView) {
         if (!saved_) {
@@ -488,7 +487,7 @@ void TacFaceWnd::PaintFace(paint::Bitmap& bmp) {
         const int state = !under ? 0 : ::GetCapture() == Window() ? 2 : 1;
         PaintItem(bmp, halves[i], SectionIndex(), state, true, false, bg);
         DrawArrow(bmp.Dc(), halves[i], horizontal ? 2 + i : i,
-                  ui::ColorToRGB(state ? s->HotFontColor[0] : s->FontColor[0]));
+                  ui::ColorRefOf(state ? s->HotFontColor[0] : s->FontColor[0]));
     }
 }
 

@@ -35,15 +35,15 @@ HBRUSH TacDialogWnd::ChildBrush(HDC dc, HWND child, bool edit) {
         // painted opaque, so the background colour matters too.
         const TsGeneralData* s = SectionData(FindSection("EDIT"));
         if (!s) return nullptr;
-        const COLORREF back = ui::ColorToRGB(s->Color);
+        const COLORREF back = ui::ColorRefOf(s->Color);
         if (!edit_brush_) edit_brush_.reset(::CreateSolidBrush(back));
-        ::SetTextColor(dc, ui::ColorToRGB(s->FontColor[0]));
+        ::SetTextColor(dc, ui::ColorRefOf(s->FontColor[0]));
         ::SetBkColor(dc, back);
         return edit_brush_.get();
     }
     if (!Cache() || !face_brush_) return nullptr;
     const TsGeneralData* s = SectionData(FindSection("CHECKBOX"));
-    ::SetTextColor(dc, ui::ColorToRGB(s ? s->FontColor[0] : SectionData(SectionIndex())->FontColor[0]));
+    ::SetTextColor(dc, ui::ColorRefOf(s ? s->FontColor[0] : SectionData(SectionIndex())->FontColor[0]));
     ::SetBkMode(dc, TRANSPARENT);
     // The face lines up with the child wherever it sits.
     POINT p{0, 0};
@@ -99,7 +99,7 @@ bool TacDialogWnd::SkinCommand(WPARAM wParam, LPARAM lParam, LRESULT& result) {
         case SMC_GET_CACHE: {
             ui::TBitmap* cache = Cache();
             if (!cache) return false;
-            ParentCacheAnswer = {cache, 0, 0, true};
+            ParentCacheAnswer = {&cache->Image(), 0, 0, true};
             return true;
         }
         case SMC_INVALIDATE_CACHE:

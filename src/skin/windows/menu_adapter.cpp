@@ -106,7 +106,7 @@ void TacMnuWnd::PaintFace(paint::Bitmap& bmp) {
     TacWindowAdapter::PaintItem(bmp, rc, SectionIndex(), 0, false, false, {});
     // A one-pixel edge in the skin's border colour keeps the menu apart
     // from what lies under it.
-    win::unique_hbrush edge(::CreateSolidBrush(ui::ColorToRGB(Model()->SkinData.BorderColor)));
+    win::unique_hbrush edge(::CreateSolidBrush(ui::ColorRefOf(Model()->SkinData.BorderColor)));
     ::FrameRect(bmp.Dc(), &rc, edge.get());
     ::GdiFlush();
     const int itemSection = FindSection("MENUITEM") >= 0 ? FindSection("MENUITEM") : SectionIndex();
@@ -158,7 +158,7 @@ void TacMnuWnd::PaintMenuItem(paint::Bitmap& bmp, HMENU menu, int index, int ite
         // A small arrow pointing right.
         const int cx = r.right - arrow / 2, cy = (r.top + r.bottom) / 2;
         const POINT p[3] = {{cx - 2, cy - 4}, {cx - 2, cy + 4}, {cx + 2, cy}};
-        const COLORREF c = ui::ColorToRGB(hot ? s->HotFontColor[0] : s->FontColor[0]);
+        const COLORREF c = ui::ColorRefOf(hot ? s->HotFontColor[0] : s->FontColor[0]);
         win::unique_hbrush brush(::CreateSolidBrush(c));
         win::unique_hpen pen(::CreatePen(PS_SOLID, 1, c));
         win::select_object b(bmp.Dc(), brush.get());

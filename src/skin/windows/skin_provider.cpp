@@ -277,9 +277,9 @@ bool TsSkinProvider::SkinCommand(WPARAM wParam, LPARAM lParam, LRESULT& result) 
         case SMC_GET_BG_COLOR: {
             const TsGeneralData* s = SectionData(SectionIndex());
             if (s)
-                ParentBgColor = ui::ColorToRGB(s->HotColor);
+                paint::ParentBgColor = static_cast<paint::TColor>(ui::ColorRefOf(s->HotColor));
             else if (!FormGone())
-                ParentBgColor = ui::ColorToRGB(form_->Color());
+                paint::ParentBgColor = static_cast<paint::TColor>(ui::ColorRefOf(form_->Color()));
             return true;
         }
         case SMC_GET_CLIENT_OFFSET: {

@@ -9,19 +9,13 @@
 #include "skin/paint/paint_device.h"
 #include "skin/paint/skin_text.h"
 #include "win/handles.h"
+#include "win/module.h"
 
 namespace velmap::skin {
 
 namespace {
 
 std::atomic<int> g_live{0};
-
-HMODULE ThisModuleHandle() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&ThisModuleHandle), &module);
-    return module;
-}
 
 HWND ParentOf(HWND wnd) {
     return (::GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CHILD) ? ::GetParent(wnd) : nullptr;
@@ -151,8 +145,9 @@ bool TacWindowAdapter::SkinCommand(WPARAM wParam, LPARAM, LRESULT& result) {
             const TsGeneralData* s = SectionData(section_index_);
             if (!s) return false;
             const int t = s->Transparency;
-            const COLORREF own = ui::ColorToRGB(s->Color);
-            ParentBgColor = t == 0 ? own : t == 100 ? ParentColor() : MixTransparentColor(ParentColor(), own, t);
+            const COLORREF own = ui::ColorRefOf(s->Color);
+            paint::ParentBgColor = static_cast<paint::TColor>(
+                t == 0 ? own : t == 100 ? ParentColor() : MixTransparentColor(ParentColor(), own, t));
             return true;
         }
         case SMC_MOUSE_ENTER:
@@ -165,7 +160,7 @@ bool TacWindowAdapter::SkinCommand(WPARAM wParam, LPARAM, LRESULT& result) {
             return true;
         }
         case SMC_GET_APPLICATION:
-            result = reinterpret_cast<LRESULT>(ThisModuleHandle());
+            result = reinterpret_cast<LRESULT>(win::ThisModule());
             return true;
         default: return false;
     }
@@ -216,20 +211,20 @@ paint::BackgroundSource TacWindowAdapter::ParentBackground() const {
     if (!parent) return {};
     ParentCacheAnswer = {};
     ::SendMessageW(parent, SM_SKINCMD, SkinWParam(SMC_GET_CACHE), 0);
-    const BackgroundSource answer = ParentCacheAnswer;
+    const paint::BackgroundSource answer = ParentCacheAnswer;
     ParentCacheAnswer = {};
     if (!answer.Ready || !answer.Bmp || answer.Bmp->Empty()) return {};
     const POINT p = PositionInParent();
-    return {&answer.Bmp->Image(), answer.X + p.x, answer.Y + p.y, true};
+    return {answer.Bmp, answer.X + p.x, answer.Y + p.y, true};
 }
 
 COLORREF TacWindowAdapter::ParentColor() const {
     if (HWND parent = ParentOf(Window())) {
-        ParentBgColor = NoColorAnswer;
+        paint::ParentBgColor = paint::KeyColor;
         ::SendMessageW(parent, SM_SKINCMD, SkinWParam(SMC_GET_BG_COLOR), 0);
-        const COLORREF c = ParentBgColor;
-        ParentBgColor = NoColorAnswer;
-        if (c != NoColorAnswer) return c;
+        const paint::TColor c = paint::ParentBgColor;
+        paint::ParentBgColor = paint::KeyColor;
+        if (c != paint::KeyColor) return static_cast<COLORREF>(c);
     }
     return ::GetSysColor(COLOR_BTNFACE);
 }

@@ -36,7 +36,7 @@ public:
     static constexpr COLORREF kPanel = 0x404040;
     COLORREF faces[3] = {0xFFFFFF, 0x000000, 0x000000};
 
-    void PaintItem(TsCommonData& data, const BackgroundSource&, bool, int state, const RECT& r, POINT, ui::TBitmap& bmp,
+    void PaintItem(TsCommonData& data, const paint::BackgroundSource&, bool, int state, const RECT& r, POINT, ui::TBitmap& bmp,
                    bool) override {
         const COLORREF c = data.ControlKind == ControlKindPanel ? kPanel : faces[state > 2 ? 2 : state];
         paint::FillRectColor(bmp.Image(), {r.left, r.top, r.right, r.bottom}, static_cast<paint::TColor>(c));

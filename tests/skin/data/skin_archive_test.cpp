@@ -512,7 +512,7 @@ TEST_F(PackedSkinFile, LoadsIntoANewOrAClearedReader) {
     EXPECT_EQ(reader->Source(), nullptr);
     EXPECT_EQ(reader->Entries.size(), 1u);
 
-    // Loading again clears first instead of adding; without freeSource the
+    // Loading again clears first instead of adding; without free_source the
     // reader keeps (and owns) the file's memory copy.
     ASSERT_TRUE(LoadPackedSkinFile(path, reader, false));
     EXPECT_EQ(reader->Entries.size(), 1u);
@@ -535,7 +535,7 @@ TEST_F(PackedSkinFile, AWrongMagicLeavesNoReader) {
     WarningSpy spy;
     const auto path = Write("Foreign.asz", test::ToBytes("MZ this is not an archive"));
     auto reader = std::make_unique<TacSkinConvertor>();
-    EXPECT_TRUE(LoadPackedSkinFile(path, reader, true));
+    EXPECT_FALSE(LoadPackedSkinFile(path, reader, true));  // no caller may take the empty reader as loaded
     EXPECT_EQ(reader, nullptr);
     EXPECT_EQ(spy.texts.size(), 1u);
 }

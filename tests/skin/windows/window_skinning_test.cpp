@@ -258,9 +258,9 @@ TEST_F(WindowSkinningTest, AStandardDialogIsAdaptedChildByChildAndPaintedFromThe
     ::SendMessageW(d.wnd, SM_SKINCMD, SkinWParam(SMC_GET_CACHE), 0);
     ASSERT_TRUE(ParentCacheAnswer.Ready && ParentCacheAnswer.Bmp);
     EXPECT_EQ(ParentCacheAnswer.Bmp->Width(), client.right);
-    ParentBgColor = NoColorAnswer;
+    paint::ParentBgColor = paint::KeyColor;
     ::SendMessageW(d.wnd, SM_SKINCMD, SkinWParam(SMC_GET_BG_COLOR), 0);
-    EXPECT_EQ(ParentBgColor, kDialogColor);
+    EXPECT_EQ(paint::ParentBgColor, static_cast<paint::TColor>(kDialogColor));
     EXPECT_GT(::SendMessageW(d.group, SM_SKINCMD, SkinWParam(SMC_GET_CAPTION_HEIGHT), 0), 0);
 
     const auto shot = Capture(d.wnd);
@@ -357,9 +357,9 @@ TEST_F(WindowSkinningTest, ASkinChangeReachesTheAdaptersOfASkinnedDialog) {
     ASSERT_EQ(manager_->SkinName(), "Red");
     ASSERT_NE(manager_->FindSectionIndex("DIALOG"), coldIndex);
     EXPECT_EQ(::SendMessageW(d.wnd, SM_SKINCMD, SkinWParam(SMC_GET_SKIN_INDEX), 0), manager_->FindSectionIndex("DIALOG") + 1);
-    ParentBgColor = NoColorAnswer;
+    paint::ParentBgColor = paint::KeyColor;
     ::SendMessageW(d.wnd, SM_SKINCMD, SkinWParam(SMC_GET_BG_COLOR), 0);
-    EXPECT_EQ(ParentBgColor, RGB(255, 0, 0));
+    EXPECT_EQ(paint::ParentBgColor, static_cast<paint::TColor>(RGB(255, 0, 0)));
     // The new skin has no EDIT: the edit's adapter stays, painting nothing.
     EXPECT_EQ(::SendMessageW(d.edit, SM_SKINCMD, SkinWParam(SMC_GET_SKIN_INDEX), 0), 0);
     EXPECT_TRUE(AnswersSkinned(d.edit));
