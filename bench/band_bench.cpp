@@ -173,7 +173,8 @@ int main(int argc, char** argv) {
         std::printf("band start (CoCreateInstance to first complete paint), median of 20: %9.0f us\n", band);
         std::printf("plain child window created and painted once, median of 20:      %9.0f us\n", plain);
         std::printf("ratio band / plain: %.1f (goal <= 3)\n", band / plain);
-        std::printf("DLL size: %lu bytes (%.2f MB; goal <= 1.5 MB)\n", file.nFileSizeLow, file.nFileSizeLow / 1048576.0);
+        std::printf("DLL size: %lu bytes (%.2f MB; goal <= 1.5 MB)\n", file.nFileSizeLow,
+                    file.nFileSizeLow / 1048576.0);
         std::printf("private bytes added by the first band (module included): %ld KB\n",
                     static_cast<long>((static_cast<long long>(with_one) - static_cast<long long>(before)) / 1024));
         std::printf("private bytes added by a second band: %ld KB (goal <= 2048 KB a band)\n",

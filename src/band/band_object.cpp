@@ -17,20 +17,15 @@ using com::Guarded;
 // What the band answers; IOleWindow, IDockingWindow and IPersistStream are
 // reachable only through IDeskBand and IPersistStreamInit.
 const com::InterfaceEntry band_entries[] = {
-    com::ComInterface<IInputObject, TOrvexBand>(),
-    com::ComInterface<IContextMenu, TOrvexBand>(),
-    com::ComInterface<IObjectWithSite, TOrvexBand>(),
-    com::ComInterface<IPersistStreamInit, TOrvexBand>(),
-    com::ComInterface<IPersist, TOrvexBand>(),
-    com::ComInterface<IDeskBand, TOrvexBand>(),
+    com::ComInterface<IInputObject, TOrvexBand>(),    com::ComInterface<IContextMenu, TOrvexBand>(),
+    com::ComInterface<IObjectWithSite, TOrvexBand>(), com::ComInterface<IPersistStreamInit, TOrvexBand>(),
+    com::ComInterface<IPersist, TOrvexBand>(),        com::ComInterface<IDeskBand, TOrvexBand>(),
 };
 
 // The site's browser, asked for under the browser application's service.
 constexpr GUID kWebBrowserAppService = com::ParseGuid("{0002DF05-0000-0000-C000-000000000046}");
 
-int ScaleToDensity(int value, int ppi) {
-    return ::MulDiv(value, ppi, remote::kDesignPixelsPerInch);
-}
+int ScaleToDensity(int value, int ppi) { return ::MulDiv(value, ppi, remote::kDesignPixelsPerInch); }
 
 }  // namespace
 

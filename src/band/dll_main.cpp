@@ -19,7 +19,8 @@ void FormUnitInitialize() { velmap::skin::EnableWindowSkinning(); }
 
 void FormUnitFinalize() {
     velmap::skin::DisableWindowSkinning();
-    for (const wchar_t* name : {L"VelmapUiWindow", L"VelmapUiTimer"}) ::UnregisterClassW(name, velmap::win::ThisModule());
+    for (const wchar_t* name : {L"VelmapUiWindow", L"VelmapUiTimer"})
+        ::UnregisterClassW(name, velmap::win::ThisModule());
 }
 
 ModuleUnit form_unit{FormUnitInitialize, FormUnitFinalize};

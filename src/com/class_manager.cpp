@@ -59,8 +59,7 @@ TComObjectFactory* TComClassManager::GetFactoryFromClassID(REFCLSID clsid) {
     return nullptr;
 }
 
-void TComClassManager::ForEachFactory(TComServer* server,
-                                      const std::function<void(TComObjectFactory&)>& proc) {
+void TComClassManager::ForEachFactory(TComServer* server, const std::function<void(TComObjectFactory&)>& proc) {
     ExclusiveLock guard(lock_);
     for (TComObjectFactory* f = first_; f;) {
         TComObjectFactory* next = f->next_;

@@ -36,8 +36,7 @@ constexpr GUID ParseGuid(std::string_view text) {
     g.Data3 = static_cast<unsigned short>(detail::HexField(text, 14, 4));
     g.Data4[0] = static_cast<unsigned char>(detail::HexField(text, 19, 2));
     g.Data4[1] = static_cast<unsigned char>(detail::HexField(text, 21, 2));
-    for (size_t i = 0; i < 6; ++i)
-        g.Data4[2 + i] = static_cast<unsigned char>(detail::HexField(text, 24 + 2 * i, 2));
+    for (size_t i = 0; i < 6; ++i) g.Data4[2 + i] = static_cast<unsigned char>(detail::HexField(text, 24 + 2 * i, 2));
     return g;
 }
 

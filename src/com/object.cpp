@@ -26,8 +26,7 @@ const InterfaceTable& TComObject::ClassInterfaces() {
     return table;
 }
 
-TComObject::TComObject(TComObjectFactory& factory, IUnknown* controller)
-    : controller_(controller), factory_(&factory) {
+TComObject::TComObject(TComObjectFactory& factory, IUnknown* controller) : controller_(controller), factory_(&factory) {
     if (!not_counted_) factory.ComServer().CountObject(true);
 }
 
@@ -55,17 +54,11 @@ STDMETHODIMP TComObject::QueryInterface(REFIID iid, void** out) noexcept {
     return controller_ ? controller_->QueryInterface(iid, out) : ObjQueryInterface(iid, out);
 }
 
-STDMETHODIMP_(ULONG) TComObject::AddRef() noexcept {
-    return controller_ ? controller_->AddRef() : ObjAddRef();
-}
+STDMETHODIMP_(ULONG) TComObject::AddRef() noexcept { return controller_ ? controller_->AddRef() : ObjAddRef(); }
 
-STDMETHODIMP_(ULONG) TComObject::Release() noexcept {
-    return controller_ ? controller_->Release() : ObjRelease();
-}
+STDMETHODIMP_(ULONG) TComObject::Release() noexcept { return controller_ ? controller_->Release() : ObjRelease(); }
 
-STDMETHODIMP TComObject::InterfaceSupportsErrorInfo(REFIID iid) noexcept {
-    return FindInterface(iid) ? S_OK : S_FALSE;
-}
+STDMETHODIMP TComObject::InterfaceSupportsErrorInfo(REFIID iid) noexcept { return FindInterface(iid) ? S_OK : S_FALSE; }
 
 ULONG TComObject::ObjAddRef() noexcept { return static_cast<ULONG>(::InterlockedIncrement(&ref_count_)); }
 

@@ -28,9 +28,8 @@ struct InterfaceTable {
 // class Class. The IID comes from the type, so the two cannot drift apart.
 template <typename Interface, typename Class>
 constexpr InterfaceEntry ComInterface() {
-    return {&__uuidof(Interface), [](TComObject* object) -> IUnknown* {
-                return static_cast<Interface*>(static_cast<Class*>(object));
-            }};
+    return {&__uuidof(Interface),
+            [](TComObject* object) -> IUnknown* { return static_cast<Interface*>(static_cast<Class*>(object)); }};
 }
 
 class TComObject : public ISupportErrorInfo {

@@ -19,11 +19,16 @@ constexpr wchar_t kCreationErrorCaption[] = L"Error";
 
 const wchar_t* ThreadingModelName(ThreadingModel model) {
     switch (model) {
-        case ThreadingModel::Apartment: return L"Apartment";
-        case ThreadingModel::Free: return L"Free";
-        case ThreadingModel::Both: return L"Both";
-        case ThreadingModel::Neutral: return L"Neutral";
-        case ThreadingModel::Single: break;
+        case ThreadingModel::Apartment:
+            return L"Apartment";
+        case ThreadingModel::Free:
+            return L"Free";
+        case ThreadingModel::Both:
+            return L"Both";
+        case ThreadingModel::Neutral:
+            return L"Neutral";
+        case ThreadingModel::Single:
+            break;
     }
     return nullptr;
 }
@@ -35,9 +40,8 @@ std::wstring CreationErrorText(std::wstring message) {
     return message;
 }
 
-TComObjectFactory::TComObjectFactory(TComServer& server, ObjectCreator creator, REFCLSID clsid,
-                                     std::wstring class_name, std::wstring description,
-                                     Instancing instancing, ThreadingModel threading_model)
+TComObjectFactory::TComObjectFactory(TComServer& server, ObjectCreator creator, REFCLSID clsid, std::wstring class_name,
+                                     std::wstring description, Instancing instancing, ThreadingModel threading_model)
     : server_(server),
       creator_(creator),
       clsid_(clsid),
@@ -66,13 +70,9 @@ STDMETHODIMP TComObjectFactory::QueryInterface(REFIID iid, void** out) noexcept 
 }
 
 // The factory itself lives until module end; only the server's count moves.
-STDMETHODIMP_(ULONG) TComObjectFactory::AddRef() noexcept {
-    return static_cast<ULONG>(server_.CountFactory(true));
-}
+STDMETHODIMP_(ULONG) TComObjectFactory::AddRef() noexcept { return static_cast<ULONG>(server_.CountFactory(true)); }
 
-STDMETHODIMP_(ULONG) TComObjectFactory::Release() noexcept {
-    return static_cast<ULONG>(server_.CountFactory(false));
-}
+STDMETHODIMP_(ULONG) TComObjectFactory::Release() noexcept { return static_cast<ULONG>(server_.CountFactory(false)); }
 
 STDMETHODIMP TComObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) noexcept {
     if (!out) return E_POINTER;
@@ -97,8 +97,7 @@ STDMETHODIMP TComObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void
     if (failed) {
         if (show_errors_) {
             try {
-                ShowCreationError(CreationErrorText(std::move(message)), kCreationErrorCaption,
-                                  kCreationErrorBoxFlags);
+                ShowCreationError(CreationErrorText(std::move(message)), kCreationErrorCaption, kCreationErrorBoxFlags);
             } catch (...) {
             }
         }
@@ -124,8 +123,7 @@ std::wstring TComObjectFactory::ProgID() const {
 void TComObjectFactory::ApplyRegistration(bool do_register) {
     const std::wstring clsid = GuidToString(clsid_);
     const std::wstring class_key = L"CLSID\\" + clsid;
-    const std::wstring server_key =
-        class_key + (server_.IsInprocServer() ? L"\\InprocServer32" : L"\\LocalServer32");
+    const std::wstring server_key = class_key + (server_.IsInprocServer() ? L"\\InprocServer32" : L"\\LocalServer32");
     const std::wstring prog_id = ProgID();
 
     if (do_register) {

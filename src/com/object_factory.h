@@ -37,8 +37,8 @@ class TComObjectFactory : public IClassFactory {
 public:
     // Adds itself to the front of the class manager's list; lives until the
     // server destroys it at module end.
-    TComObjectFactory(TComServer& server, ObjectCreator creator, REFCLSID clsid,
-                      std::wstring class_name, std::wstring description, Instancing instancing,
+    TComObjectFactory(TComServer& server, ObjectCreator creator, REFCLSID clsid, std::wstring class_name,
+                      std::wstring description, Instancing instancing,
                       ThreadingModel threading_model = ThreadingModel::Single);
     virtual ~TComObjectFactory();
     TComObjectFactory(const TComObjectFactory&) = delete;

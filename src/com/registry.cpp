@@ -9,12 +9,10 @@ namespace {
 constexpr char kRegistryError[] = "Error creating system registry entry";
 }
 
-void CreateRegKey(const std::wstring& key, const std::wstring& value_name, const std::wstring& value,
-                    HKEY root) {
+void CreateRegKey(const std::wstring& key, const std::wstring& value_name, const std::wstring& value, HKEY root) {
     win::unique_hkey handle;
     LSTATUS status = ::RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                       KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr,
-                                       handle.put(), nullptr);
+                                       KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, handle.put(), nullptr);
     if (status != ERROR_SUCCESS) throw EComError(kRegistryError);
     const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
     status = ::RegSetValueExW(handle.get(), value_name.empty() ? nullptr : value_name.c_str(), 0, REG_SZ,

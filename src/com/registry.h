@@ -11,7 +11,7 @@ namespace velmap::com {
 // non-volatile, and sets the named value (empty name: the default value) to a
 // REG_SZ string. Throws EComError("Error creating system registry entry").
 void CreateRegKey(const std::wstring& key, const std::wstring& value_name, const std::wstring& value,
-                    HKEY root = HKEY_CLASSES_ROOT);
+                  HKEY root = HKEY_CLASSES_ROOT);
 
 // Deletes root\key when it has no subkeys; every failure is ignored.
 void DeleteRegKey(const std::wstring& key, HKEY root = HKEY_CLASSES_ROOT) noexcept;

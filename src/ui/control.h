@@ -14,9 +14,9 @@ namespace velmap::ui {
 // The framework's notifications, delivered by direct dispatch (and to a
 // window, as sent messages). Private range of this module's own windows.
 enum : UINT {
-    UIM_MOUSEENTER = 0xB001,     // lparam: the control the pointer entered
-    UIM_MOUSELEAVE = 0xB002,     // lparam: the control the pointer left
-    UIM_VISIBLECHANGED = 0xB003, // wparam: 1 when now visible
+    UIM_MOUSEENTER = 0xB001,      // lparam: the control the pointer entered
+    UIM_MOUSELEAVE = 0xB002,      // lparam: the control the pointer left
+    UIM_VISIBLECHANGED = 0xB003,  // wparam: 1 when now visible
     UIM_ENABLEDCHANGED = 0xB004,
     UIM_TEXTCHANGED = 0xB005,
     UIM_COLORCHANGED = 0xB006,

@@ -192,7 +192,8 @@ TPropInfo String(const char* name) {
 }
 template <auto Set>
 TPropInfo Strings(const char* name) {
-    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<ClassOf<Set>&>(o).*Set)(ToStrings(v)); }};
+    return {name,
+            [](TPersistent& o, const TValue& v, TReader&) { (static_cast<ClassOf<Set>&>(o).*Set)(ToStrings(v)); }};
 }
 // An enum property; Names lists the identifiers in enum order.
 template <auto Set, auto& Names>

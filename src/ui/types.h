@@ -19,31 +19,31 @@ public:
 };
 
 // The engine's colour vocabulary: 0x00BBGGRR, negative for a system colour.
+using paint::cl3DDkShadow;
+using paint::cl3DLight;
+using paint::clBlack;
+using paint::clBlue;
+using paint::clBtnFace;
+using paint::clBtnHighlight;
+using paint::clBtnShadow;
+using paint::clBtnText;
+using paint::clFuchsia;
+using paint::clGray;
+using paint::clGrayText;
+using paint::clGreen;
+using paint::clHighlight;
+using paint::clLime;
+using paint::clMaroon;
+using paint::clNavy;
+using paint::clNone;
+using paint::clRed;
+using paint::clSilver;
+using paint::clWhite;
+using paint::clWindow;
+using paint::clWindowText;
 using paint::ColorToRGB;
 using paint::SystemColor;
 using paint::TColor;
-using paint::clBlack;
-using paint::clMaroon;
-using paint::clGreen;
-using paint::clNavy;
-using paint::clGray;
-using paint::clSilver;
-using paint::clRed;
-using paint::clLime;
-using paint::clBlue;
-using paint::clFuchsia;
-using paint::clWhite;
-using paint::clNone;
-using paint::clWindow;
-using paint::clWindowText;
-using paint::clHighlight;
-using paint::clBtnFace;
-using paint::clBtnShadow;
-using paint::clGrayText;
-using paint::clBtnText;
-using paint::clBtnHighlight;
-using paint::cl3DDkShadow;
-using paint::cl3DLight;
 
 // GDI takes a COLORREF: the resolved colour without the top byte.
 inline COLORREF ColorRefOf(TColor c) { return static_cast<COLORREF>(ColorToRGB(c)) & 0xFFFFFF; }

@@ -110,8 +110,10 @@ void TWinControl::InsertControl(TControl* c) {
     c->ParentFontChanged();
     c->ParentColorChanged();
     if (auto* wc = dynamic_cast<TWinControl*>(c)) {
-        if (handle_ && !c->Is(TComponentState::csLoading)) wc->HandleNeeded();
-        else if (wc->handle_ && handle_) ::SetParent(wc->handle_, handle_);
+        if (handle_ && !c->Is(TComponentState::csLoading))
+            wc->HandleNeeded();
+        else if (wc->handle_ && handle_)
+            ::SetParent(wc->handle_, handle_);
     } else {
         c->Invalidate();
     }
@@ -201,7 +203,9 @@ void TWinControl::Loaded() {
     Realign();
 }
 
-void TWinControl::PaintWindow(HDC dc) { PaintOnCanvas(canvas_, font_, dc, [this] { Paint(); }); }
+void TWinControl::PaintWindow(HDC dc) {
+    PaintOnCanvas(canvas_, font_, dc, [this] { Paint(); });
+}
 
 void TWinControl::Paint() {
     canvas_.Brush().SetColor(color_);
@@ -336,12 +340,15 @@ bool TWinControl::RouteMouse(TMessage& m) {
                 ::GetCursorPos(&cur);
                 HWND under = ::WindowFromPoint(cur);
                 ::ScreenToClient(handle_, &cur);
-                if (under == handle_) UpdateHover(cur);
-                else UpdateHover({-1, -1});
+                if (under == handle_)
+                    UpdateHover(cur);
+                else
+                    UpdateHover({-1, -1});
             }
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -409,7 +416,8 @@ void TWinControl::WndProc(TMessage& m) {
         case WM_WINDOWPOSCHANGED: {
             // Bounds follow the window, whoever moved it.
             auto* wp = reinterpret_cast<WINDOWPOS*>(m.LParam);
-            if ((wp->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE) && (!parent_ || !parent_->aligning_))
+            if ((wp->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE) &&
+                (!parent_ || !parent_->aligning_))
                 TControl::anchor_set_ = false;
             if (!(wp->flags & SWP_NOMOVE)) {
                 left_ = wp->x;
@@ -426,7 +434,8 @@ void TWinControl::WndProc(TMessage& m) {
             Realign();
             if (parent_ && align_ != TAlign::alNone) parent_->Realign();
             return;
-        default: break;
+        default:
+            break;
     }
     TControl::WndProc(m);
 }

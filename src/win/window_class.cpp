@@ -30,8 +30,8 @@ const wchar_t* RegisterClassOnce(const wchar_t* name, WNDPROC proc, UINT style, 
         old.cbSize = sizeof old;
         const bool ours = error == ERROR_CLASS_ALREADY_EXISTS && ::GetClassInfoExW(wc.hInstance, name, &old) &&
                           old.lpfnWndProc == proc;
-        if (!ours && !(error == ERROR_CLASS_ALREADY_EXISTS && ::UnregisterClassW(name, wc.hInstance) &&
-                       ::RegisterClassExW(&wc)))
+        if (!ours &&
+            !(error == ERROR_CLASS_ALREADY_EXISTS && ::UnregisterClassW(name, wc.hInstance) && ::RegisterClassExW(&wc)))
             throw std::system_error(static_cast<int>(error), std::system_category(), "cannot register a window class");
     }
     registered.insert(name);

@@ -24,7 +24,8 @@ TEST(BandRegistration, RemovalRefusesAnyNameButTheBandsOwnIdentifier) {
     for (const std::wstring& name : {std::wstring(), std::wstring(L"{}"), other, lower, ours.substr(0, 37),
                                      ours + L"\\..", std::wstring(L"..\\CLSID")}) {
         UnregisterBandEntries(name, CLSID_VelmapBand);
-        EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, other_key)) << "removed by the name '" << std::string(name.begin(), name.end()) << "'";
+        EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, other_key))
+            << "removed by the name '" << std::string(name.begin(), name.end()) << "'";
         EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + ours));
     }
     UnregisterBandEntries(ours, CLSID_VelmapBand);

@@ -33,8 +33,7 @@ void ProgramUnitInitialize() {
     CreateTestFactories(*com::ComServer(), kProgramIds);
 }
 com::ModuleUnit program_unit{ProgramUnitInitialize, nullptr};
-com::ModuleUnit* const program_units[] = {&com::ComObjectSupport(), &com::ComServerSupport(),
-                                           &program_unit};
+com::ModuleUnit* const program_units[] = {&com::ComObjectSupport(), &com::ComServerSupport(), &program_unit};
 
 // The test program plays the module: its units start before the tests and end after them.
 class ComModuleEnvironment : public ::testing::Environment {
@@ -133,8 +132,8 @@ TEST(ComObject, LooksUpInterfacesInItsClassThenItsBases) {
     ASSERT_EQ(S_OK, FactoryFor(kProgramIds.sub)->CreateInstance(nullptr, IID_IUnknown, &unknown));
     EXPECT_EQ(before + 1, ServerObjectCount());
 
-    ComPtr<IOleWindow> window;  // the class's own table
-    ComPtr<IPersist> persist;   // the base class's table
+    ComPtr<IOleWindow> window;             // the class's own table
+    ComPtr<IPersist> persist;              // the base class's table
     ComPtr<ISupportErrorInfo> error_info;  // the object base's table
     EXPECT_EQ(S_OK, unknown.As(&window));
     EXPECT_EQ(S_OK, unknown.As(&persist));
@@ -181,8 +180,9 @@ TEST(ComObject, FirstQueryHandsOutTheFirstReferenceAndTheLastReleaseDestroys) {
     const int initialized = stats().initialized;
     const int destroyed = stats().destroyed;
     IPersist* persist = nullptr;
-    ASSERT_EQ(S_OK, FactoryFor(kProgramIds.object)->CreateInstance(nullptr, IID_IPersist,
-                                                                    reinterpret_cast<void**>(&persist)));
+    ASSERT_EQ(
+        S_OK,
+        FactoryFor(kProgramIds.object)->CreateInstance(nullptr, IID_IPersist, reinterpret_cast<void**>(&persist)));
     EXPECT_EQ(initialized + 1, stats().initialized);  // the hook ran once
     ASSERT_NE(nullptr, TTestObject::last_created);
     EXPECT_EQ(1, TTestObject::last_created->RefCount());
@@ -229,8 +229,8 @@ TEST(ComObject, AggregatedObjectDelegatesToItsOuterObject) {
 
     IPersist* persist = nullptr;
     ASSERT_EQ(S_OK, outer.QueryInterface(IID_IPersist, reinterpret_cast<void**>(&persist)));
-    EXPECT_EQ(2u, outer.refs);          // the reference went to the outer object
-    EXPECT_EQ(1, object->RefCount());   // not to the inner one
+    EXPECT_EQ(2u, outer.refs);         // the reference went to the outer object
+    EXPECT_EQ(1, object->RefCount());  // not to the inner one
 
     // The inner's interfaces answer with the outer's identity and interfaces.
     IUnknown* identity = nullptr;
@@ -257,8 +257,8 @@ TEST(ComObject, DestroyedWhileReferencedIsDisconnectedFromItsClientsOnce) {
     ComPtr<IStream> first, second;
     ASSERT_EQ(S_OK, ::CreateStreamOnHGlobal(nullptr, TRUE, &first));
     ASSERT_EQ(S_OK, ::CreateStreamOnHGlobal(nullptr, TRUE, &second));
-    ASSERT_EQ(S_OK, ::CoMarshalInterface(first.Get(), IID_IUnknown, unknown.Get(), MSHCTX_INPROC, nullptr,
-                                         MSHLFLAGS_NORMAL));
+    ASSERT_EQ(S_OK,
+              ::CoMarshalInterface(first.Get(), IID_IUnknown, unknown.Get(), MSHCTX_INPROC, nullptr, MSHLFLAGS_NORMAL));
     ASSERT_EQ(S_OK, ::CoMarshalInterface(second.Get(), IID_IUnknown, unknown.Get(), MSHCTX_INPROC, nullptr,
                                          MSHLFLAGS_NORMAL));
     const LARGE_INTEGER start{};

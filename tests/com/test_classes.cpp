@@ -14,8 +14,7 @@ test_class_stats& stats() {
 
 TTestObject* TTestObject::last_created = nullptr;
 
-TTestObject::TTestObject(com::TComObjectFactory& factory, IUnknown* controller)
-    : ComClass(factory, controller) {
+TTestObject::TTestObject(com::TComObjectFactory& factory, IUnknown* controller) : ComClass(factory, controller) {
     last_created = this;
 }
 
@@ -65,16 +64,16 @@ TThrowingObject::TThrowingObject(com::TComObjectFactory& factory, IUnknown* cont
 void CreateTestFactories(com::TComServer& server, const test_class_ids& ids) {
     using com::Instancing;
     using com::ThreadingModel;
-    new TRecordingFactory(server, com::CreateComObject<TTestObject>, ids.object, L"TestObject",
-                          L"Velmap test object", Instancing::MultiInstance, ThreadingModel::Apartment);
-    new TRecordingFactory(server, com::CreateComObject<TTestSubObject>, ids.sub, L"",
-                          L"Velmap test sub-object", Instancing::MultiInstance, ThreadingModel::Single);
-    new TRecordingFactory(server, com::CreateComObject<TFailingObject>, ids.failing, L"",
-                          L"Velmap failing object", Instancing::MultiInstance, ThreadingModel::Apartment);
-    new TRecordingFactory(server, com::CreateComObject<TThrowingObject>, ids.throwing, L"",
-                          L"Velmap throwing object", Instancing::MultiInstance, ThreadingModel::Apartment);
-    new TRecordingFactory(server, com::CreateComObject<TTestObject>, ids.internal, L"",
-                          L"Velmap internal object", Instancing::Internal, ThreadingModel::Apartment);
+    new TRecordingFactory(server, com::CreateComObject<TTestObject>, ids.object, L"TestObject", L"Velmap test object",
+                          Instancing::MultiInstance, ThreadingModel::Apartment);
+    new TRecordingFactory(server, com::CreateComObject<TTestSubObject>, ids.sub, L"", L"Velmap test sub-object",
+                          Instancing::MultiInstance, ThreadingModel::Single);
+    new TRecordingFactory(server, com::CreateComObject<TFailingObject>, ids.failing, L"", L"Velmap failing object",
+                          Instancing::MultiInstance, ThreadingModel::Apartment);
+    new TRecordingFactory(server, com::CreateComObject<TThrowingObject>, ids.throwing, L"", L"Velmap throwing object",
+                          Instancing::MultiInstance, ThreadingModel::Apartment);
+    new TRecordingFactory(server, com::CreateComObject<TTestObject>, ids.internal, L"", L"Velmap internal object",
+                          Instancing::Internal, ThreadingModel::Apartment);
 }
 
 TRecordingFactory* TestFactory(REFCLSID clsid) {

@@ -15,26 +15,22 @@
 namespace velmap::test {
 
 struct test_class_ids {
-    CLSID object;     // TTestObject, apartment threaded, with a class name (ProgID)
-    CLSID sub;        // TTestSubObject, single threaded, no class name
-    CLSID failing;    // Initialize throws
-    CLSID throwing;   // the constructor throws
-    CLSID internal;   // internal instancing: never registered
+    CLSID object;    // TTestObject, apartment threaded, with a class name (ProgID)
+    CLSID sub;       // TTestSubObject, single threaded, no class name
+    CLSID failing;   // Initialize throws
+    CLSID throwing;  // the constructor throws
+    CLSID internal;  // internal instancing: never registered
 };
 
 // Two sets, so that the test program and the test server DLL never share keys.
 inline constexpr test_class_ids kProgramIds{
-    com::ParseGuid("{3C1D7A40-5E2B-4F6A-9B1C-0D2E3F405161}"),
-    com::ParseGuid("{3C1D7A41-5E2B-4F6A-9B1C-0D2E3F405161}"),
-    com::ParseGuid("{3C1D7A42-5E2B-4F6A-9B1C-0D2E3F405161}"),
-    com::ParseGuid("{3C1D7A43-5E2B-4F6A-9B1C-0D2E3F405161}"),
+    com::ParseGuid("{3C1D7A40-5E2B-4F6A-9B1C-0D2E3F405161}"), com::ParseGuid("{3C1D7A41-5E2B-4F6A-9B1C-0D2E3F405161}"),
+    com::ParseGuid("{3C1D7A42-5E2B-4F6A-9B1C-0D2E3F405161}"), com::ParseGuid("{3C1D7A43-5E2B-4F6A-9B1C-0D2E3F405161}"),
     com::ParseGuid("{3C1D7A44-5E2B-4F6A-9B1C-0D2E3F405161}"),
 };
 inline constexpr test_class_ids kDllIds{
-    com::ParseGuid("{8E0F52B0-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
-    com::ParseGuid("{8E0F52B1-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
-    com::ParseGuid("{8E0F52B2-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
-    com::ParseGuid("{8E0F52B3-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
+    com::ParseGuid("{8E0F52B0-1A7C-4D39-A6E4-7B5C9D0E1F20}"), com::ParseGuid("{8E0F52B1-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
+    com::ParseGuid("{8E0F52B2-1A7C-4D39-A6E4-7B5C9D0E1F20}"), com::ParseGuid("{8E0F52B3-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
     com::ParseGuid("{8E0F52B4-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
 };
 

@@ -25,8 +25,7 @@ using namespace velmap;
 
 namespace {
 
-#define Check(ok) \
-    ((ok) ? void() : (std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok), std::abort()))
+#define Check(ok) ((ok) ? void() : (std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok), std::abort()))
 
 void PutInt32(std::vector<std::uint8_t>& out, std::size_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -118,8 +117,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }();
     (void)once;
     std::string_view in(reinterpret_cast<const char*>(data), size);
-    std::vector<std::uint8_t> archive =
-        in.substr(0, 4) == "ASzf" ? std::vector<std::uint8_t>(data, data + size) : PackList(in);
+    std::vector<std::uint8_t> archive = in.substr(0, 4) == "ASzf" ? std::vector<std::uint8_t>(data, data + size)
+                                                                  : PackList(in);
     SkinModel m;
     m.HueOffset = size % 7 == 0 ? 40 : 0;  // the recolouring paths too, on some inputs
     m.Saturation = size % 11 == 0 ? -30 : 0;

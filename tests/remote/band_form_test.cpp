@@ -25,8 +25,8 @@ HWND MakeHost() {
         return ::RegisterClassW(&wc) != 0;
     }();
     (void)registered;
-    return ::CreateWindowExW(0, L"BandFormTestHost", L"host", WS_POPUP, 100, 100, 300, 60, nullptr, nullptr,
-                             nullptr, nullptr);
+    return ::CreateWindowExW(0, L"BandFormTestHost", L"host", WS_POPUP, 100, 100, 300, 60, nullptr, nullptr, nullptr,
+                             nullptr);
 }
 
 class BandForm : public ::testing::Test {
@@ -37,9 +37,7 @@ protected:
         host = MakeHost();
         ASSERT_NE(nullptr, host);
     }
-    void TearDown() override {
-        ::DestroyWindow(host);
-    }
+    void TearDown() override { ::DestroyWindow(host); }
     HWND host = nullptr;
 };
 
@@ -113,8 +111,8 @@ TEST_F(BandForm, ClosingOneBandNeverTurnsAnotherPlain) {
     ASSERT_TRUE(second->Panel->SkinData().IsSkinned());
     first.reset();
     EXPECT_TRUE(second->Panel->SkinData().IsSkinned());
-    for (TBandButton* b : {second->btnVolUp, second->btnVolDn, second->btnPrev, second->btnPlayPause,
-                           second->btnStop, second->btnNext}) {
+    for (TBandButton* b : {second->btnVolUp, second->btnVolDn, second->btnPrev, second->btnPlayPause, second->btnStop,
+                           second->btnNext}) {
         EXPECT_TRUE(b->SkinData().IsSkinned()) << b->Name();
         EXPECT_EQ(second->SkinManager, b->SkinData().EffectiveManager()) << b->Name();
     }

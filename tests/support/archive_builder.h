@@ -94,10 +94,14 @@ inline Bytes FixedHuffmanZlib(const Bytes& data) {
         bits(r, n);
     };
     auto symbol = [&](int s) {
-        if (s < 144) code(0x30 + s, 8);
-        else if (s < 256) code(0x190 + s - 144, 9);
-        else if (s < 280) code(s - 256, 7);
-        else code(0xC0 + s - 280, 8);
+        if (s < 144)
+            code(0x30 + s, 8);
+        else if (s < 256)
+            code(0x190 + s - 144, 9);
+        else if (s < 280)
+            code(s - 256, 7);
+        else
+            code(0xC0 + s - 280, 8);
     };
     bits(1, 1);  // last block
     bits(1, 2);  // fixed Huffman
@@ -123,7 +127,7 @@ struct ArchiveEntry {
     ArchiveEntry(std::string n, Bytes d, Bytes s = {}) : name(std::move(n)), data(std::move(d)), stream(std::move(s)) {}
     std::string name;
     Bytes data;
-    Bytes stream;  // zlib stream; made with zlib's default level when empty
+    Bytes stream;                              // zlib stream; made with zlib's default level when empty
     std::optional<std::int32_t> declaredSize;  // UncompressedSize to write; data.size() when unset
 };
 

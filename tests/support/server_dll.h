@@ -24,15 +24,17 @@ struct ServerDll {
         get_class_object = reinterpret_cast<decltype(get_class_object)>(::GetProcAddress(module, "DllGetClassObject"));
         can_unload_now = reinterpret_cast<decltype(can_unload_now)>(::GetProcAddress(module, "DllCanUnloadNow"));
         register_server = reinterpret_cast<decltype(register_server)>(::GetProcAddress(module, "DllRegisterServer"));
-        unregister_server =
-            reinterpret_cast<decltype(unregister_server)>(::GetProcAddress(module, "DllUnregisterServer"));
+        unregister_server = reinterpret_cast<decltype(unregister_server)>(
+            ::GetProcAddress(module, "DllUnregisterServer"));
     }
     ~ServerDll() {
         if (module) ::FreeLibrary(module);
     }
     ServerDll(const ServerDll&) = delete;
     ServerDll& operator=(const ServerDll&) = delete;
-    bool complete() const { return module && get_class_object && can_unload_now && register_server && unregister_server; }
+    bool complete() const {
+        return module && get_class_object && can_unload_now && register_server && unregister_server;
+    }
 
     HMODULE module;
     HRESULT(WINAPI* get_class_object)(REFCLSID, REFIID, void**) = nullptr;

@@ -20,8 +20,7 @@ inline std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key
     wchar_t buffer[1024];
     DWORD bytes = sizeof(buffer);
     DWORD type = 0;
-    if (::RegGetValueW(root, key.c_str(), name, RRF_RT_ANY, &type, buffer, &bytes) != ERROR_SUCCESS ||
-        type != REG_SZ)
+    if (::RegGetValueW(root, key.c_str(), name, RRF_RT_ANY, &type, buffer, &bytes) != ERROR_SUCCESS || type != REG_SZ)
         return std::nullopt;
     return std::wstring(buffer);
 }

@@ -12,7 +12,10 @@ TEST(Strings, ConvertBothWaysAndRefuseBrokenText) {
     EXPECT_EQ(Utf8ToWide(utf8), wide);
     EXPECT_EQ(WideToUtf8(wide), utf8);
     EXPECT_EQ(Utf8ToWide(""), L"");
-    for (const char* broken : {"\xC3", "a\xFF" "b", "\xED\xA0\x80"})  // cut, impossible byte, encoded surrogate
+    for (const char* broken : {"\xC3",
+                               "a\xFF"
+                               "b",
+                               "\xED\xA0\x80"})  // cut, impossible byte, encoded surrogate
         EXPECT_THROW(Utf8ToWide(broken), EncodingError) << broken;
     EXPECT_THROW(WideToUtf8(std::wstring(1, wchar_t(0xD800))), EncodingError);
 }

@@ -26,15 +26,14 @@ public:
         log_ = log;
         title_ = title;
         DeleteFileA(log.c_str());
-        std::string cmd = "\"" + exe + "\" \"" + log + "\" " + std::to_string(timeout_ms) + " --title \"" +
-                          title + "\"";
+        std::string cmd = "\"" + exe + "\" \"" + log + "\" " + std::to_string(timeout_ms) + " --title \"" + title +
+                          "\"";
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
         std::vector<char> buf(cmd.begin(), cmd.end());
         buf.push_back('\0');
-        if (!CreateProcessA(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            return false;
+        if (!CreateProcessA(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
         win::unique_handle_t thread(pi.hThread);
         process_.reset(pi.hProcess);
         return true;

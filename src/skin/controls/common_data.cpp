@@ -194,8 +194,7 @@ bool TsCommonData::IsHot() const {
         IsState(HostControl, TComponentState::csDesigning))
         return false;
     if (Focused) return true;
-    if (auto* win = AsWin(HostControl); win && win->HandleAllocated() && ::GetFocus() == win->Handle())
-        return true;
+    if (auto* win = AsWin(HostControl); win && win->HandleAllocated() && ::GetFocus() == win->Handle()) return true;
     return MouseOver && !IsNoHotKind(ControlKind);
 }
 
@@ -453,8 +452,7 @@ bool SkinMessageHandler(ui::TMessage& msg, TsCommonData* data) {
     const bool designing = IsState(host, TComponentState::csDesigning);
     switch (msg.Msg) {
         case WM_MOVE:
-            if (host && data->BgDependsOnPosition())
-                host->Perform(SM_SKINCMD, SkinWParam(SMC_REPAINT_CHILDREN, 1), 0);
+            if (host && data->BgDependsOnPosition()) host->Perform(SM_SKINCMD, SkinWParam(SMC_REPAINT_CHILDREN, 1), 0);
             break;
         case WM_SIZE:
             if (data->IsSkinned()) {
@@ -537,16 +535,16 @@ const ui::TPropTable& TsCommonData::Props() const {
     using ui::TReader;
     using ui::TValue;
     static const ui::TPropInfo infos[] = {
-        {"SkinSection", [](TPersistent& o, const TValue& v, TReader&) {
+        {"SkinSection",
+         [](TPersistent& o, const TValue& v, TReader&) {
              static_cast<TsCommonData&>(o).SetSkinSection(win::WideToUtf8(ui::props::ToString(v)));
          }},
-        {"CustomFont", [](TPersistent& o, const TValue& v, TReader&) {
-             static_cast<TsCommonData&>(o).SetCustomFont(ui::props::ToBool(v));
-         }},
-        {"CustomColor", [](TPersistent& o, const TValue& v, TReader&) {
-             static_cast<TsCommonData&>(o).SetCustomColor(ui::props::ToBool(v));
-         }},
-        {"SkinManager", [](TPersistent& o, const TValue& v, TReader& r) {
+        {"CustomFont", [](TPersistent& o, const TValue& v,
+                          TReader&) { static_cast<TsCommonData&>(o).SetCustomFont(ui::props::ToBool(v)); }},
+        {"CustomColor", [](TPersistent& o, const TValue& v,
+                           TReader&) { static_cast<TsCommonData&>(o).SetCustomColor(ui::props::ToBool(v)); }},
+        {"SkinManager",
+         [](TPersistent& o, const TValue& v, TReader& r) {
              r.Expect(v, ui::TValueType::Ident, "a component name");
              auto* self = &static_cast<TsCommonData&>(o);
              std::string target = v.ident;

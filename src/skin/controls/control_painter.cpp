@@ -10,9 +10,7 @@ namespace {
 ControlPainter g_skin_painter;
 ControlPainter* g_painter = &g_skin_painter;
 
-paint::BackgroundSource ToPaint(const paint::BackgroundSource& bg) {
-    return {bg.Bmp, bg.X, bg.Y, bg.Ready && bg.Bmp};
-}
+paint::BackgroundSource ToPaint(const paint::BackgroundSource& bg) { return {bg.Bmp, bg.X, bg.Y, bg.Ready && bg.Bmp}; }
 
 paint::TRect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -26,8 +24,8 @@ ControlPainter* SetControlPainter(ControlPainter* painter) {
     return previous;
 }
 
-void ControlPainter::PaintItem(TsCommonData& data, const paint::BackgroundSource& bg, bool centre, int state, const RECT& r,
-                               POINT pos, ui::TBitmap& bmp, bool useBg) {
+void ControlPainter::PaintItem(TsCommonData& data, const paint::BackgroundSource& bg, bool centre, int state,
+                               const RECT& r, POINT pos, ui::TBitmap& bmp, bool useBg) {
     PaintSkinItem(data, ToPaint(bg), centre, state, ToRect(r), {pos.x, pos.y}, &bmp.Image(), useBg);
 }
 

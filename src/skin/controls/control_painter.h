@@ -26,8 +26,8 @@ public:
     virtual void PaintItem(TsCommonData& data, const paint::BackgroundSource& bg, bool centre, int state, const RECT& r,
                            POINT pos, ui::TBitmap& bmp, bool useBg);
     // The section's background alone.
-    virtual void PaintBackground(TsCommonData& data, const paint::BackgroundSource& bg, int state, const RECT& r, POINT pos,
-                                 ui::TBitmap& bmp);
+    virtual void PaintBackground(TsCommonData& data, const paint::BackgroundSource& bg, int state, const RECT& r,
+                                 POINT pos, ui::TBitmap& bmp);
     // Refills the key-coloured corner pixels of the cache from the parent
     // (corners: 1 top-left, 2 bottom-left, 4 top-right, 8 bottom-right).
     virtual void RefreshCorners(TsCommonData& data, int state, int corners);

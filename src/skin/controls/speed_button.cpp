@@ -27,9 +27,7 @@ UINT AlignFlag(ui::TAlignment a) {
     return a == ui::TAlignment::taLeftJustify ? DT_LEFT : a == ui::TAlignment::taRightJustify ? DT_RIGHT : DT_CENTER;
 }
 
-paint::BackgroundSource ToPaint(const paint::BackgroundSource& bg) {
-    return {bg.Bmp, bg.X, bg.Y, bg.Ready && bg.Bmp};
-}
+paint::BackgroundSource ToPaint(const paint::BackgroundSource& bg) { return {bg.Bmp, bg.X, bg.Y, bg.Ready && bg.Bmp}; }
 
 }  // namespace
 
@@ -51,8 +49,7 @@ TsSpeedButton::TsSpeedButton(ui::TComponent* owner)
     auto previous = Glyph().OnChange;
     Glyph().OnChange = [this, previous] {
         if (previous) previous();
-        if (!Is(TComponentState::csLoading) && !Is(TComponentState::csDestroying) &&
-            !Is(TComponentState::csCreating))
+        if (!Is(TComponentState::csLoading) && !Is(TComponentState::csDestroying) && !Is(TComponentState::csCreating))
             skin_data_->InvalidateSkin();
     };
 }
@@ -111,8 +108,10 @@ void TsSpeedButton::SetButtonStyle(TToolButtonStyle v) {
     button_style_ = v;
     if (!Is(TComponentState::csLoading)) {
         // The arrow part is added to the right of the face.
-        if (v == TToolButtonStyle::tbsDropDown) SetWidth(Width() + kDropWidth);
-        else if (was_drop) SetWidth(Width() - kDropWidth);
+        if (v == TToolButtonStyle::tbsDropDown)
+            SetWidth(Width() + kDropWidth);
+        else if (was_drop)
+            SetWidth(Width() - kDropWidth);
     }
     Changed();
 }
@@ -248,8 +247,7 @@ void TsSpeedButton::DrawGlyph() {
 void TsSpeedButton::PaintBackgroundOnly(const paint::BackgroundSource& bg) {
     ui::TBitmap& cache = *skin_data_->CacheBitmap;
     if (bg.Ready && bg.Bmp) {
-        ::BitBlt(cache.Canvas().Handle(), 0, 0, Width(), Height(), bg.Bmp->Dc(), Left() + bg.X,
-                 Top() + bg.Y, SRCCOPY);
+        ::BitBlt(cache.Canvas().Handle(), 0, 0, Width(), Height(), bg.Bmp->Dc(), Left() + bg.X, Top() + bg.Y, SRCCOPY);
     } else {
         const ui::TColor c = Parent() ? Parent()->Color() : Color();
         paint::FillRectColor(cache.Image(), {0, 0, Width(), Height()}, static_cast<paint::TColor>(ui::ColorRefOf(c)));
@@ -278,8 +276,8 @@ void TsSpeedButton::RebuildCache() {
             if (mask >= 0 && mask < static_cast<int>(manager->Model().Masks.size())) {
                 const TsMaskData& m = manager->Model().Masks[static_cast<std::size_t>(mask)];
                 const int w = m.ImageCount > 0 ? m.R.Width() / m.ImageCount : 0;
-                painter.DrawBorder(cache, {(Width() - w) / 2, 0, (Width() + w) / 2, Height()}, true, false, 0,
-                                   *manager, mask, bg);
+                painter.DrawBorder(cache, {(Width() - w) / 2, 0, (Width() + w) / 2, Height()}, true, false, 0, *manager,
+                                   mask, bg);
             }
         }
         sd.CacheStale = false;
@@ -292,8 +290,9 @@ void TsSpeedButton::RebuildCache() {
     struct ResetColours {
         ~ResetColours() { paint::ParentBgColor = paint::MaskFillColor = paint::KeyColor; }
     } reset_colours;
-    paint::ParentBgColor = bg.Ready ? paint::KeyColor
-                                    : static_cast<paint::TColor>(ui::ColorRefOf(Parent() ? Parent()->Color() : Color()));
+    paint::ParentBgColor = bg.Ready
+                               ? paint::KeyColor
+                               : static_cast<paint::TColor>(ui::ColorRefOf(Parent() ? Parent()->Color() : Color()));
     const RECT face{0, 0, Width() - DropWidth(), Height()};
     const bool border = manager && sd.BorderMaskIndex >= 0 &&
                         sd.BorderMaskIndex < static_cast<int>(manager->Model().Masks.size());

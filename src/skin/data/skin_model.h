@@ -86,8 +86,7 @@ private:
     void LoadCommonMasks(const MemIniFile& common);
     void LoadCommonPatterns(const MemIniFile& common);
     void LoadCommonSections(const MemIniFile& common);
-    void AddMaskFromValue(std::string_view section, std::string_view key, std::string_view value,
-                          SkinFiles& files);
+    void AddMaskFromValue(std::string_view section, std::string_view key, std::string_view value, SkinFiles& files);
     void RelinkMasks() noexcept;
 };
 

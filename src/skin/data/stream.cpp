@@ -53,9 +53,15 @@ std::size_t MemoryStream::Write(const void* buffer, std::size_t count) {
 std::int64_t MemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
     std::int64_t base = 0;
     switch (origin) {
-    case SeekOrigin::Begin: base = 0; break;
-    case SeekOrigin::Current: base = static_cast<std::int64_t>(pos_); break;
-    case SeekOrigin::End: base = static_cast<std::int64_t>(bytes_.size()); break;
+        case SeekOrigin::Begin:
+            base = 0;
+            break;
+        case SeekOrigin::Current:
+            base = static_cast<std::int64_t>(pos_);
+            break;
+        case SeekOrigin::End:
+            base = static_cast<std::int64_t>(bytes_.size());
+            break;
     }
     // Positions past the end are allowed (a later write fills the gap);
     // before the start they are not.
@@ -94,8 +100,8 @@ void MemoryStream::LoadFromFile(const std::filesystem::path& path, std::int64_t 
     const std::streamoff size = in.tellg();
     if (size < 0) throw EStreamError("Cannot read file \"" + path.string() + "\"");
     if (size > max_bytes)
-        throw EStreamError("File \"" + path.string() + "\" is too large (" + std::to_string(size) +
-                           " bytes, at most " + std::to_string(max_bytes) + ")");
+        throw EStreamError("File \"" + path.string() + "\" is too large (" + std::to_string(size) + " bytes, at most " +
+                           std::to_string(max_bytes) + ")");
     in.seekg(0, std::ios::beg);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))

@@ -70,9 +70,7 @@ std::size_t TZDecompressionStream::Read(void* buffer, std::size_t count) {
     return produced;
 }
 
-std::size_t TZDecompressionStream::Write(const void*, std::size_t) {
-    throw EZDecompressionError(kInvalidOperation);
-}
+std::size_t TZDecompressionStream::Write(const void*, std::size_t) { throw EZDecompressionError(kInvalidOperation); }
 
 std::int64_t TZDecompressionStream::Seek(std::int64_t offset, SeekOrigin origin) {
     if (offset == 0 && origin == SeekOrigin::Current) return TotalOut();

@@ -77,15 +77,14 @@ void RegisterSkinnedForm(SkinnedFormLink* link) {
     if (link && std::find(g_registeredForms.begin(), g_registeredForms.end(), link) == g_registeredForms.end())
         g_registeredForms.push_back(link);
 }
-void UnregisterSkinnedForm(SkinnedFormLink* link) {
-    std::erase(g_registeredForms, link);
-}
+void UnregisterSkinnedForm(SkinnedFormLink* link) { std::erase(g_registeredForms, link); }
 const std::vector<SkinnedFormLink*>& RegisteredForms() { return g_registeredForms; }
 
 // ---- construction and destruction ---------------------------------------------
 
 TsSkinManager::TsSkinManager(ui::TComponent* owner)
-    : ui::TComponent(owner), anim_effects_(std::make_unique<TacAnimEffects>(this)),
+    : ui::TComponent(owner),
+      anim_effects_(std::make_unique<TacAnimEffects>(this)),
       model_(std::make_unique<SkinModel>()) {
     RegisterSkinMessage();
     if (!g_primary) g_primary = this;

@@ -14,22 +14,22 @@ void TacBtnEffects::SetEvents(TacBtnEffectSet value) {
 namespace {
 
 constexpr std::string_view kNames[ThirdPartyKindCount] = {
-    "ThirdEdits",      "ThirdButtons", "ThirdBitBtns",    "ThirdCheckBoxes", "ThirdComboBoxes",
-    "ThirdGrids",      "ThirdGroupBoxes", "ThirdListViews", "ThirdPanels",    "ThirdTreeViews",
-    "ThirdWWEdits",    "ThirdGridEh",  "ThirdVirtualTrees",
+    "ThirdEdits",   "ThirdButtons",    "ThirdBitBtns",      "ThirdCheckBoxes", "ThirdComboBoxes",
+    "ThirdGrids",   "ThirdGroupBoxes", "ThirdListViews",    "ThirdPanels",     "ThirdTreeViews",
+    "ThirdWWEdits", "ThirdGridEh",     "ThirdVirtualTrees",
 };
 
 const std::vector<std::string_view>& Defaults(ThirdPartyKind kind) {
     static const std::vector<std::string_view> lists[ThirdPartyKindCount] = {
-        {"TEdit", "TMemo", "TMaskEdit", "TLabeledEdit", "THotKey", "TListBox", "TCheckListBox",
-         "TDBListBox", "TRichEdit", "TDBMemo", "TSynEdit", "TSynMemo", "TDBSynEdit",
-         "TDBLookupListBox", "TDBRichEdit", "TDBCtrlGrid", "TDateTimePicker", "TDBEdit"},
+        {"TEdit", "TMemo", "TMaskEdit", "TLabeledEdit", "THotKey", "TListBox", "TCheckListBox", "TDBListBox",
+         "TRichEdit", "TDBMemo", "TSynEdit", "TSynMemo", "TDBSynEdit", "TDBLookupListBox", "TDBRichEdit", "TDBCtrlGrid",
+         "TDateTimePicker", "TDBEdit"},
         {"TButton"},
         {"TBitBtn"},
         {"TCheckBox", "TRadioButton", "TDBCheckBox", "TDBCheckBoxEh", "TGroupButton"},
         {"TComboBox", "TColorBox", "TDBComboBox"},
-        {"TStringGrid", "TDrawGrid", "TRichView", "TDBRichViewEdit", "TRichViewEdit", "TDBRichView",
-         "TwwDBGrid", "TAdvStringGrid", "TDBAdvGrid", "TValueListEditor", "TDBGrid"},
+        {"TStringGrid", "TDrawGrid", "TRichView", "TDBRichViewEdit", "TRichViewEdit", "TDBRichView", "TwwDBGrid",
+         "TAdvStringGrid", "TDBAdvGrid", "TValueListEditor", "TDBGrid"},
         {"TGroupBox", "TDBRadioGroup", "TRadioGroup"},
         {"TListView"},
         {"TPanel", "TDBCtrlPanel"},

@@ -54,8 +54,7 @@ void NotifyParentForm(ui::TControl* control) {
     if (!control || control->Is(TComponentState::csDesigning)) return;
     ui::TWinControl* form = ParentFormOf(control);
     if (form && form->HandleAllocated())
-        ::SendMessageW(form->Handle(), SM_SKINCMD, SkinWParam(SMC_CONTROL_CHANGED),
-                       reinterpret_cast<LPARAM>(control));
+        ::SendMessageW(form->Handle(), SM_SKINCMD, SkinWParam(SMC_CONTROL_CHANGED), reinterpret_cast<LPARAM>(control));
 }
 
 void BroadcastToChildren(ui::TWinControl* control, UINT msg, WPARAM wparam, LPARAM lparam) {

@@ -58,9 +58,7 @@ constexpr WPARAM SkinWParam(SkinCommand code, std::uint16_t arg = 0) noexcept {
 constexpr std::uint16_t SkinCommandOf(WPARAM wparam) noexcept {
     return static_cast<std::uint16_t>((wparam >> 16) & 0xFFFF);
 }
-constexpr std::uint16_t SkinArgOf(WPARAM wparam) noexcept {
-    return static_cast<std::uint16_t>(wparam & 0xFFFF);
-}
+constexpr std::uint16_t SkinArgOf(WPARAM wparam) noexcept { return static_cast<std::uint16_t>(wparam & 0xFFFF); }
 
 // Registers the string "SM_SKINCMD" with the system once per process (module
 // start-up calls it; so does every skin manager and skin state as a fallback).

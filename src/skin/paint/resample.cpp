@@ -197,7 +197,8 @@ void RasterizeGradientTriangles(Bitmap& bmp, TRect clip, std::span<const Gradien
                 if (area < 0) wa = -wa, wb = -wb, wc = -wc, area = -area;
                 if (wa < 0 || wb < 0 || wc < 0) continue;
                 auto mix = [&](std::uint16_t GradientVertex::*ch) {
-                    return static_cast<std::uint8_t>(((wa * (t.a->*ch) + wb * (t.b->*ch) + wc * (t.c->*ch)) / area) >> 8);
+                    return static_cast<std::uint8_t>(((wa * (t.a->*ch) + wb * (t.b->*ch) + wc * (t.c->*ch)) / area) >>
+                                                     8);
                 };
                 px[0] = mix(&GradientVertex::Blue);
                 px[1] = mix(&GradientVertex::Green);

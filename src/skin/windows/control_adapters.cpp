@@ -36,10 +36,18 @@ void DrawArrow(HDC dc, RECT r, int direction, COLORREF color) {
     const int s = std::max(2, static_cast<int>(std::min(r.right - r.left, r.bottom - r.top) / 4));
     POINT p[3];
     switch (direction) {
-        case 0: p[0] = {cx - s, cy + s / 2}, p[1] = {cx + s, cy + s / 2}, p[2] = {cx, cy - s / 2}; break;
-        case 1: p[0] = {cx - s, cy - s / 2}, p[1] = {cx + s, cy - s / 2}, p[2] = {cx, cy + s / 2}; break;
-        case 2: p[0] = {cx + s / 2, cy - s}, p[1] = {cx + s / 2, cy + s}, p[2] = {cx - s / 2, cy}; break;
-        default: p[0] = {cx - s / 2, cy - s}, p[1] = {cx - s / 2, cy + s}, p[2] = {cx + s / 2, cy}; break;
+        case 0:
+            p[0] = {cx - s, cy + s / 2}, p[1] = {cx + s, cy + s / 2}, p[2] = {cx, cy - s / 2};
+            break;
+        case 1:
+            p[0] = {cx - s, cy - s / 2}, p[1] = {cx + s, cy - s / 2}, p[2] = {cx, cy + s / 2};
+            break;
+        case 2:
+            p[0] = {cx + s / 2, cy - s}, p[1] = {cx + s / 2, cy + s}, p[2] = {cx - s / 2, cy};
+            break;
+        default:
+            p[0] = {cx - s / 2, cy - s}, p[1] = {cx - s / 2, cy + s}, p[2] = {cx + s / 2, cy};
+            break;
     }
     win::unique_hbrush brush(::CreateSolidBrush(color));
     win::unique_hpen pen(::CreatePen(PS_SOLID, 1, color));
@@ -89,22 +97,32 @@ void DrawPicture(HDC dc, HWND wnd, DWORD type, RECT r, bool centre) {
 
 std::unique_ptr<TacWindowAdapter> MakeControlAdapter(HWND wnd, AdapterKind kind, const std::string& section) {
     switch (kind) {
-        case AdapterKind::Button: return std::make_unique<TacButtonWnd>(wnd, kind, section);
-        case AdapterKind::CheckBox: return std::make_unique<TacCheckBoxWnd>(wnd, kind, section);
-        case AdapterKind::GroupBox: return std::make_unique<TacGroupBoxWnd>(wnd, kind, section);
+        case AdapterKind::Button:
+            return std::make_unique<TacButtonWnd>(wnd, kind, section);
+        case AdapterKind::CheckBox:
+            return std::make_unique<TacCheckBoxWnd>(wnd, kind, section);
+        case AdapterKind::GroupBox:
+            return std::make_unique<TacGroupBoxWnd>(wnd, kind, section);
         case AdapterKind::Text:
-        case AdapterKind::Icon: return std::make_unique<TacStaticWnd>(wnd, kind, section);
+        case AdapterKind::Icon:
+            return std::make_unique<TacStaticWnd>(wnd, kind, section);
         case AdapterKind::Edit:
         case AdapterKind::ListView:
-        case AdapterKind::TreeView: return std::make_unique<TacEditWnd>(wnd, kind, section);
-        case AdapterKind::ComboBox: return std::make_unique<TacComboBoxWnd>(wnd, kind, section);
+        case AdapterKind::TreeView:
+            return std::make_unique<TacEditWnd>(wnd, kind, section);
+        case AdapterKind::ComboBox:
+            return std::make_unique<TacComboBoxWnd>(wnd, kind, section);
         case AdapterKind::SizeGrip:
         case AdapterKind::Spin:
-        case AdapterKind::Toolbar: return std::make_unique<TacFaceWnd>(wnd, kind, section);
-        case AdapterKind::Link: return std::make_unique<TacPassiveWnd>(wnd, kind, section);
+        case AdapterKind::Toolbar:
+            return std::make_unique<TacFaceWnd>(wnd, kind, section);
+        case AdapterKind::Link:
+            return std::make_unique<TacPassiveWnd>(wnd, kind, section);
         case AdapterKind::TransparentPanel:
-        case AdapterKind::DialogPanel: return std::make_unique<TacDialogWnd>(wnd, kind, section);
-        default: return nullptr;
+        case AdapterKind::DialogPanel:
+            return std::make_unique<TacDialogWnd>(wnd, kind, section);
+        default:
+            return nullptr;
     }
 }
 
@@ -126,9 +144,12 @@ bool TacStateControlAdapter::ChangesLook(UINT msg, WPARAM) const {
         case WM_KEYDOWN:
         case WM_KEYUP:
         case WM_CAPTURECHANGED:
-        case WM_UPDATEUISTATE: return true;
-        case WM_MOUSEMOVE: return ::GetCapture() == Window();
-        default: return false;
+        case WM_UPDATEUISTATE:
+            return true;
+        case WM_MOUSEMOVE:
+            return ::GetCapture() == Window();
+        default:
+            return false;
     }
 }
 
@@ -136,14 +157,16 @@ bool TacStateControlAdapter::HandleMessage(UINT msg, WPARAM wParam, LPARAM lPara
     switch (msg) {
         case WM_PAINT:
         case WM_PRINTCLIENT:
-            PaintClient(msg == WM_PRINTCLIENT ? reinterpret_cast<HDC>(wParam) : nullptr,
-                        [this](paint::Bitmap& bmp) { PaintFace(bmp); }, KeptAreas());
+            PaintClient(
+                msg == WM_PRINTCLIENT ? reinterpret_cast<HDC>(wParam) : nullptr,
+                [this](paint::Bitmap& bmp) { PaintFace(bmp); }, KeptAreas());
             result = 0;
             return true;
         case WM_ERASEBKGND:
             result = 1;  // the paint covers the client
             return true;
-        default: break;
+        default:
+            break;
     }
     if (!ChangesLook(msg, wParam)) return false;
     HWND wnd = Window();
@@ -169,7 +192,8 @@ void TacButtonWnd::PaintFace(paint::Bitmap& bmp) {
     PaintItem(bmp, rc, SectionIndex(), state, true, false, ParentBackground());
     RECT text = rc;
     ::InflateRect(&text, -3, -3);
-    const unsigned format = (Style() & BS_MULTILINE) ? DT_CENTER | DT_WORDBREAK : DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+    const unsigned format = (Style() & BS_MULTILINE) ? DT_CENTER | DT_WORDBREAK
+                                                     : DT_CENTER | DT_VCENTER | DT_SINGLELINE;
     WriteText(bmp, WindowText(), text, format, Enabled(), state > 0, SectionIndex());
     const TsGeneralData* s = SectionData(SectionIndex());
     if (HasFocus() && s && s->ShowFocus) {
@@ -186,10 +210,10 @@ void TacCheckBoxWnd::PaintFace(paint::Bitmap& bmp) {
     const bool radio = type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
     const LRESULT check = ::SendMessageW(Window(), BM_GETCHECK, 0, 0);
     const CommonIndexes& ix = Model()->Indexes;
-    const int mask = radio ? (check == BST_CHECKED ? ix.RadioChecked : ix.RadioUnchecked)
-                           : check == BST_CHECKED ? ix.BoxChecked
-                           : check == BST_INDETERMINATE ? ix.BoxGrayed
-                                                         : ix.BoxUnchecked;
+    const int mask = radio                        ? (check == BST_CHECKED ? ix.RadioChecked : ix.RadioUnchecked)
+                     : check == BST_CHECKED       ? ix.BoxChecked
+                     : check == BST_INDETERMINATE ? ix.BoxGrayed
+                                                  : ix.BoxUnchecked;
     const auto glyph = MaskViewOf(*Model(), mask);
     const int gw = glyph ? glyph->FrameWidth() : 13, gh = glyph ? glyph->FrameHeight() : 13;
     const bool leftText = Style() & BS_LEFTTEXT;
@@ -281,8 +305,10 @@ void TacStaticWnd::PaintFace(paint::Bitmap& bmp) {
     }
     unsigned format = DT_EXPANDTABS | (type == SS_CENTER ? DT_CENTER : type == SS_RIGHT ? DT_RIGHT : DT_LEFT);
     if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
-    if (style & SS_CENTERIMAGE) format |= DT_VCENTER | DT_SINGLELINE;
-    else if (type != SS_LEFTNOWORDWRAP) format |= DT_WORDBREAK;
+    if (style & SS_CENTERIMAGE)
+        format |= DT_VCENTER | DT_SINGLELINE;
+    else if (type != SS_LEFTNOWORDWRAP)
+        format |= DT_WORDBREAK;
     WriteText(bmp, WindowText(), rc, format, Enabled(), false, SectionIndex());
 }
 
@@ -305,7 +331,8 @@ bool TacEditWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
             if (::IsWindow(wnd)) ::RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -397,7 +424,8 @@ bool TacComboBoxWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
                 ::UpdateWindow(wnd);
             }
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -455,7 +483,8 @@ bool TacFaceWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
             result = 1;
             return true;
         }
-        default: return TacStateControlAdapter::HandleMessage(msg, wParam, lParam, result);
+        default:
+            return TacStateControlAdapter::HandleMessage(msg, wParam, lParam, result);
     }
 }
 

@@ -84,13 +84,15 @@ bool TacDialogWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
         case WM_CTLCOLORLISTBOX: {
             auto child = reinterpret_cast<HWND>(lParam);
             // Read-only and disabled edits ask as statics; they stay edits.
-            const bool edit = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX || SameClass(WindowClassName(child), "edit");
+            const bool edit = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX ||
+                              SameClass(WindowClassName(child), "edit");
             HBRUSH brush = ChildBrush(reinterpret_cast<HDC>(wParam), msg == WM_CTLCOLORDLG ? Window() : child, edit);
             if (!brush) return false;
             result = reinterpret_cast<LRESULT>(brush);
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -111,7 +113,8 @@ bool TacDialogWnd::SkinCommand(WPARAM wParam, LPARAM lParam, LRESULT& result) {
             Invalidate();
             edit_brush_.reset();
             break;
-        default: break;
+        default:
+            break;
     }
     return TacWindowAdapter::SkinCommand(wParam, lParam, result);
 }

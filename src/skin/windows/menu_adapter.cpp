@@ -21,17 +21,17 @@ HHOOK g_selectionHook = nullptr;
 LRESULT CALLBACK SelectionWatch(int code, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = ::CallNextHookEx(g_selectionHook, code, wParam, lParam);
     if (code == HC_ACTION) try {
-        const auto* m = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-        if (m->message == WM_MENUSELECT || (m->message == WM_ENTERIDLE && m->wParam == MSGF_MENU)) {
-            // Copy: a repaint must not see the list change under it.
-            std::vector<HWND> menus;
-            for (TacMnuWnd* menu : g_menus) menus.push_back(menu->Window());
-            for (HWND wnd : menus)
-                if (::IsWindowVisible(wnd)) ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            const auto* m = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+            if (m->message == WM_MENUSELECT || (m->message == WM_ENTERIDLE && m->wParam == MSGF_MENU)) {
+                // Copy: a repaint must not see the list change under it.
+                std::vector<HWND> menus;
+                for (TacMnuWnd* menu : g_menus) menus.push_back(menu->Window());
+                for (HWND wnd : menus)
+                    if (::IsWindowVisible(wnd)) ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            }
+        } catch (...) {
+            // The menu keeps the system's look for this selection.
         }
-    } catch (...) {
-        // The menu keeps the system's look for this selection.
-    }
     return result;
 }
 
@@ -96,7 +96,8 @@ bool TacMnuWnd::SkinCommand(WPARAM wParam, LPARAM lParam, LRESULT& result) {
             // A menu answers whether it has been shown.
             result = shown_ ? 1 : 0;
             return true;
-        default: return TacWindowAdapter::SkinCommand(wParam, lParam, result);
+        default:
+            return TacWindowAdapter::SkinCommand(wParam, lParam, result);
     }
 }
 
@@ -140,8 +141,9 @@ void TacMnuWnd::PaintMenuItem(paint::Bitmap& bmp, HMENU menu, int index, int ite
     const int check = ::GetSystemMetrics(SM_CXMENUCHECK) + 4;
     if (mi.fState & MFS_CHECKED) {
         if (auto glyph = MaskViewOf(*Model(), GlobalMask("CHECK")))
-            paint::DrawGlyphMask(bmp, {r.left + (check - glyph->FrameWidth()) / 2, (r.top + r.bottom - glyph->FrameHeight()) / 2},
-                                 0, *glyph, enabled ? 1 : 0);
+            paint::DrawGlyphMask(
+                bmp, {r.left + (check - glyph->FrameWidth()) / 2, (r.top + r.bottom - glyph->FrameHeight()) / 2}, 0,
+                *glyph, enabled ? 1 : 0);
     }
     const TsGeneralData* s = SectionData(itemSection);
     std::wstring label(text);

@@ -44,12 +44,18 @@ std::optional<ThirdPartyKind> ThirdPartyKindOf(const TsSkinManager& manager, con
 const char* ThirdPartySection(ThirdPartyKind kind) {
     switch (kind) {
         case tpButtons:
-        case tpBitBtns: return "BUTTON";
-        case tpCheckBoxes: return "CHECKBOX";
-        case tpComboBoxes: return "COMBOBOX";
-        case tpGroupBoxes: return "GROUPBOX";
-        case tpPanels: return "PANEL";
-        default: return "EDIT";  // edits, lists, grids and trees
+        case tpBitBtns:
+            return "BUTTON";
+        case tpCheckBoxes:
+            return "CHECKBOX";
+        case tpComboBoxes:
+            return "COMBOBOX";
+        case tpGroupBoxes:
+            return "GROUPBOX";
+        case tpPanels:
+            return "PANEL";
+        default:
+            return "EDIT";  // edits, lists, grids and trees
     }
 }
 
@@ -57,7 +63,8 @@ const char* ThirdPartySection(ThirdPartyKind kind) {
 
 TacThirdPartyWnd::TacThirdPartyWnd(ui::TWinControl* control, std::string section)
     : TacWindowAdapter(control->Handle(), AdapterKind::ThirdParty, std::move(section)),
-      control_(control), life_(control->Life()) {}
+      control_(control),
+      life_(control->Life()) {}
 
 bool TacThirdPartyWnd::ControlAlive() const { return !Gone(life_, control_); }
 
@@ -103,7 +110,9 @@ bool TacThirdPartyWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
 // ---- the form ---------------------------------------------------------------------------
 
 TsSkinProvider::TsSkinProvider(ui::TCustomForm* form)
-    : TacWindowAdapter(form->Handle(), AdapterKind::FormFrame, "FORM"), form_(form), life_(form->Life()),
+    : TacWindowAdapter(form->Handle(), AdapterKind::FormFrame, "FORM"),
+      form_(form),
+      life_(form->Life()),
       caption_font_(CaptionFont()) {}
 
 TsSkinProvider::~TsSkinProvider() {
@@ -166,9 +175,8 @@ bool TsSkinProvider::AdaptControl(ui::TControl* control) {
     if (!allow) return false;
     auto item = std::make_unique<TacThirdPartyWnd>(win, ThirdPartySection(*kind));
     if (!item->Attach()) return false;
-    item->SetGoneHandler([this](TacWindowAdapter* gone) {
-        std::erase_if(items_, [gone](const auto& i) { return i.get() == gone; });
-    });
+    item->SetGoneHandler(
+        [this](TacWindowAdapter* gone) { std::erase_if(items_, [gone](const auto& i) { return i.get() == gone; }); });
     items_.push_back(std::move(item));
     return true;
 }
@@ -220,8 +228,9 @@ void TsSkinProvider::PaintFrame(HDC given) {
             const int size = bar.bottom - bar.top;
             text.right -= size + 2;
             if (auto close = MaskViewOf(*Model(), GlobalMask("BICONCLOSE")))
-                paint::DrawGlyphMask(*bmp, {bar.right - size + (size - close->FrameWidth()) / 2 - 2,
-                                            bar.top + (size - close->FrameHeight()) / 2},
+                paint::DrawGlyphMask(*bmp,
+                                     {bar.right - size + (size - close->FrameWidth()) / 2 - 2,
+                                      bar.top + (size - close->FrameHeight()) / 2},
                                      0, *close, 1);
         }
         WriteText(*bmp, WindowText(), text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS, true, active_,
@@ -265,7 +274,8 @@ bool TsSkinProvider::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
             result = CallOriginal(msg, wParam, lParam);
             if (::IsWindow(wnd)) ::RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -300,7 +310,8 @@ bool TsSkinProvider::SkinCommand(WPARAM wParam, LPARAM lParam, LRESULT& result) 
             ::SendMessageW(Window(), WM_SETREDRAW, TRUE, 0);
             Redraw();
             return true;
-        default: return TacWindowAdapter::SkinCommand(wParam, lParam, result);
+        default:
+            return TacWindowAdapter::SkinCommand(wParam, lParam, result);
     }
 }
 

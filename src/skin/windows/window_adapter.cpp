@@ -17,9 +17,7 @@ namespace {
 
 std::atomic<int> g_live{0};
 
-HWND ParentOf(HWND wnd) {
-    return (::GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CHILD) ? ::GetParent(wnd) : nullptr;
-}
+HWND ParentOf(HWND wnd) { return (::GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CHILD) ? ::GetParent(wnd) : nullptr; }
 
 }  // namespace
 
@@ -55,7 +53,8 @@ void TacWindowAdapter::Detach() noexcept {
     Unhook();
     HWND wnd = Window();
     if (TsSkinManager* m = PrimaryManager(); m && m->HotWindow() == wnd) m->SetHotWindow(nullptr);
-    if (::IsWindow(wnd)) ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    if (::IsWindow(wnd))
+        ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void TacWindowAdapter::WindowGone() noexcept {
@@ -94,9 +93,7 @@ LRESULT TacWindowAdapter::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 bool TacWindowAdapter::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
-void TacWindowAdapter::Redraw() {
-    ::RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-}
+void TacWindowAdapter::Redraw() { ::RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME); }
 
 bool TacWindowAdapter::SkinCommand(WPARAM wParam, LPARAM, LRESULT& result) {
     switch (SkinCommandOf(wParam)) {
@@ -146,8 +143,9 @@ bool TacWindowAdapter::SkinCommand(WPARAM wParam, LPARAM, LRESULT& result) {
             if (!s) return false;
             const int t = s->Transparency;
             const COLORREF own = ui::ColorRefOf(s->Color);
-            paint::ParentBgColor = static_cast<paint::TColor>(
-                t == 0 ? own : t == 100 ? ParentColor() : MixTransparentColor(ParentColor(), own, t));
+            paint::ParentBgColor = static_cast<paint::TColor>(t == 0     ? own
+                                                              : t == 100 ? ParentColor()
+                                                                         : MixTransparentColor(ParentColor(), own, t));
             return true;
         }
         case SMC_MOUSE_ENTER:
@@ -162,7 +160,8 @@ bool TacWindowAdapter::SkinCommand(WPARAM wParam, LPARAM, LRESULT& result) {
         case SMC_GET_APPLICATION:
             result = reinterpret_cast<LRESULT>(win::ThisModule());
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -256,7 +255,8 @@ void TacWindowAdapter::PaintItem(paint::Bitmap& bmp, const RECT& r, int section,
     ::GdiFlush();
 }
 
-void TacWindowAdapter::PaintParentBackground(paint::Bitmap& bmp, const RECT& r, const paint::BackgroundSource& bg) const {
+void TacWindowAdapter::PaintParentBackground(paint::Bitmap& bmp, const RECT& r,
+                                             const paint::BackgroundSource& bg) const {
     HDC dc = bmp.Dc();
     if (!dc) return;
     if (bg.Ready && bg.Bmp && bg.Bmp->Dc()) {

@@ -18,18 +18,22 @@ constexpr DWORD kToolbarBarStyle = 0x200;
 
 ChildAdapterChoice ForButton(DWORD style) {
     switch (style & kButtonTypeMask) {
-        case BS_GROUPBOX: return {AdapterKind::GroupBox, "GROUPBOX"};
+        case BS_GROUPBOX:
+            return {AdapterKind::GroupBox, "GROUPBOX"};
         case BS_CHECKBOX:
         case BS_AUTOCHECKBOX:
         case BS_3STATE:
         case BS_AUTO3STATE:
         case BS_RADIOBUTTON:
-        case BS_AUTORADIOBUTTON: return {AdapterKind::CheckBox, "CHECKBOX"};
+        case BS_AUTORADIOBUTTON:
+            return {AdapterKind::CheckBox, "CHECKBOX"};
         // The owner paints these; an adapter would paint over its work.
-        case BS_OWNERDRAW: return {};
+        case BS_OWNERDRAW:
+            return {};
         // Push buttons, user buttons, push boxes, split buttons and command
         // links are all pressed like buttons.
-        default: return {AdapterKind::Button, "BUTTON"};
+        default:
+            return {AdapterKind::Button, "BUTTON"};
     }
 }
 
@@ -37,24 +41,27 @@ ChildAdapterChoice ForStatic(DWORD style) {
     switch (style & kStaticTypeMask) {
         case SS_ICON:
         case SS_BITMAP:
-        case SS_ENHMETAFILE: return {AdapterKind::Icon, "CHECKBOX"};
+        case SS_ENHMETAFILE:
+            return {AdapterKind::Icon, "CHECKBOX"};
         case SS_LEFT:
         case SS_CENTER:
         case SS_RIGHT:
-        case SS_LEFTNOWORDWRAP: return {AdapterKind::Text, "CHECKBOX"};
+        case SS_LEFTNOWORDWRAP:
+            return {AdapterKind::Text, "CHECKBOX"};
         // Rectangles, frames, etched lines, owner-drawn and simple statics
         // keep the system's painting.
-        default: return {};
+        default:
+            return {};
     }
 }
 
 }  // namespace
 
 const char* AdapterKindName(AdapterKind kind) {
-    static constexpr const char* kNames[] = {"none",  "dialog",   "transparent panel", "dialog panel", "icon",
-                                             "text",  "group box", "check box",        "button",       "combo box",
-                                             "edit",  "list view", "tree view",        "size grip",    "spin",
-                                             "link",  "toolbar",  "popup menu",       "third party",  "form frame"};
+    static constexpr const char* kNames[] = {"none", "dialog",    "transparent panel", "dialog panel", "icon",
+                                             "text", "group box", "check box",         "button",       "combo box",
+                                             "edit", "list view", "tree view",         "size grip",    "spin",
+                                             "link", "toolbar",   "popup menu",        "third party",  "form frame"};
     const auto i = static_cast<std::size_t>(kind);
     return i < std::size(kNames) ? kNames[i] : "?";
 }
@@ -104,7 +111,7 @@ ActivationVerdict DecideActivation(const ActivatedWindow& w, TacSkinningRules ru
         if (w.FormClassName == "TMessageForm")
             return rules.Contains(srStdDialogs) ? ActivationVerdict::SkinForm : ActivationVerdict::Ignore;
         return rules.Contains(srStdForms) && w.FormTag != kNoSkinTag ? ActivationVerdict::SkinForm
-                                                                   : ActivationVerdict::Ignore;
+                                                                     : ActivationVerdict::Ignore;
     }
     if (!rules.Contains(srStdDialogs)) return ActivationVerdict::Ignore;
     if (w.AnotherDialogVisible && !w.HasToolbarChild) return ActivationVerdict::Ignore;

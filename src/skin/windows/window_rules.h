@@ -21,10 +21,10 @@ enum class AdapterKind : std::uint8_t {
     Icon,
     Text,
     GroupBox,
-    CheckBox,          // check boxes and radio buttons
+    CheckBox,  // check boxes and radio buttons
     Button,
     ComboBox,
-    Edit,              // edits and list boxes, framed
+    Edit,  // edits and list boxes, framed
     ListView,
     TreeView,
     SizeGrip,
@@ -32,8 +32,8 @@ enum class AdapterKind : std::uint8_t {
     Link,
     Toolbar,
     PopupMenu,
-    ThirdParty,        // a foreign control of a framework form
-    FormFrame,         // a framework form's title bar and border
+    ThirdParty,  // a foreign control of a framework form
+    FormFrame,   // a framework form's title bar and border
 };
 
 const char* AdapterKindName(AdapterKind kind);
@@ -59,9 +59,9 @@ ChildAdapterChoice MapDialogChild(std::string_view class_name, DWORD style, int 
 enum class ActivationVerdict : std::uint8_t { Ignore, SkinForm, SkinDialog };
 
 struct ActivatedWindow {
-    std::string ClassName;          // the window's class
-    bool IsFrameworkForm = false;   // a form of this module's framework
-    std::string FormClassName;      // that form's class (TForm, TMessageForm...)
+    std::string ClassName;         // the window's class
+    bool IsFrameworkForm = false;  // a form of this module's framework
+    std::string FormClassName;     // that form's class (TForm, TMessageForm...)
     int FormTag = 0;
     bool AnotherDialogVisible = false;  // a skinned dialog is already on screen
     bool HasToolbarChild = false;       // a "toolbarwindow32" at any depth

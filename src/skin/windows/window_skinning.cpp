@@ -81,9 +81,8 @@ void OnCreate(HWND wnd) {
     if (!SameClass(WindowClassName(wnd), "#32768") || QueryWindowSkinMessage(wnd, SMC_IS_SKINNED)) return;
     auto menu = std::make_unique<TacMnuWnd>(wnd);
     if (!menu->Attach()) return;
-    menu->SetGoneHandler([](TacWindowAdapter* gone) {
-        FreeWhere(S().menus, [gone](const auto& m) { return m.get() == gone; });
-    });
+    menu->SetGoneHandler(
+        [](TacWindowAdapter* gone) { FreeWhere(S().menus, [gone](const auto& m) { return m.get() == gone; }); });
     S().menus.push_back(std::move(menu));
 }
 
@@ -124,14 +123,16 @@ void OnActivate(HWND wnd) {
             provider = TacProvider::ForDialog(wnd, *plan);
             break;
         }
-        case ActivationVerdict::Ignore: return;
+        case ActivationVerdict::Ignore:
+            return;
     }
     if (!provider) return;
     TacProvider* p = provider.get();
     S().providers.push_back(std::move(provider));
     RegisterSkinnedForm(p);
     ::SendMessageW(wnd, SM_SKINCMD, SkinWParam(SMC_SKIN_LOADED), reinterpret_cast<LPARAM>(m));
-    if (FindProvider(wnd) == p) ::SendMessageW(wnd, SM_SKINCMD, SkinWParam(SMC_SKIN_REFRESH), reinterpret_cast<LPARAM>(m));
+    if (FindProvider(wnd) == p)
+        ::SendMessageW(wnd, SM_SKINCMD, SkinWParam(SMC_SKIN_REFRESH), reinterpret_cast<LPARAM>(m));
 }
 
 void OnHookEvent(int code, WPARAM wParam, LPARAM) {
@@ -140,10 +141,17 @@ void OnHookEvent(int code, WPARAM wParam, LPARAM) {
         if (!S().enabled) return;
         auto wnd = reinterpret_cast<HWND>(wParam);
         switch (code) {
-            case HCBT_CREATEWND: OnCreate(wnd); break;
-            case HCBT_DESTROYWND: OnDestroy(wnd); break;
-            case HCBT_ACTIVATE: OnActivate(wnd); break;
-            default: break;
+            case HCBT_CREATEWND:
+                OnCreate(wnd);
+                break;
+            case HCBT_DESTROYWND:
+                OnDestroy(wnd);
+                break;
+            case HCBT_ACTIVATE:
+                OnActivate(wnd);
+                break;
+            default:
+                break;
         }
     } catch (...) {
     }
@@ -222,7 +230,8 @@ TacWindowAdapter* TacProvider::AdapterOf(HWND wnd) const {
 }
 
 bool TacProvider::ReleaseChild(HWND wnd) {
-    const auto it = std::find_if(children_.begin(), children_.end(), [wnd](const auto& c) { return c->Window() == wnd; });
+    const auto it = std::find_if(children_.begin(), children_.end(),
+                                 [wnd](const auto& c) { return c->Window() == wnd; });
     if (it == children_.end()) return false;
     std::unique_ptr<TacWindowAdapter> gone = std::move(*it);
     children_.erase(it);
@@ -249,7 +258,8 @@ std::optional<std::vector<TacProvider::Child>> PlanDialogChildren(HWND dialog) {
             RECT r;
             ::GetWindowRect(child, &r);
             const auto style = static_cast<DWORD>(::GetWindowLongPtrW(child, GWL_STYLE));
-            const ChildAdapterChoice c = MapDialogChild(WindowClassName(child), style, r.right - r.left, r.bottom - r.top);
+            const ChildAdapterChoice c = MapDialogChild(WindowClassName(child), style, r.right - r.left,
+                                                        r.bottom - r.top);
             if (c.RefusesDialog) {
                 w->refused = true;
                 return FALSE;

@@ -96,7 +96,8 @@ LRESULT CALLBACK WindowSubclass::Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM 
         if (owner) owner->link_ = nullptr;
         ::RemovePropW(wnd, kLinkProperty);
         delete link;
-        const LONG_PTR current = unicode ? ::GetWindowLongPtrW(wnd, GWLP_WNDPROC) : ::GetWindowLongPtrA(wnd, GWLP_WNDPROC);
+        const LONG_PTR current = unicode ? ::GetWindowLongPtrW(wnd, GWLP_WNDPROC)
+                                         : ::GetWindowLongPtrA(wnd, GWLP_WNDPROC);
         if (current == reinterpret_cast<LONG_PTR>(&WindowSubclass::Proc)) {
             if (unicode)
                 ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));

@@ -50,8 +50,8 @@ TEST(SealedSkinDirectory, NothingCanExistOrBeCreatedBelowIt) {
     EXPECT_FALSE(FileExists(dir + "\\Cold (internal)\\Options.dat"));
 
     EXPECT_FALSE(::CreateDirectoryW(win::Utf8ToWide(dir).c_str(), nullptr));
-    HANDLE h = ::CreateFileW(win::Utf8ToWide(PackedSkinPath(dir, "Cold (internal)")).c_str(), GENERIC_WRITE, 0,
-                             nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileW(win::Utf8ToWide(PackedSkinPath(dir, "Cold (internal)")).c_str(), GENERIC_WRITE, 0, nullptr,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_EQ(h, INVALID_HANDLE_VALUE);
     if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
 

@@ -192,7 +192,8 @@ TEST_F(SkinManagerTest, HueOffsetReloadsOnlyWhenItChangesAndASkinIsLoaded) {
 
 TEST_F(SkinManagerTest, ARecolourThatFindsAnotherSkinAnnouncesIt) {
     TempDir dir("gone");
-    WriteFile(dir.path() / "Gone" / "Options.dat", "[GLOBALINFO]\r\nVERSION=2\r\n[A]\r\n[B]\r\n[C]\r\n" + SkinOptions("2"));
+    WriteFile(dir.path() / "Gone" / "Options.dat",
+              "[GLOBALINFO]\r\nVERSION=2\r\n[A]\r\n[B]\r\n[C]\r\n" + SkinOptions("2"));
     manager_->SetSkinDirectory(dir.str());
     manager_->SetSkinName("Gone");
     ASSERT_EQ(manager_->SkinInfo(), "2");
@@ -422,7 +423,8 @@ TEST(SkinManagerColdSkin, TheInternalSkinLoadsFromItsArchiveAndReachesTheControl
         EXPECT_GE(panel->Received(SMC_SKIN_LOADED), 1);
         EXPECT_GE(button->Received(SMC_SKIN_LOADED), 1);
         EXPECT_EQ(panel->SkinData().SectionIndex, m->FindSectionIndex("PANEL"));
-        EXPECT_EQ(panel->SkinData().BorderMaskIndex, m->FindMaskIndex(panel->SkinData().SectionIndex, "PANEL", "BORDERSMASK"));
+        EXPECT_EQ(panel->SkinData().BorderMaskIndex,
+                  m->FindMaskIndex(panel->SkinData().SectionIndex, "PANEL", "BORDERSMASK"));
         EXPECT_GE(panel->SkinData().BorderMaskIndex, 0);
         EXPECT_EQ(button->SkinData().SectionIndex, m->FindSectionIndex("SPEEDBUTTON"));
         EXPECT_TRUE(warnings.texts.empty());
@@ -526,9 +528,7 @@ void RecordCreation(int code, WPARAM wparam, LPARAM) {
     if (code == HCBT_CREATEWND) CreatedWindows().push_back(reinterpret_cast<HWND>(wparam));
 }
 
-HWND MakeStatic() {
-    return ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-}
+HWND MakeStatic() { return ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr); }
 
 TEST(SkinManagerHook, SeesWindowCreationOnItsThreadOnlyWhileASkinIsActive) {
     WarningCatcher warnings;

@@ -73,7 +73,9 @@ TEST(ActivationRules, FollowTheSkinningRules) {
     dialogsOnly.Include(srStdDialogs);
 
     auto window = [](const char* cls) { return ActivatedWindow{cls, false, "", 0, false, false}; };
-    auto frameworkForm = [](const char* cls, int tag) { return ActivatedWindow{"VelmapUiWindow", true, cls, tag, false, false}; };
+    auto frameworkForm = [](const char* cls, int tag) {
+        return ActivatedWindow{"VelmapUiWindow", true, cls, tag, false, false};
+    };
     const ActivatedWindow dialog = window("#32770");
     const ActivatedWindow form = frameworkForm("TForm", 0);
     const ActivatedWindow taggedForm = frameworkForm("TForm", kNoSkinTag);

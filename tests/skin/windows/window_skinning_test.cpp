@@ -93,7 +93,8 @@ struct Dialog {
         if (::IsWindow(wnd)) ::DestroyWindow(wnd);
     }
     HWND Child(const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h) {
-        HWND c = ::CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, wnd, nullptr, nullptr, nullptr);
+        HWND c = ::CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, wnd, nullptr, nullptr,
+                                   nullptr);
         ::SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
         return c;
     }
@@ -234,7 +235,7 @@ TEST_F(WindowSkinningTest, AStandardDialogIsAdaptedChildByChildAndPaintedFromThe
         AdapterKind kind;
         const char* section;
     } expected[] = {
-        {d.wnd, AdapterKind::Dialog, "DIALOG"},     {d.button, AdapterKind::Button, "BUTTON"},
+        {d.wnd, AdapterKind::Dialog, "DIALOG"},       {d.button, AdapterKind::Button, "BUTTON"},
         {d.check, AdapterKind::CheckBox, "CHECKBOX"}, {d.radio, AdapterKind::CheckBox, "CHECKBOX"},
         {d.group, AdapterKind::GroupBox, "GROUPBOX"}, {d.edit, AdapterKind::Edit, "EDIT"},
         {d.list, AdapterKind::Edit, "EDIT"},          {d.text, AdapterKind::Text, "CHECKBOX"},
@@ -268,9 +269,9 @@ TEST_F(WindowSkinningTest, AStandardDialogIsAdaptedChildByChildAndPaintedFromThe
     RECT rc;
     ::GetClientRect(d.wnd, &rc);
     EXPECT_EQ(PixelAt(*shot, rc.right - 12, rc.bottom - 12), kDialogColor);  // the dialog's face
-    EXPECT_EQ(PixelAt(*shot, 10 + 55, 110 + 9), kDialogColor);                // beside the static's text
-    EXPECT_EQ(PixelAt(*shot, 74 + 126, 108 + 11), kEditColor);                // inside the edit, past its text
-    EXPECT_EQ(PixelAt(*shot, 10 + 150, 8 + 60), kDialogColor);                // inside the group box
+    EXPECT_EQ(PixelAt(*shot, 10 + 55, 110 + 9), kDialogColor);               // beside the static's text
+    EXPECT_EQ(PixelAt(*shot, 74 + 126, 108 + 11), kEditColor);               // inside the edit, past its text
+    EXPECT_EQ(PixelAt(*shot, 10 + 150, 8 + 60), kDialogColor);               // inside the group box
 }
 
 TEST_F(WindowSkinningTest, ATabControlOf470By349KeepsTheWholeDialogPlain) {
@@ -356,7 +357,8 @@ TEST_F(WindowSkinningTest, ASkinChangeReachesTheAdaptersOfASkinnedDialog) {
     manager_->SetSkinName("Red");
     ASSERT_EQ(manager_->SkinName(), "Red");
     ASSERT_NE(manager_->FindSectionIndex("DIALOG"), coldIndex);
-    EXPECT_EQ(::SendMessageW(d.wnd, SM_SKINCMD, SkinWParam(SMC_GET_SKIN_INDEX), 0), manager_->FindSectionIndex("DIALOG") + 1);
+    EXPECT_EQ(::SendMessageW(d.wnd, SM_SKINCMD, SkinWParam(SMC_GET_SKIN_INDEX), 0),
+              manager_->FindSectionIndex("DIALOG") + 1);
     paint::ParentBgColor = paint::KeyColor;
     ::SendMessageW(d.wnd, SM_SKINCMD, SkinWParam(SMC_GET_BG_COLOR), 0);
     EXPECT_EQ(paint::ParentBgColor, static_cast<paint::TColor>(RGB(255, 0, 0)));
