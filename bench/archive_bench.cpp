@@ -26,11 +26,12 @@ void PutInt32(Bytes& out, std::size_t v) {
 
 Bytes OptionsText() {
     std::string s = "[GLOBALINFO]\r\nVERSION=5.43\r\nAUTHOR=Velmap\r\n";
-    const char* keys[] = {"COLOR", "FONTCOLOR", "HOTCOLOR", "HOTFONTCOLOR", "TRANSPARENCY", "GRADIENTPERCENT",
-                          "GRADIENTDATA", "IMAGEPERCENT", "SHOWFOCUS", "FADING"};
+    const char* keys[] = {"COLOR",           "FONTCOLOR",    "HOTCOLOR",     "HOTFONTCOLOR", "TRANSPARENCY",
+                          "GRADIENTPERCENT", "GRADIENTDATA", "IMAGEPERCENT", "SHOWFOCUS",    "FADING"};
     for (int i = 0; s.size() < 13659; ++i) {
         s += "[SECTION" + std::to_string(i) + "]\r\n";
-        for (int k = 0; k < 10; ++k) s += std::string(keys[k]) + "=" + std::to_string((i * 7919 + k * 104729) % 16777216) + "\r\n";
+        for (int k = 0; k < 10; ++k)
+            s += std::string(keys[k]) + "=" + std::to_string((i * 7919 + k * 104729) % 16777216) + "\r\n";
     }
     s.resize(13659);
     return Bytes(s.begin(), s.end());
@@ -133,7 +134,8 @@ int main(int argc, char** argv) {
     velmap::bench::TimesReporter reporter;
     if (!reporter.RunAll(&argc, argv)) return 1;
     for (auto* times : {&reporter.real_ns, &reporter.cpu_ns}) {
-        const double reader = reporter.Get(*times, "BM_PackedSkinReader"), zlib = reporter.Get(*times, "BM_ZlibUncompress");
+        const double reader = reporter.Get(*times, "BM_PackedSkinReader"),
+                     zlib = reporter.Get(*times, "BM_ZlibUncompress");
         if (reader > 0 && zlib > 0)
             std::printf("ratio packed skin reader / zlib uncompress (%s time): %.2fx (target <= 1.30x)\n",
                         times == &reporter.real_ns ? "wall" : "CPU", reader / zlib);

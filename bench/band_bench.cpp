@@ -12,6 +12,7 @@
 #include "band_site.h"
 #include "pointer.h"
 #include "process_counters.h"
+#include "win_clock.h"
 
 #include <objbase.h>
 #include <windows.h>
@@ -25,17 +26,6 @@
 using namespace velmap::tools;
 
 namespace {
-
-double NowUs() {
-    static const double per_us = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1e6;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / per_us;
-}
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -55,11 +45,11 @@ LRESULT CALLBACK PlainProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 // A plain child window of the band's size, created and painted once.
 double PlainWindowUs(HWND parent) {
-    const double t0 = NowUs();
+    const double t0 = velmap::bench::WallUs();
     HWND wnd = ::CreateWindowExW(0, L"BandBenchPlain", L"", WS_CHILD | WS_VISIBLE, 4, 4, 160, 25, parent, nullptr,
                                  ::GetModuleHandleW(nullptr), nullptr);
     ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    const double t = NowUs() - t0;
+    const double t = velmap::bench::WallUs() - t0;
     ::DestroyWindow(wnd);
     return t;
 }
@@ -67,7 +57,7 @@ double PlainWindowUs(HWND parent) {
 // The band from CoCreateInstance to its first complete paint, in a strip that
 // is already on the screen.
 double BandStartUs(BandHost& host, REFCLSID clsid) {
-    const double t0 = NowUs();
+    const double t0 = velmap::bench::WallUs();
     if (FAILED(host.Create(clsid))) return -1;
     Microsoft::WRL::ComPtr<IObjectWithSite> with_site;
     HWND wnd = nullptr;
@@ -77,7 +67,7 @@ double BandStartUs(BandHost& host, REFCLSID clsid) {
     ::SetWindowPos(wnd, nullptr, kStripMargin, kStripMargin, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::ShowWindow(wnd, SW_SHOWNA);
     ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    const double t = NowUs() - t0;
+    const double t = velmap::bench::WallUs() - t0;
     host.Close();
     return t;
 }
@@ -173,7 +163,8 @@ int main(int argc, char** argv) {
         std::printf("band start (CoCreateInstance to first complete paint), median of 20: %9.0f us\n", band);
         std::printf("plain child window created and painted once, median of 20:      %9.0f us\n", plain);
         std::printf("ratio band / plain: %.1f (goal <= 3)\n", band / plain);
-        std::printf("DLL size: %lu bytes (%.2f MB; goal <= 1.5 MB)\n", file.nFileSizeLow, file.nFileSizeLow / 1048576.0);
+        std::printf("DLL size: %lu bytes (%.2f MB; goal <= 1.5 MB)\n", file.nFileSizeLow,
+                    file.nFileSizeLow / 1048576.0);
         std::printf("private bytes added by the first band (module included): %ld KB\n",
                     static_cast<long>((static_cast<long long>(with_one) - static_cast<long long>(before)) / 1024));
         std::printf("private bytes added by a second band: %ld KB (goal <= 2048 KB a band)\n",

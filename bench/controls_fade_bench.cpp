@@ -11,33 +11,19 @@
 #include <string>
 
 #include "band_controls.h"
+#include "win_clock.h"
 
 namespace {
 
 using velmap::skin::TsAnimTimer;
 using velmap::skin::TsSpeedButton;
 
+using velmap::bench::CpuUs;
+using velmap::bench::WallUs;
+
 struct Times {
     double wall_us = 0, cpu_us = 0;
 };
-
-double WallUs() {
-    static const double per_us = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1e6;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / per_us;
-}
-
-double CpuUs() {
-    FILETIME created, exited, kernel, user;
-    ::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user);
-    auto us = [](FILETIME f) { return (static_cast<double>(f.dwHighDateTime) * 4294967296.0 + f.dwLowDateTime) / 10; };
-    return us(kernel) + us(user);
-}
 
 // Runs f until at least a second of CPU time has gone by; per run.
 template <typename F>

@@ -106,12 +106,15 @@ int main(int argc, char** argv) {
     velmap::bench::TimesReporter reporter;
     if (!reporter.RunAll(&argc, argv)) return 1;
     // CPU time: the machine is shared, and wall time swings with the neighbours.
-    const double inflate = reporter.Get(reporter.cpu_ns, "InflateEntries"), load = reporter.Get(reporter.cpu_ns, "LoadModel");
+    const double inflate = reporter.Get(reporter.cpu_ns, "InflateEntries"),
+                 load = reporter.Get(reporter.cpu_ns, "LoadModel");
     if (inflate > 0 && load > 0)
-        std::printf("\nCold (internal), %zu archive bytes: model load / inflating the entries alone = %.2f "
-                    "(target <= 1.5)\n",
-                    ColdArchive().size(), load / inflate);
-    const double images = reporter.Get(reporter.cpu_ns, "DecodeImagesOnly"), options = reporter.Get(reporter.cpu_ns, "OptionsOnly");
+        std::printf(
+            "\nCold (internal), %zu archive bytes: model load / inflating the entries alone = %.2f "
+            "(target <= 1.5)\n",
+            ColdArchive().size(), load / inflate);
+    const double images = reporter.Get(reporter.cpu_ns, "DecodeImagesOnly"),
+                 options = reporter.Get(reporter.cpu_ns, "OptionsOnly");
     if (inflate > 0 && images > 0 && options > 0)
         std::printf("  of which, relative to inflating: decoding the bitmaps %.2f, reading the options %.2f\n",
                     images / inflate, options / inflate);

@@ -177,13 +177,15 @@ int main(int argc, char** argv) {
     std::printf("%-10s %10s %10s\n", "size", "mode 0", "mode 1");
     for (int i = 0; i < 3; ++i) {
         const std::string a = "/" + std::to_string(i);
-        std::printf("%-10s %10.2f %10.2f\n", (std::to_string(kGradientSizes[i].w) + "x" + std::to_string(kGradientSizes[i].h)).c_str(),
+        std::printf("%-10s %10.2f %10.2f\n",
+                    (std::to_string(kGradientSizes[i].w) + "x" + std::to_string(kGradientSizes[i].h)).c_str(),
                     ratio("Gradient0" + a, "PlainFill" + a), ratio("Gradient1" + a, "PlainFill" + a));
     }
     std::printf("\nNine-piece border with a mask half (time / SSE2 blend of the same bytes; target <= 2)\n");
     for (int i = 0; i < 2; ++i) {
         const std::string a = "/" + std::to_string(i);
-        std::printf("%-10s %10.2f\n", (std::to_string(kBorderSizes[i].w) + "x" + std::to_string(kBorderSizes[i].h)).c_str(),
+        std::printf("%-10s %10.2f\n",
+                    (std::to_string(kBorderSizes[i].w) + "x" + std::to_string(kBorderSizes[i].h)).c_str(),
                     ratio("Border" + a, "BlendSameBytes" + a));
     }
     std::printf("\nWhole items (time, and / memcpy of the cache's bytes)\n");

@@ -15,9 +15,9 @@ namespace {
 
 // A key opened for the band's own entries: created when missing; a key that
 // cannot be had is skipped (HKEY_LOCAL_MACHINE without rights, for one).
-class band_key {
+class BandKey {
 public:
-    band_key(HKEY root, const std::wstring& path) {
+    BandKey(HKEY root, const std::wstring& path) {
         if (::RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                               key_.put(), nullptr) != ERROR_SUCCESS)
             key_.reset();
@@ -30,7 +30,7 @@ public:
             ERROR_SUCCESS) {
             char message[160];
             std::snprintf(message, sizeof message, "Failed to set data for '%ls'", name ? name : L"");
-            throw com::com_error(message);
+            throw com::EComError(message);
         }
     }
 
@@ -40,17 +40,17 @@ private:
 
 bool IsRegistryClassId(const std::wstring& text, REFCLSID expected) {
     if (text.size() != 38 || text.front() != L'{' || text.back() != L'}') return false;
-    return text == com::guid_to_string(expected);
+    return text == com::GuidToString(expected);
 }
 
 }  // namespace
 
 TOrvexBandFactory::TOrvexBandFactory(com::TComServer& server)
-    : TComObjectFactory(server, &com::create_com_object<TOrvexBand>, CLSID_VelmapBand, L"", L"VelmapBand",
+    : TComObjectFactory(server, &com::CreateComObject<TOrvexBand>, CLSID_VelmapBand, L"", L"VelmapBand",
                         com::Instancing::MultiInstance, com::ThreadingModel::Single) {}
 
 void TOrvexBandFactory::ApplyRegistration(bool do_register) {
-    const std::wstring clsid = com::guid_to_string(ClassID());
+    const std::wstring clsid = com::GuidToString(ClassID());
     TComObjectFactory::ApplyRegistration(do_register);
     if (do_register)
         RegisterBandEntries(clsid);
@@ -60,11 +60,11 @@ void TOrvexBandFactory::ApplyRegistration(bool do_register) {
 
 void RegisterBandEntries(const std::wstring& clsid) {
     const std::wstring class_key = L"CLSID\\" + clsid;
-    if (band_key key(HKEY_CLASSES_ROOT, class_key); key) key.SetString(nullptr, kBandMenuName);
-    if (band_key key(HKEY_CLASSES_ROOT, class_key + L"\\InProcServer32"); key)
+    if (BandKey key(HKEY_CLASSES_ROOT, class_key); key) key.SetString(nullptr, kBandMenuName);
+    if (BandKey key(HKEY_CLASSES_ROOT, class_key + L"\\InProcServer32"); key)
         key.SetString(L"ThreadingModel", L"Apartment");
-    band_key(HKEY_CLASSES_ROOT, class_key + L"\\Implemented Categories\\" + kDeskBandCategory);
-    if (band_key key(HKEY_LOCAL_MACHINE, kToolbarKey); key) key.SetString(clsid.c_str(), L"");
+    BandKey(HKEY_CLASSES_ROOT, class_key + L"\\Implemented Categories\\" + kDeskBandCategory);
+    if (BandKey key(HKEY_LOCAL_MACHINE, kToolbarKey); key) key.SetString(clsid.c_str(), L"");
 }
 
 void UnregisterBandEntries(const std::wstring& clsid, REFCLSID expected) {
@@ -85,17 +85,17 @@ namespace {
 
 TOrvexBandFactory* g_factory = nullptr;
 
-void band_unit_initialize() {
+void BandUnitInitialize() {
     if (com::TComServer* server = com::ComServer()) g_factory = new TOrvexBandFactory(*server);
 }
 
 // The server destroys its factories at its own end; nothing left to do here.
-void band_unit_finalize() { g_factory = nullptr; }
+void BandUnitFinalize() { g_factory = nullptr; }
 
-com::module_unit unit{band_unit_initialize, band_unit_finalize};
+com::ModuleUnit unit{BandUnitInitialize, BandUnitFinalize};
 
 }  // namespace
 
-com::module_unit& band_unit() { return unit; }
+com::ModuleUnit& BandUnit() { return unit; }
 
 }  // namespace velmap::band

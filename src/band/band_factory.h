@@ -31,6 +31,6 @@ void RegisterBandEntries(const std::wstring& clsid);
 void UnregisterBandEntries(const std::wstring& clsid, REFCLSID expected);
 
 // The module unit that makes the band factory (last of the module's units).
-com::module_unit& band_unit();
+com::ModuleUnit& BandUnit();
 
 }  // namespace velmap::band

@@ -12,31 +12,26 @@ namespace velmap::band {
 
 namespace {
 
-using com::guarded;
+using com::Guarded;
 
 // What the band answers; IOleWindow, IDockingWindow and IPersistStream are
 // reachable only through IDeskBand and IPersistStreamInit.
-const com::interface_entry band_entries[] = {
-    com::com_interface<IInputObject, TOrvexBand>(IID_IInputObject),
-    com::com_interface<IContextMenu, TOrvexBand>(IID_IContextMenu),
-    com::com_interface<IObjectWithSite, TOrvexBand>(IID_IObjectWithSite),
-    com::com_interface<IPersistStreamInit, TOrvexBand>(IID_IPersistStreamInit),
-    com::com_interface<IPersistStreamInit, TOrvexBand>(IID_IPersist),
-    com::com_interface<IDeskBand, TOrvexBand>(IID_IDeskBand),
+const com::InterfaceEntry band_entries[] = {
+    com::ComInterface<IInputObject, TOrvexBand>(),    com::ComInterface<IContextMenu, TOrvexBand>(),
+    com::ComInterface<IObjectWithSite, TOrvexBand>(), com::ComInterface<IPersistStreamInit, TOrvexBand>(),
+    com::ComInterface<IPersist, TOrvexBand>(),        com::ComInterface<IDeskBand, TOrvexBand>(),
 };
 
 // The site's browser, asked for under the browser application's service.
-constexpr GUID kWebBrowserAppService = com::parse_guid("{0002DF05-0000-0000-C000-000000000046}");
+constexpr GUID kWebBrowserAppService = com::ParseGuid("{0002DF05-0000-0000-C000-000000000046}");
 
-int ScaleToDensity(int value, int ppi) {
-    return ::MulDiv(value, ppi, remote::kDesignPixelsPerInch);
-}
+int ScaleToDensity(int value, int ppi) { return ::MulDiv(value, ppi, remote::kDesignPixelsPerInch); }
 
 }  // namespace
 
-std::span<const com::interface_entry> TOrvexBand::interface_entries() { return band_entries; }
+std::span<const com::InterfaceEntry> TOrvexBand::InterfaceEntries() { return band_entries; }
 
-TOrvexBand::TOrvexBand(com::TComObjectFactory& factory, IUnknown* controller) : com_class(factory, controller) {}
+TOrvexBand::TOrvexBand(com::TComObjectFactory& factory, IUnknown* controller) : ComClass(factory, controller) {}
 
 TOrvexBand::~TOrvexBand() {
     // A host that never called CloseDW: the form, its timers and the hook go
@@ -44,7 +39,7 @@ TOrvexBand::~TOrvexBand() {
     DestroyForm();
 }
 
-IUnknown* TOrvexBand::Identity() noexcept { return Controller() ? Controller() : InnerUnknown(); }
+IUnknown* TOrvexBand::Identity() noexcept { return Controller() ? Controller() : NonDelegatingUnknown(); }
 
 // ---- the form ----------------------------------------------------------------------
 
@@ -97,7 +92,7 @@ void TOrvexBand::NotifyFocus(bool focus) noexcept {
 STDMETHODIMP TOrvexBand::GetWindow(HWND* wnd) noexcept {
     if (!wnd) return E_POINTER;
     *wnd = nullptr;
-    return guarded(E_FAIL, [&]() -> HRESULT {
+    return Guarded(E_FAIL, [&]() -> HRESULT {
         if (!form_) {
             // Without the site's window the form would become a top-level
             // window of its own: refuse instead.
@@ -195,7 +190,7 @@ void TOrvexBand::ReleaseSite() noexcept {
 }
 
 STDMETHODIMP TOrvexBand::SetSite(IUnknown* site) noexcept {
-    return guarded(E_FAIL, [&]() -> HRESULT {
+    return Guarded(E_FAIL, [&]() -> HRESULT {
         if (!site) {
             // The site lets go of the band: the band lets go of the site.
             ReleaseSite();

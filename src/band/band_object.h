@@ -21,14 +21,13 @@ class TBandForm;
 
 namespace velmap::band {
 
-class TOrvexBand final
-    : public com::com_class<TOrvexBand, com::TComObject, IDeskBand, IInputObject, IContextMenu, IObjectWithSite,
-                            IPersistStreamInit> {
+class TOrvexBand final : public com::ComClass<TOrvexBand, com::TComObject, IDeskBand, IInputObject, IContextMenu,
+                                              IObjectWithSite, IPersistStreamInit> {
 public:
     TOrvexBand(com::TComObjectFactory& factory, IUnknown* controller);
     ~TOrvexBand() override;
 
-    static std::span<const com::interface_entry> interface_entries();
+    static std::span<const com::InterfaceEntry> InterfaceEntries();
 
     // IOleWindow part of IDeskBand
     STDMETHODIMP GetWindow(HWND* wnd) noexcept override;
@@ -46,8 +45,7 @@ public:
     // IContextMenu
     STDMETHODIMP QueryContextMenu(HMENU menu, UINT index, UINT first, UINT last, UINT flags) noexcept override;
     STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO* info) noexcept override;
-    STDMETHODIMP GetCommandString(UINT_PTR command, UINT type, UINT* reserved, CHAR* name,
-                                  UINT size) noexcept override;
+    STDMETHODIMP GetCommandString(UINT_PTR command, UINT type, UINT* reserved, CHAR* name, UINT size) noexcept override;
     // IObjectWithSite
     STDMETHODIMP SetSite(IUnknown* site) noexcept override;
     STDMETHODIMP GetSite(REFIID iid, void** out) noexcept override;

@@ -2,6 +2,8 @@
 // loads a library or waits on anything.
 #include "band/band_factory.h"
 #include "com/module.h"
+#include "skin/windows/window_skinning.h"
+#include "win/module.h"
 
 #include <windows.h>
 
@@ -9,24 +11,29 @@ using namespace velmap::com;
 
 namespace {
 
-// The window classes the form's framework registers on first use belong to
-// this module: a class left behind would outlive the code of its procedure.
-void form_unit_finalize() {
-    for (const wchar_t* name : {L"VelmapUiWindow", L"VelmapUiTimer"}) ::UnregisterClassW(name, this_module());
+// Window skinning follows the skin manager's thread hook from the start (it
+// only stores its observer here). At the end, the window classes the form's
+// framework registered on first use go with the module: a class left behind
+// would outlive the code of its procedure.
+void FormUnitInitialize() { velmap::skin::EnableWindowSkinning(); }
+
+void FormUnitFinalize() {
+    velmap::skin::DisableWindowSkinning();
+    for (const wchar_t* name : {L"VelmapUiWindow", L"VelmapUiTimer"})
+        ::UnregisterClassW(name, velmap::win::ThisModule());
 }
 
-module_unit form_unit{nullptr, form_unit_finalize};
+ModuleUnit form_unit{FormUnitInitialize, FormUnitFinalize};
 
 }  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    module_unit* const units[] = {&com_object_support(), &com_server_support(), &form_unit,
-                                  &velmap::band::band_unit()};
+    ModuleUnit* const units[] = {&ComObjectSupport(), &ComServerSupport(), &form_unit, &velmap::band::BandUnit()};
     switch (reason) {
         case DLL_PROCESS_ATTACH:
             ::DisableThreadLibraryCalls(instance);
             try {
-                module_start(units);
+                ModuleStart(units);
             } catch (...) {
                 return FALSE;
             }
@@ -34,7 +41,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
         case DLL_PROCESS_DETACH:
             // At process exit the other threads are gone and the memory goes with
             // the process: only a real unload tears down.
-            if (!reserved) module_end(units);
+            if (!reserved) ModuleEnd(units);
             break;
         default:
             break;

@@ -11,23 +11,23 @@ namespace {
 
 std::atomic<TComClassManager*> manager{nullptr};
 
-class shared_lock {
+class SharedLock {
 public:
-    explicit shared_lock(SRWLOCK& lock) noexcept : lock_(lock) { ::AcquireSRWLockShared(&lock_); }
-    ~shared_lock() { ::ReleaseSRWLockShared(&lock_); }
-    shared_lock(const shared_lock&) = delete;
-    shared_lock& operator=(const shared_lock&) = delete;
+    explicit SharedLock(SRWLOCK& lock) noexcept : lock_(lock) { ::AcquireSRWLockShared(&lock_); }
+    ~SharedLock() { ::ReleaseSRWLockShared(&lock_); }
+    SharedLock(const SharedLock&) = delete;
+    SharedLock& operator=(const SharedLock&) = delete;
 
 private:
     SRWLOCK& lock_;
 };
 
-class exclusive_lock {
+class ExclusiveLock {
 public:
-    explicit exclusive_lock(SRWLOCK& lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
-    ~exclusive_lock() { ::ReleaseSRWLockExclusive(&lock_); }
-    exclusive_lock(const exclusive_lock&) = delete;
-    exclusive_lock& operator=(const exclusive_lock&) = delete;
+    explicit ExclusiveLock(SRWLOCK& lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+    ~ExclusiveLock() { ::ReleaseSRWLockExclusive(&lock_); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
 
 private:
     SRWLOCK& lock_;
@@ -36,13 +36,13 @@ private:
 }  // namespace
 
 void TComClassManager::AddFactory(TComObjectFactory* factory) {
-    exclusive_lock guard(lock_);
+    ExclusiveLock guard(lock_);
     factory->next_ = first_;
     first_ = factory;
 }
 
 void TComClassManager::RemoveFactory(TComObjectFactory* factory) {
-    exclusive_lock guard(lock_);
+    ExclusiveLock guard(lock_);
     for (TComObjectFactory** link = &first_; *link; link = &(*link)->next_) {
         if (*link == factory) {
             *link = factory->next_;
@@ -53,15 +53,14 @@ void TComClassManager::RemoveFactory(TComObjectFactory* factory) {
 }
 
 TComObjectFactory* TComClassManager::GetFactoryFromClassID(REFCLSID clsid) {
-    shared_lock guard(lock_);
+    SharedLock guard(lock_);
     for (TComObjectFactory* f = first_; f; f = f->next_)
         if (::IsEqualGUID(f->ClassID(), clsid)) return f;
     return nullptr;
 }
 
-void TComClassManager::ForEachFactory(TComServer* server,
-                                      const std::function<void(TComObjectFactory&)>& proc) {
-    exclusive_lock guard(lock_);
+void TComClassManager::ForEachFactory(TComServer* server, const std::function<void(TComObjectFactory&)>& proc) {
+    ExclusiveLock guard(lock_);
     for (TComObjectFactory* f = first_; f;) {
         TComObjectFactory* next = f->next_;
         if (&f->ComServer() == server) proc(*f);
@@ -74,7 +73,7 @@ void TComClassManager::DestroyFactories(TComServer* server) {
     // itself from the list and would wait on the lock held here.
     TComObjectFactory* doomed = nullptr;
     {
-        exclusive_lock guard(lock_);
+        ExclusiveLock guard(lock_);
         for (TComObjectFactory** link = &first_; *link;) {
             TComObjectFactory* f = *link;
             if (&f->ComServer() == server) {
@@ -95,7 +94,7 @@ void TComClassManager::DestroyFactories(TComServer* server) {
 }
 
 size_t TComClassManager::FactoryCountInList() {
-    shared_lock guard(lock_);
+    SharedLock guard(lock_);
     size_t n = 0;
     for (TComObjectFactory* f = first_; f; f = f->next_) ++n;
     return n;
@@ -110,8 +109,8 @@ TComClassManager& ComClassManager() {
     return *current;
 }
 
-TComClassManager* existing_com_class_manager() noexcept { return manager.load(); }
+TComClassManager* ExistingComClassManager() noexcept { return manager.load(); }
 
-void destroy_com_class_manager() noexcept { delete manager.exchange(nullptr); }
+void DestroyComClassManager() noexcept { delete manager.exchange(nullptr); }
 
 }  // namespace velmap::com

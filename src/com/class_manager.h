@@ -39,7 +39,7 @@ private:
 
 // Created on first use, destroyed at module end.
 TComClassManager& ComClassManager();
-TComClassManager* existing_com_class_manager() noexcept;
-void destroy_com_class_manager() noexcept;
+TComClassManager* ExistingComClassManager() noexcept;
+void DestroyComClassManager() noexcept;
 
 }  // namespace velmap::com

@@ -10,20 +10,17 @@
 namespace velmap::com {
 
 // An error with a message meant for the user ("Error creating system registry entry").
-class com_error : public std::runtime_error {
+class EComError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-// UTF-8 (or plain ASCII) to UTF-16.
-std::wstring widen(const char* text);
-
 // The message of the exception in flight, for a message box. Call only inside a catch block.
-std::wstring current_error_message();
+std::wstring CurrentErrorMessage();
 
 // Runs body; any exception becomes on_error, so nothing C++ crosses a COM boundary.
 template <typename Body>
-HRESULT guarded(HRESULT on_error, Body&& body) noexcept {
+HRESULT Guarded(HRESULT on_error, Body&& body) noexcept {
     try {
         return body();
     } catch (...) {

@@ -10,10 +10,10 @@
 using namespace velmap::com;
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
-    return guarded(E_UNEXPECTED, [&]() -> HRESULT {
+    return Guarded(E_UNEXPECTED, [&]() -> HRESULT {
         if (!out) return E_POINTER;
         *out = nullptr;
-        TComClassManager* manager = existing_com_class_manager();
+        TComClassManager* manager = ExistingComClassManager();
         TComObjectFactory* factory = manager ? manager->GetFactoryFromClassID(clsid) : nullptr;
         if (!factory) return CLASS_E_CLASSNOTAVAILABLE;
         return factory->QueryInterface(iid, out);
@@ -26,8 +26,8 @@ STDAPI DllCanUnloadNow() {
 }
 
 namespace {
-HRESULT update_registry(bool do_register) {
-    return guarded(E_FAIL, [do_register]() -> HRESULT {
+HRESULT UpdateServerRegistry(bool do_register) {
+    return Guarded(E_FAIL, [do_register]() -> HRESULT {
         TComServer* server = ComServer();
         if (!server) return E_FAIL;
         server->UpdateRegistry(do_register);
@@ -36,6 +36,6 @@ HRESULT update_registry(bool do_register) {
 }
 }  // namespace
 
-STDAPI DllRegisterServer() { return update_registry(true); }
+STDAPI DllRegisterServer() { return UpdateServerRegistry(true); }
 
-STDAPI DllUnregisterServer() { return update_registry(false); }
+STDAPI DllUnregisterServer() { return UpdateServerRegistry(false); }

@@ -5,8 +5,6 @@
 
 #include <atomic>
 
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
 namespace velmap::com {
 
 namespace {
@@ -14,44 +12,42 @@ namespace {
 std::atomic<bool> uninitializing{false};
 
 // In a DLL the host owns the apartment: nothing to initialise.
-void object_support_initialize() { uninitializing = false; }
+void ObjectSupportInitialize() { uninitializing = false; }
 
-void object_support_finalize() {
+void ObjectSupportFinalize() {
     uninitializing = true;
-    destroy_com_class_manager();
+    DestroyComClassManager();
 }
 
 // Loading OLEAUT32.DLL is deferred to the first use: a library load under the
 // loader lock can deadlock the host.
-void server_support_initialize() { create_com_server(); }
-void server_support_finalize() { destroy_com_server(); }
+void ServerSupportInitialize() { CreateComServer(); }
+void ServerSupportFinalize() { DestroyComServer(); }
 
-module_unit object_unit{object_support_initialize, object_support_finalize};
-module_unit server_unit{server_support_initialize, server_support_finalize};
+ModuleUnit object_unit{ObjectSupportInitialize, ObjectSupportFinalize};
+ModuleUnit server_unit{ServerSupportInitialize, ServerSupportFinalize};
 
 }  // namespace
 
-void initialize_unit(module_unit& unit) {
+void InitializeUnit(ModuleUnit& unit) {
     if (::InterlockedDecrement(&unit.counter) == -1 && unit.initialize) unit.initialize();
 }
 
-void finalize_unit(module_unit& unit) {
+void FinalizeUnit(ModuleUnit& unit) {
     if (::InterlockedIncrement(&unit.counter) == 0 && unit.finalize) unit.finalize();
 }
 
-void module_start(std::span<module_unit* const> units) {
-    for (module_unit* unit : units) initialize_unit(*unit);
+void ModuleStart(std::span<ModuleUnit* const> units) {
+    for (ModuleUnit* unit : units) InitializeUnit(*unit);
 }
 
-void module_end(std::span<module_unit* const> units) {
-    for (auto it = units.rbegin(); it != units.rend(); ++it) finalize_unit(**it);
+void ModuleEnd(std::span<ModuleUnit* const> units) {
+    for (auto it = units.rbegin(); it != units.rend(); ++it) FinalizeUnit(**it);
 }
 
-module_unit& com_object_support() { return object_unit; }
-module_unit& com_server_support() { return server_unit; }
+ModuleUnit& ComObjectSupport() { return object_unit; }
+ModuleUnit& ComServerSupport() { return server_unit; }
 
-bool com_uninitializing() noexcept { return uninitializing; }
-
-HMODULE this_module() noexcept { return reinterpret_cast<HMODULE>(&__ImageBase); }
+bool ComUninitializing() noexcept { return uninitializing; }
 
 }  // namespace velmap::com

@@ -14,25 +14,24 @@ namespace {
 // the references the disconnect gives back cannot destroy it a second time.
 constexpr LONG kDestroyingBias = 0x20000000;
 
-const interface_entry base_entries[] = {
-    {&IID_IUnknown, [](TComObject* o) -> IUnknown* { return o->InnerUnknown(); }},
-    com_interface<ISupportErrorInfo, TComObject>(IID_ISupportErrorInfo),
+const InterfaceEntry base_entries[] = {
+    {&IID_IUnknown, [](TComObject* o) -> IUnknown* { return o->NonDelegatingUnknown(); }},
+    ComInterface<ISupportErrorInfo, TComObject>(),
 };
 
 }  // namespace
 
-const interface_table& TComObject::class_interfaces() {
-    static const interface_table table{nullptr, base_entries};
+const InterfaceTable& TComObject::ClassInterfaces() {
+    static const InterfaceTable table{nullptr, base_entries};
     return table;
 }
 
-TComObject::TComObject(TComObjectFactory& factory, IUnknown* controller)
-    : controller_(controller), factory_(&factory) {
+TComObject::TComObject(TComObjectFactory& factory, IUnknown* controller) : controller_(controller), factory_(&factory) {
     if (!not_counted_) factory.ComServer().CountObject(true);
 }
 
 TComObject::~TComObject() {
-    if (com_uninitializing()) return;
+    if (ComUninitializing()) return;
     if (factory_ && !not_counted_) factory_->ComServer().CountObject(false);
     if (constructed_ && ref_count_ > 0) {
         ::InterlockedExchangeAdd(&ref_count_, kDestroyingBias);
@@ -55,23 +54,17 @@ STDMETHODIMP TComObject::QueryInterface(REFIID iid, void** out) noexcept {
     return controller_ ? controller_->QueryInterface(iid, out) : ObjQueryInterface(iid, out);
 }
 
-STDMETHODIMP_(ULONG) TComObject::AddRef() noexcept {
-    return controller_ ? controller_->AddRef() : ObjAddRef();
-}
+STDMETHODIMP_(ULONG) TComObject::AddRef() noexcept { return controller_ ? controller_->AddRef() : ObjAddRef(); }
 
-STDMETHODIMP_(ULONG) TComObject::Release() noexcept {
-    return controller_ ? controller_->Release() : ObjRelease();
-}
+STDMETHODIMP_(ULONG) TComObject::Release() noexcept { return controller_ ? controller_->Release() : ObjRelease(); }
 
-STDMETHODIMP TComObject::InterfaceSupportsErrorInfo(REFIID iid) noexcept {
-    return FindInterface(iid) ? S_OK : S_FALSE;
-}
+STDMETHODIMP TComObject::InterfaceSupportsErrorInfo(REFIID iid) noexcept { return FindInterface(iid) ? S_OK : S_FALSE; }
 
 ULONG TComObject::ObjAddRef() noexcept { return static_cast<ULONG>(::InterlockedIncrement(&ref_count_)); }
 
 HRESULT TComObject::ObjQueryInterface(REFIID iid, void** out) noexcept {
     if (!out) return E_POINTER;
-    const interface_entry* entry = FindInterface(iid);
+    const InterfaceEntry* entry = FindInterface(iid);
     if (!entry) {
         *out = nullptr;
         return E_NOINTERFACE;
@@ -88,9 +81,9 @@ ULONG TComObject::ObjRelease() noexcept {
     return static_cast<ULONG>(count);
 }
 
-const interface_entry* TComObject::FindInterface(REFIID iid) const noexcept {
-    for (const interface_table* table = &GetInterfaceTable(); table; table = table->base)
-        for (const interface_entry& entry : table->entries)
+const InterfaceEntry* TComObject::FindInterface(REFIID iid) const noexcept {
+    for (const InterfaceTable* table = &GetInterfaceTable(); table; table = table->base)
+        for (const InterfaceEntry& entry : table->entries)
             if (::IsEqualIID(*entry.iid, iid)) return &entry;
     return nullptr;
 }

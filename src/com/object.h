@@ -13,23 +13,23 @@ namespace velmap::com {
 class TComObject;
 class TComObjectFactory;
 
-struct interface_entry {
+struct InterfaceEntry {
     const IID* iid;
     IUnknown* (*get)(TComObject* object);
 };
 
 // One class's interfaces; lookups continue in the base class's table.
-struct interface_table {
-    const interface_table* base;
-    std::span<const interface_entry> entries;
+struct InterfaceTable {
+    const InterfaceTable* base;
+    std::span<const InterfaceEntry> entries;
 };
 
-// An entry answering iid with the Interface part of an object of class Class.
+// An entry answering Interface's IID with the Interface part of an object of
+// class Class. The IID comes from the type, so the two cannot drift apart.
 template <typename Interface, typename Class>
-constexpr interface_entry com_interface(const IID& iid) {
-    return {&iid, [](TComObject* object) -> IUnknown* {
-                return static_cast<Interface*>(static_cast<Class*>(object));
-            }};
+constexpr InterfaceEntry ComInterface() {
+    return {&__uuidof(Interface),
+            [](TComObject* object) -> IUnknown* { return static_cast<Interface*>(static_cast<Class*>(object)); }};
 }
 
 class TComObject : public ISupportErrorInfo {
@@ -61,15 +61,15 @@ public:
     TComObjectFactory* Factory() const noexcept { return factory_; }
     LONG RefCount() const noexcept { return ref_count_; }
     // The object's identity when it is not aggregated.
-    IUnknown* InnerUnknown() noexcept { return &inner_; }
+    IUnknown* NonDelegatingUnknown() noexcept { return &inner_; }
 
     // The entry for iid in the class's table or its bases', or null.
-    const interface_entry* FindInterface(REFIID iid) const noexcept;
+    const InterfaceEntry* FindInterface(REFIID iid) const noexcept;
 
-    static const interface_table& class_interfaces();
+    static const InterfaceTable& ClassInterfaces();
 
 protected:
-    virtual const interface_table& GetInterfaceTable() const { return class_interfaces(); }
+    virtual const InterfaceTable& GetInterfaceTable() const { return ClassInterfaces(); }
 
 private:
     friend class TComObjectFactory;
@@ -79,9 +79,9 @@ private:
     void CompleteConstruction();
     void AbandonConstruction() noexcept;
 
-    class inner_unknown final : public IUnknown {
+    class InnerUnknown final : public IUnknown {
     public:
-        explicit inner_unknown(TComObject& owner) noexcept : owner_(owner) {}
+        explicit InnerUnknown(TComObject& owner) noexcept : owner_(owner) {}
         STDMETHODIMP QueryInterface(REFIID iid, void** out) noexcept override {
             return owner_.ObjQueryInterface(iid, out);
         }
@@ -92,7 +92,7 @@ private:
         TComObject& owner_;
     };
 
-    inner_unknown inner_{*this};
+    InnerUnknown inner_{*this};
     IUnknown* controller_;  // not counted: the outer object owns us
     TComObjectFactory* factory_;
     bool not_counted_ = false;
@@ -101,10 +101,10 @@ private:
 };
 
 // Base for a concrete class: Derived adds Interfaces to Base and supplies
-// `static std::span<const interface_entry> interface_entries()`. The IUnknown
+// `static std::span<const InterfaceEntry> InterfaceEntries()`. The IUnknown
 // methods of all the added interfaces go to the object's delegating trio.
 template <typename Derived, typename Base, typename... Interfaces>
-class com_class : public Base, public Interfaces... {
+class ComClass : public Base, public Interfaces... {
 public:
     using Base::Base;
 
@@ -114,13 +114,13 @@ public:
     STDMETHODIMP_(ULONG) AddRef() noexcept override { return TComObject::AddRef(); }
     STDMETHODIMP_(ULONG) Release() noexcept override { return TComObject::Release(); }
 
-    static const interface_table& class_interfaces() {
-        static const interface_table table{&Base::class_interfaces(), Derived::interface_entries()};
+    static const InterfaceTable& ClassInterfaces() {
+        static const InterfaceTable table{&Base::ClassInterfaces(), Derived::InterfaceEntries()};
         return table;
     }
 
 protected:
-    const interface_table& GetInterfaceTable() const override { return class_interfaces(); }
+    const InterfaceTable& GetInterfaceTable() const override { return ClassInterfaces(); }
 };
 
 }  // namespace velmap::com

@@ -17,27 +17,31 @@ namespace {
 
 constexpr wchar_t kCreationErrorCaption[] = L"Error";
 
-const wchar_t* threading_model_name(ThreadingModel model) {
+const wchar_t* ThreadingModelName(ThreadingModel model) {
     switch (model) {
-        case ThreadingModel::Apartment: return L"Apartment";
-        case ThreadingModel::Free: return L"Free";
-        case ThreadingModel::Both: return L"Both";
-        case ThreadingModel::Neutral: return L"Neutral";
-        case ThreadingModel::Single: break;
+        case ThreadingModel::Apartment:
+            return L"Apartment";
+        case ThreadingModel::Free:
+            return L"Free";
+        case ThreadingModel::Both:
+            return L"Both";
+        case ThreadingModel::Neutral:
+            return L"Neutral";
+        case ThreadingModel::Single:
+            break;
     }
     return nullptr;
 }
 
 }  // namespace
 
-std::wstring creation_error_text(std::wstring message) {
+std::wstring CreationErrorText(std::wstring message) {
     if (!message.empty() && message.back() > L'.') message.push_back(L'.');
     return message;
 }
 
-TComObjectFactory::TComObjectFactory(TComServer& server, object_creator creator, REFCLSID clsid,
-                                     std::wstring class_name, std::wstring description,
-                                     Instancing instancing, ThreadingModel threading_model)
+TComObjectFactory::TComObjectFactory(TComServer& server, ObjectCreator creator, REFCLSID clsid, std::wstring class_name,
+                                     std::wstring description, Instancing instancing, ThreadingModel threading_model)
     : server_(server),
       creator_(creator),
       clsid_(clsid),
@@ -51,7 +55,7 @@ TComObjectFactory::TComObjectFactory(TComServer& server, object_creator creator,
 
 TComObjectFactory::~TComObjectFactory() {
     if (registration_cookie_ != static_cast<DWORD>(-1)) ::CoRevokeClassObject(registration_cookie_);
-    if (TComClassManager* manager = existing_com_class_manager()) manager->RemoveFactory(this);
+    if (TComClassManager* manager = ExistingComClassManager()) manager->RemoveFactory(this);
 }
 
 STDMETHODIMP TComObjectFactory::QueryInterface(REFIID iid, void** out) noexcept {
@@ -66,13 +70,9 @@ STDMETHODIMP TComObjectFactory::QueryInterface(REFIID iid, void** out) noexcept 
 }
 
 // The factory itself lives until module end; only the server's count moves.
-STDMETHODIMP_(ULONG) TComObjectFactory::AddRef() noexcept {
-    return static_cast<ULONG>(server_.CountFactory(true));
-}
+STDMETHODIMP_(ULONG) TComObjectFactory::AddRef() noexcept { return static_cast<ULONG>(server_.CountFactory(true)); }
 
-STDMETHODIMP_(ULONG) TComObjectFactory::Release() noexcept {
-    return static_cast<ULONG>(server_.CountFactory(false));
-}
+STDMETHODIMP_(ULONG) TComObjectFactory::Release() noexcept { return static_cast<ULONG>(server_.CountFactory(false)); }
 
 STDMETHODIMP TComObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) noexcept {
     if (!out) return E_POINTER;
@@ -89,7 +89,7 @@ STDMETHODIMP TComObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void
     } catch (...) {
         failed = true;
         try {
-            message = current_error_message();
+            message = CurrentErrorMessage();
         } catch (...) {
         }
         if (object) object->AbandonConstruction();
@@ -97,8 +97,7 @@ STDMETHODIMP TComObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void
     if (failed) {
         if (show_errors_) {
             try {
-                ShowCreationError(creation_error_text(std::move(message)), kCreationErrorCaption,
-                                  kCreationErrorBoxFlags);
+                ShowCreationError(CreationErrorText(std::move(message)), kCreationErrorCaption, kCreationErrorBoxFlags);
             } catch (...) {
             }
         }
@@ -122,33 +121,32 @@ std::wstring TComObjectFactory::ProgID() const {
 }
 
 void TComObjectFactory::ApplyRegistration(bool do_register) {
-    const std::wstring clsid = guid_to_string(clsid_);
+    const std::wstring clsid = GuidToString(clsid_);
     const std::wstring class_key = L"CLSID\\" + clsid;
-    const std::wstring server_key =
-        class_key + (server_.IsInprocServer() ? L"\\InprocServer32" : L"\\LocalServer32");
+    const std::wstring server_key = class_key + (server_.IsInprocServer() ? L"\\InprocServer32" : L"\\LocalServer32");
     const std::wstring prog_id = ProgID();
 
     if (do_register) {
-        create_reg_key(class_key, L"", description_);
-        const std::wstring path = registry_module_path(server_.ServerFileName());
-        if (path.empty()) throw com_error("Error creating system registry entry");
-        create_reg_key(server_key, L"", path);
-        if (const wchar_t* model = threading_model_name(threading_model_); model && server_.IsInprocServer())
-            create_reg_key(server_key, L"ThreadingModel", model);
+        CreateRegKey(class_key, L"", description_);
+        const std::wstring path = RegistryModulePath(server_.ServerFileName());
+        if (path.empty()) throw EComError("Error creating system registry entry");
+        CreateRegKey(server_key, L"", path);
+        if (const wchar_t* model = ThreadingModelName(threading_model_); model && server_.IsInprocServer())
+            CreateRegKey(server_key, L"ThreadingModel", model);
         if (!prog_id.empty()) {
-            create_reg_key(prog_id, L"", description_);
-            create_reg_key(prog_id + L"\\Clsid", L"", clsid);
-            create_reg_key(class_key + L"\\ProgID", L"", prog_id);
+            CreateRegKey(prog_id, L"", description_);
+            CreateRegKey(prog_id + L"\\Clsid", L"", clsid);
+            CreateRegKey(class_key + L"\\ProgID", L"", prog_id);
         }
         return;
     }
     if (!prog_id.empty()) {
-        delete_reg_key(class_key + L"\\ProgID");
-        delete_reg_key(prog_id + L"\\Clsid");
-        delete_reg_key(prog_id);
+        DeleteRegKey(class_key + L"\\ProgID");
+        DeleteRegKey(prog_id + L"\\Clsid");
+        DeleteRegKey(prog_id);
     }
-    delete_reg_key(server_key);
-    delete_reg_key(class_key);  // fails while others' subkeys remain; that is fine
+    DeleteRegKey(server_key);
+    DeleteRegKey(class_key);  // fails while others' subkeys remain; that is fine
 }
 
 void TComObjectFactory::ShowCreationError(const std::wstring& text, const wchar_t* caption, UINT flags) {

@@ -18,10 +18,10 @@ enum class ThreadingModel { Single = 0, Apartment = 1, Free = 2, Both = 3, Neutr
 
 // Makes an object of the factory's class. Returns null when memory runs out;
 // may throw when construction fails.
-using object_creator = TComObject* (*)(TComObjectFactory& factory, IUnknown* controller);
+using ObjectCreator = TComObject* (*)(TComObjectFactory& factory, IUnknown* controller);
 
 template <typename T>
-TComObject* create_com_object(TComObjectFactory& factory, IUnknown* controller) {
+TComObject* CreateComObject(TComObjectFactory& factory, IUnknown* controller) {
     return new (std::nothrow) T(factory, controller);
 }
 
@@ -31,14 +31,14 @@ static_assert(kCreationErrorBoxFlags == 0x10010);
 
 // The text of the creation-error box: a full stop is added when the message
 // does not end in one (or in a character that sorts before it).
-std::wstring creation_error_text(std::wstring message);
+std::wstring CreationErrorText(std::wstring message);
 
 class TComObjectFactory : public IClassFactory {
 public:
     // Adds itself to the front of the class manager's list; lives until the
     // server destroys it at module end.
-    TComObjectFactory(TComServer& server, object_creator creator, REFCLSID clsid,
-                      std::wstring class_name, std::wstring description, Instancing instancing,
+    TComObjectFactory(TComServer& server, ObjectCreator creator, REFCLSID clsid, std::wstring class_name,
+                      std::wstring description, Instancing instancing,
                       ThreadingModel threading_model = ThreadingModel::Single);
     virtual ~TComObjectFactory();
     TComObjectFactory(const TComObjectFactory&) = delete;
@@ -55,7 +55,7 @@ public:
 
     // Writes (true) or removes (false) the class's registry entries. The generic
     // entries: the class key with the description, the server key with the module
-    // path, the threading model, the ProgID. Throws com_error on failure.
+    // path, the threading model, the ProgID. Throws EComError on failure.
     virtual void ApplyRegistration(bool do_register);
 
     TComServer& ComServer() const noexcept { return server_; }
@@ -79,7 +79,7 @@ private:
 
     TComObjectFactory* next_ = nullptr;
     TComServer& server_;
-    object_creator creator_;
+    ObjectCreator creator_;
     CLSID clsid_;
     std::wstring class_name_;
     std::wstring description_;

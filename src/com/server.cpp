@@ -5,6 +5,7 @@
 #include "com/object_factory.h"
 #include "com/module.h"
 #include "win/handles.h"
+#include "win/module.h"
 
 #include <oleauto.h>
 
@@ -18,7 +19,7 @@ namespace {
 
 std::atomic<TComServer*> server{nullptr};
 
-bool switch_present(const wchar_t* command_line, std::wstring_view name) {
+bool SwitchPresent(const wchar_t* command_line, std::wstring_view name) {
     // Arguments are separated by blanks; a switch starts with '/' or '-'.
     std::wstring_view rest = command_line ? command_line : L"";
     while (!rest.empty()) {
@@ -37,7 +38,7 @@ bool switch_present(const wchar_t* command_line, std::wstring_view name) {
     return false;
 }
 
-std::wstring module_file_name(HMODULE module) {
+std::wstring ModuleFileName(HMODULE module) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = ::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
@@ -53,18 +54,18 @@ std::wstring module_file_name(HMODULE module) {
 
 }  // namespace
 
-StartMode start_mode_from_command_line(const wchar_t* command_line) {
-    if (switch_present(command_line, L"AUTOMATION") || switch_present(command_line, L"EMBEDDING"))
+StartMode StartModeFromCommandLine(const wchar_t* command_line) {
+    if (SwitchPresent(command_line, L"AUTOMATION") || SwitchPresent(command_line, L"EMBEDDING"))
         return StartMode::Automation;
-    if (switch_present(command_line, L"REGSERVER")) return StartMode::RegServer;
-    if (switch_present(command_line, L"UNREGSERVER")) return StartMode::UnregServer;
+    if (SwitchPresent(command_line, L"REGSERVER")) return StartMode::RegServer;
+    if (SwitchPresent(command_line, L"UNREGSERVER")) return StartMode::UnregServer;
     return StartMode::Normal;
 }
 
-TComServer::TComServer() : start_mode_(start_mode_from_command_line(::GetCommandLineW())) {}
+TComServer::TComServer() : start_mode_(StartModeFromCommandLine(::GetCommandLineW())) {}
 
 TComServer::~TComServer() {
-    if (TComClassManager* manager = existing_com_class_manager()) manager->DestroyFactories(this);
+    if (TComClassManager* manager = ExistingComClassManager()) manager->DestroyFactories(this);
 }
 
 LONG TComServer::CountObject(bool created) noexcept {
@@ -85,7 +86,7 @@ std::wstring TComServer::ServerName() const {
     return name;
 }
 
-std::wstring TComServer::ServerFileName() const { return module_file_name(this_module()); }
+std::wstring TComServer::ServerFileName() const { return ModuleFileName(win::ThisModule()); }
 
 void TComServer::UpdateRegistry(bool do_register) {
     if (type_lib_) UpdateTypeLibRegistration(do_register);
@@ -101,21 +102,21 @@ void TComServer::UpdateTypeLibRegistration(bool do_register) {
     ::SetThreadErrorMode(SEM_NOOPENFILEERRORBOX, &old_mode);
     win::unique_hmodule oleaut(win::load_system_library(L"oleaut32.dll"));
     ::SetThreadErrorMode(old_mode, nullptr);
-    if (!oleaut) throw com_error("Cannot load OLEAUT32.DLL");
+    if (!oleaut) throw EComError("Cannot load OLEAUT32.DLL");
 
-    using register_fn = HRESULT(WINAPI*)(ITypeLib*, LPCOLESTR, LPCOLESTR);
-    using unregister_fn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
+    using RegisterFn = HRESULT(WINAPI*)(ITypeLib*, LPCOLESTR, LPCOLESTR);
+    using UnregisterFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
     if (do_register) {
-        auto reg = reinterpret_cast<register_fn>(::GetProcAddress(oleaut.get(), "RegisterTypeLib"));
-        if (!reg) throw com_error("Cannot register the type library");
+        auto reg = reinterpret_cast<RegisterFn>(::GetProcAddress(oleaut.get(), "RegisterTypeLib"));
+        if (!reg) throw EComError("Cannot register the type library");
         std::wstring path = ServerFileName();
         std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
         if (FAILED(reg(type_lib_.Get(), path.c_str(), folder.c_str())))
-            throw com_error("Cannot register the type library");
+            throw EComError("Cannot register the type library");
         return;
     }
     // Unregistering what is not registered is not an error.
-    auto unreg = reinterpret_cast<unregister_fn>(::GetProcAddress(oleaut.get(), "UnRegisterTypeLib"));
+    auto unreg = reinterpret_cast<UnregisterFn>(::GetProcAddress(oleaut.get(), "UnRegisterTypeLib"));
     TLIBATTR* attr = nullptr;
     if (!unreg || FAILED(type_lib_->GetLibAttr(&attr)) || !attr) return;
     unreg(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
@@ -124,10 +125,10 @@ void TComServer::UpdateTypeLibRegistration(bool do_register) {
 
 TComServer* ComServer() noexcept { return server.load(); }
 
-void create_com_server() {
+void CreateComServer() {
     if (!server.load()) server = new TComServer();
 }
 
-void destroy_com_server() noexcept { delete server.exchange(nullptr); }
+void DestroyComServer() noexcept { delete server.exchange(nullptr); }
 
 }  // namespace velmap::com

@@ -14,7 +14,7 @@ enum class StartMode { Normal, Automation, RegServer, UnregServer };
 
 // The host's command line switches (/AUTOMATION or /EMBEDDING, /REGSERVER,
 // /UNREGSERVER; '-' works as well as '/'). Without effect in a DLL.
-StartMode start_mode_from_command_line(const wchar_t* command_line);
+StartMode StartModeFromCommandLine(const wchar_t* command_line);
 
 class TComServer {
 public:
@@ -69,7 +69,7 @@ private:
 
 // The module's server object: exists from module start to module end, else null.
 TComServer* ComServer() noexcept;
-void create_com_server();
-void destroy_com_server() noexcept;
+void CreateComServer();
+void DestroyComServer() noexcept;
 
 }  // namespace velmap::com

@@ -1,6 +1,7 @@
 #include "remote/band_form.h"
 
 #include "remote/player_commands.h"
+#include "skin/controls/control_classes.h"
 #include "ui/reader.h"
 
 namespace velmap::remote {
@@ -54,6 +55,7 @@ TBandForm* TBandForm::Create(HWND parent, HMODULE module) {
 TBandForm::TBandForm(HWND parent, HMODULE module) : ui::TCustomForm(parent) {
     ui::RegisterStandardClasses();
     skin::RegisterSkinManagerClass();
+    skin::RegisterSkinControlClasses();
     RegisterField("CoolBar", &CoolBar);
     RegisterField("SkinManager", &SkinManager);
     RegisterField("Panel", &Panel);

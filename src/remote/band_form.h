@@ -3,11 +3,11 @@
 // internal skin. Built from its stored description (resource BANDFORM).
 #pragma once
 
+#include "skin/controls/panel.h"
+#include "skin/controls/speed_button.h"
 #include "skin/manager/skin_manager.h"
 #include "ui/cool_bar.h"
 #include "ui/form.h"
-#include "ui/panel.h"
-#include "ui/speed_button.h"
 
 #include <exdisp.h>
 #include <windows.h>
@@ -15,10 +15,9 @@
 
 namespace velmap::remote {
 
-// The controls the description makes; one place to change when the panel and
-// the buttons are to be the skinned kinds.
-using TBandPanel = ui::TPanel;
-using TBandButton = ui::TSpeedButton;
+// The controls the description makes: the skinned panel and speed buttons.
+using TBandPanel = skin::TsPanel;
+using TBandButton = skin::TsSpeedButton;
 
 // The size the form is designed for, at 96 pixels per inch.
 inline constexpr int kBandDesignWidth = 160;

@@ -11,14 +11,10 @@ constexpr TShiftState kCommandShift{ssAlt, ssCtrl};
 
 class SystemPlatform final : public PlayerPlatform {
 public:
-    HWND FindWindowByClassAndTitle(const char* cls, const char* title) override {
-        return ::FindWindowA(cls, title);
-    }
+    HWND FindWindowByClassAndTitle(const char* cls, const char* title) override { return ::FindWindowA(cls, title); }
     BOOL BringToForeground(HWND wnd) override { return ::SetForegroundWindow(wnd); }
     UINT VirtualKeyToScanCode(UINT code) override { return ::MapVirtualKeyA(code, 0); }
-    void KeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) override {
-        ::keybd_event(vk, scan, flags, extra);
-    }
+    void KeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) override { ::keybd_event(vk, scan, flags, extra); }
 };
 
 PlayerPlatform* g_platform = nullptr;
@@ -34,12 +30,18 @@ void KeyEvent(PlayerPlatform& p, WORD key, DWORD flags) {
 
 WORD KeyOf(PlayerCommand command) {
     switch (command) {
-    case PlayerCommand::Prev: return 'Z';
-    case PlayerCommand::PlayPause: return PlayPauseToggle ? 'X' : 'C';
-    case PlayerCommand::Stop: return 'V';
-    case PlayerCommand::Next: return 'B';
-    case PlayerCommand::VolDown: return 'A';
-    case PlayerCommand::VolUp: return 'Q';
+        case PlayerCommand::Prev:
+            return 'Z';
+        case PlayerCommand::PlayPause:
+            return PlayPauseToggle ? 'X' : 'C';
+        case PlayerCommand::Stop:
+            return 'V';
+        case PlayerCommand::Next:
+            return 'B';
+        case PlayerCommand::VolDown:
+            return 'A';
+        case PlayerCommand::VolUp:
+            return 'Q';
     }
     return 0;
 }

@@ -93,8 +93,7 @@ static bool IsIdent(const std::string& s) {
 void TComponent::SetName(const std::string& name) {
     if (name == name_) return;
     if (!name.empty() && !IsIdent(name)) throw EUiError("'" + name + "' is not a valid component name");
-    if (owner_ && owner_->FindComponent(name))
-        throw EUiError("A component named " + name + " already exists");
+    if (owner_ && owner_->FindComponent(name)) throw EUiError("A component named " + name + " already exists");
     name_ = name;
 }
 

@@ -87,8 +87,10 @@ public:
     TComponentStates ComponentState() const { return state_; }
     bool Is(TComponentState s) const { return state_.Contains(s); }
     void SetState(TComponentState s, bool on) {
-        if (on) state_.Include(s);
-        else state_.Exclude(s);
+        if (on)
+            state_.Include(s);
+        else
+            state_.Exclude(s);
     }
 
     // A token that expires when the component is destroyed: lets code that
@@ -98,7 +100,8 @@ public:
     // Handler methods a root offers to stored event bindings, by name.
     template <typename Sig>
     void RegisterHandler(const std::string& name, std::function<Sig> fn) {
-        handlers_.insert_or_assign(name, THandler{std::type_index(typeid(std::function<Sig>)), std::any(std::move(fn))});
+        handlers_.insert_or_assign(name,
+                                   THandler{std::type_index(typeid(std::function<Sig>)), std::any(std::move(fn))});
     }
     template <typename Sig>
     std::function<Sig> FindHandler(const std::string& name, bool* wrong_type = nullptr) const {

@@ -26,8 +26,8 @@ TControl::~TControl() {
     if (parent_) parent_->RemoveControl(this);
 }
 
-LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
-    TMessage m{msg, wParam, lParam, 0};
+LRESULT TControl::Perform(UINT msg, WPARAM wparam, LPARAM lparam) {
+    TMessage m{msg, wparam, lparam, 0};
     WindowProc(m);
     return m.Result;
 }
@@ -249,12 +249,24 @@ void TControl::WndProc(TMessage& m) {
             MouseDown(TMouseButton::mbLeft, s, x, y);
             return;
         }
-        case WM_RBUTTONDOWN: MouseDown(TMouseButton::mbRight, ShiftFromKeys(m.WParam), x, y); return;
-        case WM_MBUTTONDOWN: MouseDown(TMouseButton::mbMiddle, ShiftFromKeys(m.WParam), x, y); return;
-        case WM_MOUSEMOVE: MouseMove(ShiftFromKeys(m.WParam), x, y); return;
-        case WM_LBUTTONUP: MouseUp(TMouseButton::mbLeft, ShiftFromKeys(m.WParam), x, y); return;
-        case WM_RBUTTONUP: MouseUp(TMouseButton::mbRight, ShiftFromKeys(m.WParam), x, y); return;
-        case WM_MBUTTONUP: MouseUp(TMouseButton::mbMiddle, ShiftFromKeys(m.WParam), x, y); return;
+        case WM_RBUTTONDOWN:
+            MouseDown(TMouseButton::mbRight, ShiftFromKeys(m.WParam), x, y);
+            return;
+        case WM_MBUTTONDOWN:
+            MouseDown(TMouseButton::mbMiddle, ShiftFromKeys(m.WParam), x, y);
+            return;
+        case WM_MOUSEMOVE:
+            MouseMove(ShiftFromKeys(m.WParam), x, y);
+            return;
+        case WM_LBUTTONUP:
+            MouseUp(TMouseButton::mbLeft, ShiftFromKeys(m.WParam), x, y);
+            return;
+        case WM_RBUTTONUP:
+            MouseUp(TMouseButton::mbRight, ShiftFromKeys(m.WParam), x, y);
+            return;
+        case WM_MBUTTONUP:
+            MouseUp(TMouseButton::mbMiddle, ShiftFromKeys(m.WParam), x, y);
+            return;
         case UIM_MOUSEENTER:
             if (m.LParam == reinterpret_cast<LPARAM>(this) || m.LParam == 0) {
                 TNotifyEvent h = OnMouseEnter;
@@ -267,13 +279,16 @@ void TControl::WndProc(TMessage& m) {
                 if (h) h(this);
             }
             return;
-        default: break;
+        default:
+            break;
     }
     DefaultHandler(m);
 }
 
 namespace {
-void SetCaptionValue(TPersistent& o, const TValue& v, TReader&) { static_cast<TControl&>(o).SetCaption(props::ToString(v)); }
+void SetCaptionValue(TPersistent& o, const TValue& v, TReader&) {
+    static_cast<TControl&>(o).SetCaption(props::ToString(v));
+}
 
 const TPropInfo kControlProps[] = {
     props::Int<&TControl::SetLeft>("Left"),

@@ -14,9 +14,9 @@ namespace velmap::ui {
 // The framework's notifications, delivered by direct dispatch (and to a
 // window, as sent messages). Private range of this module's own windows.
 enum : UINT {
-    UIM_MOUSEENTER = 0xB001,     // lParam: the control the pointer entered
-    UIM_MOUSELEAVE = 0xB002,     // lParam: the control the pointer left
-    UIM_VISIBLECHANGED = 0xB003, // wParam: 1 when now visible
+    UIM_MOUSEENTER = 0xB001,      // lparam: the control the pointer entered
+    UIM_MOUSELEAVE = 0xB002,      // lparam: the control the pointer left
+    UIM_VISIBLECHANGED = 0xB003,  // wparam: 1 when now visible
     UIM_ENABLEDCHANGED = 0xB004,
     UIM_TEXTCHANGED = 0xB005,
     UIM_COLORCHANGED = 0xB006,
@@ -106,7 +106,7 @@ public:
     // hook the control; call the saved one to pass messages on.
     TWndMethod WindowProc;
     // Direct dispatch: runs WindowProc now, with no window involved.
-    LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    LRESULT Perform(UINT msg, WPARAM wparam = 0, LPARAM lparam = 0);
 
     virtual void Invalidate();
     // Invalidates and paints at once.

@@ -30,10 +30,8 @@ void TCoolBand::SetMinHeight(int v) {
 
 namespace {
 const TPropInfo kCoolBandProps[] = {
-    props::Ref<&TCoolBand::SetControl>("Control"),
-    props::Int<&TCoolBand::SetWidth>("Width"),
-    props::Int<&TCoolBand::SetImageIndex>("ImageIndex"),
-    props::Int<&TCoolBand::SetMinHeight>("MinHeight"),
+    props::Ref<&TCoolBand::SetControl>("Control"),       props::Int<&TCoolBand::SetWidth>("Width"),
+    props::Int<&TCoolBand::SetImageIndex>("ImageIndex"), props::Int<&TCoolBand::SetMinHeight>("MinHeight"),
     props::String<&TCoolBand::SetText>("Text"),
 };
 }
@@ -99,8 +97,12 @@ void TCoolBar::Notification(TComponent* c, TOperation op) {
 void TCoolBar::Paint() {
     TWinControl::Paint();
     RECT r = ClientRect();
-    UINT edge = (edge_outer_ == TEdgeStyle::esRaised ? BDR_RAISEDOUTER : edge_outer_ == TEdgeStyle::esLowered ? BDR_SUNKENOUTER : 0) |
-                (edge_inner_ == TEdgeStyle::esRaised ? BDR_RAISEDINNER : edge_inner_ == TEdgeStyle::esLowered ? BDR_SUNKENINNER : 0);
+    UINT edge = (edge_outer_ == TEdgeStyle::esRaised    ? BDR_RAISEDOUTER
+                 : edge_outer_ == TEdgeStyle::esLowered ? BDR_SUNKENOUTER
+                                                        : 0) |
+                (edge_inner_ == TEdgeStyle::esRaised    ? BDR_RAISEDINNER
+                 : edge_inner_ == TEdgeStyle::esLowered ? BDR_SUNKENINNER
+                                                        : 0);
     if (edge) ::DrawEdge(Canvas().Handle(), &r, edge, BF_RECT);
 }
 

@@ -5,16 +5,22 @@
 namespace velmap::ui {
 
 namespace {
-constexpr const char* kBorderStyles[] = {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"};
-constexpr const char* kPositions[] = {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter"};
+constexpr const char* kBorderStyles[] = {"bsNone",   "bsSingle",     "bsSizeable",
+                                         "bsDialog", "bsToolWindow", "bsSizeToolWin"};
+constexpr const char* kPositions[] = {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly",
+                                      "poScreenCenter"};
 
 DWORD FrameStyle(TFormBorderStyle b) {
     switch (b) {
-        case TFormBorderStyle::bsNone: return 0;
+        case TFormBorderStyle::bsNone:
+            return 0;
         case TFormBorderStyle::bsSingle:
-        case TFormBorderStyle::bsToolWindow: return WS_CAPTION | WS_SYSMENU | WS_BORDER;
-        case TFormBorderStyle::bsDialog: return WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-        default: return WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+        case TFormBorderStyle::bsToolWindow:
+            return WS_CAPTION | WS_SYSMENU | WS_BORDER;
+        case TFormBorderStyle::bsDialog:
+            return WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+        default:
+            return WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
     }
 }
 }  // namespace
@@ -58,7 +64,8 @@ void TCustomForm::SetDescriptionText(std::string text, TResourceSource resources
 void TCustomForm::AfterConstruction() {
     TWinControl::AfterConstruction();
     if (has_description_) {
-        std::string text = description_name_.empty() ? description_ : LoadTextResource(description_module_, description_name_);
+        std::string text = description_name_.empty() ? description_
+                                                     : LoadTextResource(description_module_, description_name_);
         ReadComponentFromText(this, text, resources_);
     } else {
         Loaded();
@@ -98,13 +105,10 @@ void TCustomForm::ScaleToScreen() {
     int th = text_height_;
     {
         win::window_dc sdc(nullptr);
-        HDC mem = ::CreateCompatibleDC(sdc.get());
-        {
-            win::select_object sel(mem, font_.Handle());
-            TEXTMETRICW tm;
-            if (::GetTextMetricsW(mem, &tm)) th = tm.tmHeight;
-        }
-        ::DeleteDC(mem);
+        win::unique_hdc mem(::CreateCompatibleDC(sdc.get()));
+        win::select_object sel(mem.get(), font_.Handle());
+        TEXTMETRICW tm;
+        if (::GetTextMetricsW(mem.get(), &tm)) th = tm.tmHeight;
     }
     int m = th, d = text_height_;
     int cw = ClientWidth(), ch = ClientHeight();
@@ -124,7 +128,8 @@ RECT TCustomForm::ClientRect() const {
     }
     RECT frame{0, 0, 0, 0};
     ::AdjustWindowRectEx(&frame, FrameStyle(border_style_), FALSE, 0);
-    return {0, 0, std::max(0L, width_ - (frame.right - frame.left)), std::max(0L, height_ - (frame.bottom - frame.top))};
+    return {0, 0, std::max(0L, width_ - (frame.right - frame.left)),
+            std::max(0L, height_ - (frame.bottom - frame.top))};
 }
 
 void TCustomForm::SetClientWidth(int v) {
@@ -142,7 +147,8 @@ void TCustomForm::SetTransparentColor(bool v) {
     transparent_color_ = v;
     if (handle_) {
         LONG_PTR ex = ::GetWindowLongPtrW(handle_, GWL_EXSTYLE);
-        ::SetWindowLongPtrW(handle_, GWL_EXSTYLE, v ? (ex | WS_EX_LAYERED) : (ex & ~static_cast<LONG_PTR>(WS_EX_LAYERED)));
+        ::SetWindowLongPtrW(handle_, GWL_EXSTYLE,
+                            v ? (ex | WS_EX_LAYERED) : (ex & ~static_cast<LONG_PTR>(WS_EX_LAYERED)));
         ApplyLayered();
     }
 }
@@ -153,7 +159,8 @@ void TCustomForm::SetTransparentColorValue(TColor v) {
 }
 
 void TCustomForm::ApplyLayered() {
-    if (transparent_color_ && handle_) ::SetLayeredWindowAttributes(handle_, ColorToRGB(transparent_value_), 0, LWA_COLORKEY);
+    if (transparent_color_ && handle_)
+        ::SetLayeredWindowAttributes(handle_, ColorRefOf(transparent_value_), 0, LWA_COLORKEY);
 }
 
 void TCustomForm::CreateParams(TCreateParams& p) {

@@ -97,10 +97,11 @@ struct CharsetName {
     int value;
 };
 constexpr CharsetName kCharsets[] = {
-    {"ANSI_CHARSET", ANSI_CHARSET},     {"DEFAULT_CHARSET", DEFAULT_CHARSET}, {"SYMBOL_CHARSET", SYMBOL_CHARSET},
-    {"OEM_CHARSET", OEM_CHARSET},       {"RUSSIAN_CHARSET", RUSSIAN_CHARSET}, {"EASTEUROPE_CHARSET", EASTEUROPE_CHARSET},
-    {"GREEK_CHARSET", GREEK_CHARSET},   {"TURKISH_CHARSET", TURKISH_CHARSET}, {"BALTIC_CHARSET", BALTIC_CHARSET},
-    {"SHIFTJIS_CHARSET", SHIFTJIS_CHARSET},
+    {"ANSI_CHARSET", ANSI_CHARSET},       {"DEFAULT_CHARSET", DEFAULT_CHARSET},
+    {"SYMBOL_CHARSET", SYMBOL_CHARSET},   {"OEM_CHARSET", OEM_CHARSET},
+    {"RUSSIAN_CHARSET", RUSSIAN_CHARSET}, {"EASTEUROPE_CHARSET", EASTEUROPE_CHARSET},
+    {"GREEK_CHARSET", GREEK_CHARSET},     {"TURKISH_CHARSET", TURKISH_CHARSET},
+    {"BALTIC_CHARSET", BALTIC_CHARSET},   {"SHIFTJIS_CHARSET", SHIFTJIS_CHARSET},
 };
 
 void SetCharsetValue(TPersistent& o, const TValue& v, TReader&) {
@@ -144,7 +145,7 @@ void TBrush::SetStyle(TBrushStyle v) {
 }
 HBRUSH TBrush::Handle() const {
     if (style_ == TBrushStyle::bsClear) return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
-    if (!handle_) handle_.reset(::CreateSolidBrush(ColorToRGB(color_)));
+    if (!handle_) handle_.reset(::CreateSolidBrush(ColorRefOf(color_)));
     return handle_.get();
 }
 
@@ -161,7 +162,7 @@ void TPen::SetWidth(int v) {
     }
 }
 HPEN TPen::Handle() const {
-    if (!handle_) handle_.reset(::CreatePen(PS_SOLID, width_, ColorToRGB(color_)));
+    if (!handle_) handle_.reset(::CreatePen(PS_SOLID, width_, ColorRefOf(color_)));
     return handle_.get();
 }
 
@@ -217,13 +218,13 @@ void TCanvas::RequireFont() {
     HGDIOBJ old = ::SelectObject(dc_, h);
     if (!cur_font_) old_font_ = old;
     cur_font_ = h;
-    ::SetTextColor(dc_, ColorToRGB(font_.Color()));
+    ::SetTextColor(dc_, ColorRefOf(font_.Color()));
 }
 
 void TCanvas::RequireBrush() {
     HBRUSH h = brush_.Handle();
     ::SetBkMode(dc_, brush_.Style() == TBrushStyle::bsClear ? TRANSPARENT : OPAQUE);
-    ::SetBkColor(dc_, ColorToRGB(brush_.Color()));
+    ::SetBkColor(dc_, ColorRefOf(brush_.Color()));
     if (h == cur_brush_) return;
     HGDIOBJ old = ::SelectObject(dc_, h);
     if (!cur_brush_) old_brush_ = old;
@@ -371,7 +372,8 @@ void TBitmap::LoadFromBmpData(std::span<const std::uint8_t> d) {
     std::uint32_t offset = u32(10), hsize = u32(14);
     auto width = static_cast<std::int32_t>(u32(18)), height = static_cast<std::int32_t>(u32(22));
     std::uint32_t planes = u16(26), bpp = u16(28), compression = u32(30);
-    if (hsize < 40 || planes != 1 || (bpp != 24 && bpp != 32) || (compression != BI_RGB && !(bpp == 32 && compression == BI_BITFIELDS)))
+    if (hsize < 40 || planes != 1 || (bpp != 24 && bpp != 32) ||
+        (compression != BI_RGB && !(bpp == 32 && compression == BI_BITFIELDS)))
         throw EUiError("unsupported bitmap format (24 or 32 bits, uncompressed)");
     // Bit fields are taken only when they name the plain layout; other masks
     // would load as wrong colours.
@@ -404,13 +406,13 @@ bool IdentToColor(const std::string& ident, TColor& out) {
         TColor value;
     };
     static constexpr Entry kColors[] = {
-        {"clBlack", clBlack},         {"clMaroon", clMaroon},         {"clGreen", clGreen},
-        {"clNavy", clNavy},           {"clGray", clGray},             {"clSilver", clSilver},
-        {"clRed", clRed},             {"clLime", clLime},             {"clBlue", clBlue},
-        {"clFuchsia", clFuchsia},     {"clWhite", clWhite},           {"clNone", clNone},
-        {"clBtnFace", clBtnFace},     {"clBtnShadow", clBtnShadow},   {"clBtnHighlight", clBtnHighlight},
-        {"clBtnText", clBtnText},     {"clWindow", clWindow},         {"clWindowText", clWindowText},
-        {"clGrayText", clGrayText},   {"clHighlight", clHighlight},   {"cl3DDkShadow", cl3DDkShadow},
+        {"clBlack", clBlack},       {"clMaroon", clMaroon},       {"clGreen", clGreen},
+        {"clNavy", clNavy},         {"clGray", clGray},           {"clSilver", clSilver},
+        {"clRed", clRed},           {"clLime", clLime},           {"clBlue", clBlue},
+        {"clFuchsia", clFuchsia},   {"clWhite", clWhite},         {"clNone", clNone},
+        {"clBtnFace", clBtnFace},   {"clBtnShadow", clBtnShadow}, {"clBtnHighlight", clBtnHighlight},
+        {"clBtnText", clBtnText},   {"clWindow", clWindow},       {"clWindowText", clWindowText},
+        {"clGrayText", clGrayText}, {"clHighlight", clHighlight}, {"cl3DDkShadow", cl3DDkShadow},
         {"cl3DLight", cl3DLight},
     };
     for (const Entry& e : kColors)

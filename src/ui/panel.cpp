@@ -39,8 +39,10 @@ void TPanel::SetAlignment(TAlignment v) {
     Invalidate();
 }
 void TPanel::SetParentBackground(bool v) {
-    if (v) style_.Include(TControlStyle::csParentBackground);
-    else style_.Exclude(TControlStyle::csParentBackground);
+    if (v)
+        style_.Include(TControlStyle::csParentBackground);
+    else
+        style_.Exclude(TControlStyle::csParentBackground);
     Invalidate();
 }
 
@@ -58,7 +60,7 @@ void TPanel::Paint() {
     c.FillRect(r);
     auto bevel = [&](TBevelCut cut) {
         if (cut == TBevelCut::bvNone) return;
-        COLORREF hi = ColorToRGB(clBtnHighlight), lo = ColorToRGB(clBtnShadow);
+        COLORREF hi = ColorRefOf(clBtnHighlight), lo = ColorRefOf(clBtnShadow);
         if (cut == TBevelCut::bvLowered) std::swap(hi, lo);
         for (int i = 0; i < bevel_width_ && r.right - r.left > 1 && r.bottom - r.top > 1; ++i) {
             if (cut != TBevelCut::bvSpace) {
@@ -79,7 +81,9 @@ void TPanel::Paint() {
     bevel(bevel_inner_);
     if (!text_.empty()) {
         c.Brush().SetStyle(TBrushStyle::bsClear);
-        UINT align = alignment_ == TAlignment::taLeftJustify ? DT_LEFT : alignment_ == TAlignment::taRightJustify ? DT_RIGHT : DT_CENTER;
+        UINT align = alignment_ == TAlignment::taLeftJustify    ? DT_LEFT
+                     : alignment_ == TAlignment::taRightJustify ? DT_RIGHT
+                                                                : DT_CENTER;
         c.DrawText(text_, r, align | DT_VCENTER | DT_SINGLELINE | DT_EXPANDTABS | DT_NOPREFIX);
     }
 }

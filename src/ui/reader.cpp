@@ -1,6 +1,7 @@
 #include "ui/reader.h"
 
 #include "ui/win_control.h"
+#include "win/strings.h"
 
 #include <algorithm>
 #include <cctype>
@@ -39,7 +40,8 @@ public:
             t.text.assign(s_.substr(b, p_ - b));
             return t;
         }
-        if (std::isdigit(static_cast<unsigned char>(c)) || (c == '-' && p_ + 1 < s_.size() && std::isdigit(static_cast<unsigned char>(s_[p_ + 1])))) {
+        if (std::isdigit(static_cast<unsigned char>(c)) ||
+            (c == '-' && p_ + 1 < s_.size() && std::isdigit(static_cast<unsigned char>(s_[p_ + 1])))) {
             return Number(t);
         }
         if (c == '"') return String(t);
@@ -86,17 +88,22 @@ private:
         while (p_ < s_.size()) {
             char c = s_[p_];
             int d;
-            if (c >= '0' && c <= '9') d = c - '0';
-            else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-            else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-            else break;
+            if (c >= '0' && c <= '9')
+                d = c - '0';
+            else if (base == 16 && c >= 'a' && c <= 'f')
+                d = c - 'a' + 10;
+            else if (base == 16 && c >= 'A' && c <= 'F')
+                d = c - 'A' + 10;
+            else
+                break;
             v = v * base + d;
             if (v > 0xFFFFFFFFull) Fail("number out of range");
             ++digits;
             ++p_;
         }
         if (digits == 0) Fail("malformed number");
-        if (p_ < s_.size() && (std::isalpha(static_cast<unsigned char>(s_[p_])) || s_[p_] == '_')) Fail("malformed number");
+        if (p_ < s_.size() && (std::isalpha(static_cast<unsigned char>(s_[p_])) || s_[p_] == '_'))
+            Fail("malformed number");
         t.kind = Tok::Number;
         t.number = neg ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v);
         return t;
@@ -113,12 +120,23 @@ private:
                 if (p_ >= s_.size()) Fail("unterminated string");
                 char e = s_[p_++];
                 switch (e) {
-                    case '\\': c = '\\'; break;
-                    case '"': c = '"'; break;
-                    case 'n': c = '\n'; break;
-                    case 'r': c = '\r'; break;
-                    case 't': c = '\t'; break;
-                    default: Fail(std::string("unknown escape \\") + e);
+                    case '\\':
+                        c = '\\';
+                        break;
+                    case '"':
+                        c = '"';
+                        break;
+                    case 'n':
+                        c = '\n';
+                        break;
+                    case 'r':
+                        c = '\r';
+                        break;
+                    case 't':
+                        c = '\t';
+                        break;
+                    default:
+                        Fail(std::string("unknown escape \\") + e);
                 }
             }
             t.text.push_back(c);
@@ -133,12 +151,11 @@ private:
 };
 
 std::wstring Utf8ToWide(const std::string& s, int line) {
-    if (s.empty()) return {};
-    int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    if (n <= 0) throw EUiError("line " + std::to_string(line) + ": string is not valid UTF-8");
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
+    try {
+        return win::Utf8ToWide(s);
+    } catch (const win::EncodingError&) {
+        throw EUiError("line " + std::to_string(line) + ": string is not valid UTF-8");
+    }
 }
 
 class Parser {
@@ -293,13 +310,20 @@ namespace props {
 
 static const char* TypeName(TValueType t) {
     switch (t) {
-        case TValueType::Integer: return "an integer";
-        case TValueType::String: return "a string";
-        case TValueType::Ident: return "an identifier";
-        case TValueType::Set: return "a set";
-        case TValueType::StringList: return "a string list";
-        case TValueType::Collection: return "a collection";
-        case TValueType::Binary: return "a resource reference";
+        case TValueType::Integer:
+            return "an integer";
+        case TValueType::String:
+            return "a string";
+        case TValueType::Ident:
+            return "an identifier";
+        case TValueType::Set:
+            return "a set";
+        case TValueType::StringList:
+            return "a string list";
+        case TValueType::Collection:
+            return "a collection";
+        case TValueType::Binary:
+            return "a resource reference";
     }
     return "a value";
 }
@@ -314,7 +338,8 @@ static bool EqualNoCase(const std::string& a, const char* b) {
     std::size_t n = std::strlen(b);
     if (a.size() != n) return false;
     for (std::size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
     return true;
 }
 
@@ -365,20 +390,14 @@ std::uint32_t ToSet(const TValue& v, std::span<const char* const> names) {
 }
 
 const std::vector<std::wstring>& ToStrings(const TValue& v) {
-    if (v.type != TValueType::StringList) throw EUiError(std::string("string list expected, found ") + TypeName(v.type));
+    if (v.type != TValueType::StringList)
+        throw EUiError(std::string("string list expected, found ") + TypeName(v.type));
     return v.strings;
 }
 
 }  // namespace props
 
 // ---- Resources -------------------------------------------------------------
-
-HMODULE ThisModule() {
-    HMODULE m = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&ThisModule), &m);
-    return m;
-}
 
 static std::optional<std::vector<std::uint8_t>> LoadRcData(HMODULE module, const std::string& name) {
     std::wstring wname(name.begin(), name.end());
@@ -498,7 +517,8 @@ void TReader::ReadRoot(const TObjectDesc& desc) {
         }
         for (std::size_t i = 0; i < created_.size(); ++i)
             if (!root_->BindField(created_[i]->Name(), created_[i]))
-                Fail(created_lines_[i], "field " + created_[i]->Name() + " has another class than " + created_[i]->ClassName());
+                Fail(created_lines_[i],
+                     "field " + created_[i]->Name() + " has another class than " + created_[i]->ClassName());
     } catch (...) {
         // Nothing half-built stays: free what was made, in reverse.
         for (auto it = created_.rbegin(); it != created_.rend(); ++it) (*it)->Free();

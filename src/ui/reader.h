@@ -19,6 +19,7 @@
 #pragma once
 
 #include "ui/component.h"
+#include "win/module.h"
 
 #include <cstdint>
 #include <functional>
@@ -79,7 +80,7 @@ TObjectDesc ParseDescription(std::string_view text);
 using TResourceSource = std::function<std::optional<std::vector<std::uint8_t>>(const std::string& name)>;
 TResourceSource ModuleResources(HMODULE module);
 // The module (EXE or DLL) that holds this code.
-HMODULE ThisModule();
+using win::ThisModule;
 // Reads an RCDATA resource as text; throws when it does not exist.
 std::string LoadTextResource(HMODULE module, const std::string& name);
 
@@ -136,31 +137,31 @@ void ReadComponentFromText(TComponent* root, std::string_view text, TResourceSou
 namespace props {
 
 template <typename M>
-struct member_traits;
+struct MemberTraits;
 template <typename C, typename R, typename A>
-struct member_traits<R (C::*)(A)> {
+struct MemberTraits<R (C::*)(A)> {
     using cls = C;
     using arg = std::decay_t<A>;
 };
 template <typename C, typename R>
-struct member_traits<R& (C::*)()> {
+struct MemberTraits<R& (C::*)()> {
     using cls = C;
     using arg = R;
 };
 template <typename C, typename F>
-struct member_traits<F C::*> {
+struct MemberTraits<F C::*> {
     using cls = C;
     using arg = F;
 };
 template <auto M>
-using class_of = typename member_traits<decltype(M)>::cls;
+using ClassOf = typename MemberTraits<decltype(M)>::cls;
 template <auto M>
-using arg_of = typename member_traits<decltype(M)>::arg;
+using ArgOf = typename MemberTraits<decltype(M)>::arg;
 
 template <typename F>
-struct function_sig;
+struct FunctionSig;
 template <typename Sig>
-struct function_sig<std::function<Sig>> {
+struct FunctionSig<std::function<Sig>> {
     using type = Sig;
 };
 
@@ -175,52 +176,53 @@ const std::vector<std::wstring>& ToStrings(const TValue& v);
 
 template <auto Set>
 TPropInfo Int(const char* name) {
-    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<class_of<Set>&>(o).*Set)(ToInt(v)); }};
+    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<ClassOf<Set>&>(o).*Set)(ToInt(v)); }};
 }
 template <auto Set>
 TPropInfo Bool(const char* name) {
-    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<class_of<Set>&>(o).*Set)(ToBool(v)); }};
+    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<ClassOf<Set>&>(o).*Set)(ToBool(v)); }};
 }
 template <auto Set>
 TPropInfo Color(const char* name) {
-    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<class_of<Set>&>(o).*Set)(ToColor(v)); }};
+    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<ClassOf<Set>&>(o).*Set)(ToColor(v)); }};
 }
 template <auto Set>
 TPropInfo String(const char* name) {
-    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<class_of<Set>&>(o).*Set)(ToString(v)); }};
+    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<ClassOf<Set>&>(o).*Set)(ToString(v)); }};
 }
 template <auto Set>
 TPropInfo Strings(const char* name) {
-    return {name, [](TPersistent& o, const TValue& v, TReader&) { (static_cast<class_of<Set>&>(o).*Set)(ToStrings(v)); }};
+    return {name,
+            [](TPersistent& o, const TValue& v, TReader&) { (static_cast<ClassOf<Set>&>(o).*Set)(ToStrings(v)); }};
 }
 // An enum property; Names lists the identifiers in enum order.
 template <auto Set, auto& Names>
 TPropInfo Enum(const char* name) {
     return {name, [](TPersistent& o, const TValue& v, TReader&) {
-                (static_cast<class_of<Set>&>(o).*Set)(static_cast<arg_of<Set>>(ToEnum(v, Names)));
+                (static_cast<ClassOf<Set>&>(o).*Set)(static_cast<ArgOf<Set>>(ToEnum(v, Names)));
             }};
 }
 // A set property of TSet<E>; Names lists E's identifiers in enum order.
 template <auto Set, auto& Names>
 TPropInfo SetOf(const char* name) {
     return {name, [](TPersistent& o, const TValue& v, TReader&) {
-                (static_cast<class_of<Set>&>(o).*Set)(arg_of<Set>::FromBits(ToSet(v, Names)));
+                (static_cast<ClassOf<Set>&>(o).*Set)(ArgOf<Set>::FromBits(ToSet(v, Names)));
             }};
 }
 // A nested object reached through a getter returning a reference.
 template <auto Get>
 TPropInfo Object(const char* name) {
-    return {name, nullptr, [](TPersistent& o) -> TPersistent* { return &(static_cast<class_of<Get>&>(o).*Get)(); }};
+    return {name, nullptr, [](TPersistent& o) -> TPersistent* { return &(static_cast<ClassOf<Get>&>(o).*Get)(); }};
 }
 // A reference to another component of the tree, resolved after reading.
 template <auto Set>
 TPropInfo Ref(const char* name) {
     return {name, [](TPersistent& o, const TValue& v, TReader& r) {
                 r.Expect(v, TValueType::Ident, "a component name");
-                auto* self = &static_cast<class_of<Set>&>(o);
+                auto* self = &static_cast<ClassOf<Set>&>(o);
                 std::string target = v.ident;
                 r.AddFixup(target, v.line, [self, target](TComponent* c) {
-                    using T = std::remove_pointer_t<arg_of<Set>>;
+                    using T = std::remove_pointer_t<ArgOf<Set>>;
                     T* t = dynamic_cast<T*>(c);
                     if (!t) throw EUiError("component '" + target + "' has the wrong class");
                     (self->*Set)(t);
@@ -231,8 +233,8 @@ TPropInfo Ref(const char* name) {
 template <auto Field>
 TPropInfo Event(const char* name) {
     return {name, [](TPersistent& o, const TValue& v, TReader& r) {
-                using Sig = typename function_sig<arg_of<Field>>::type;
-                static_cast<class_of<Field>&>(o).*Field = r.Handler<Sig>(v, "the event");
+                using Sig = typename FunctionSig<ArgOf<Field>>::type;
+                static_cast<ClassOf<Field>&>(o).*Field = r.Handler<Sig>(v, "the event");
             }};
 }
 // Binary data held in a resource of its own.
@@ -240,7 +242,7 @@ template <auto Set>
 TPropInfo Binary(const char* name) {
     return {name, [](TPersistent& o, const TValue& v, TReader& r) {
                 r.Expect(v, TValueType::Binary, "a resource reference (@NAME)");
-                (static_cast<class_of<Set>&>(o).*Set)(r.Resource(v.ident, v.line));
+                (static_cast<ClassOf<Set>&>(o).*Set)(r.Resource(v.ident, v.line));
             }};
 }
 
@@ -254,7 +256,7 @@ template <auto Get>
 TPropInfo Collection(const char* name) {
     return {name, [](TPersistent& o, const TValue& v, TReader& r) {
                 r.Expect(v, TValueType::Collection, "a collection");
-                TCollection& c = (static_cast<class_of<Get>&>(o).*Get)();
+                TCollection& c = (static_cast<ClassOf<Get>&>(o).*Get)();
                 c.Clear();
                 for (const TItemDesc& item : v.items) r.ApplyProps(c.Add(), item.props);
             }};

@@ -46,7 +46,8 @@ void TSpeedButton::SetAllowAllUp(bool v) {
     allow_all_up_ = v;
     if (!Is(TComponentState::csLoading) && parent_)
         for (TControl* c : parent_->Controls())
-            if (auto* b = dynamic_cast<TSpeedButton*>(c); b && b != this && b->group_index_ == group_index_ && group_index_)
+            if (auto* b = dynamic_cast<TSpeedButton*>(c);
+                b && b != this && b->group_index_ == group_index_ && group_index_)
                 b->allow_all_up_ = v;
 }
 void TSpeedButton::SetGroupIndex(int v) {
@@ -116,8 +117,10 @@ void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
         if (inside) Invalidate();
     } else if (inside) {
         SetDown(!down_);
-        if (down_) Repaint();
-        else SetState(TButtonState::bsUp);
+        if (down_)
+            Repaint();
+        else
+            SetState(TButtonState::bsUp);
     } else {
         if (down_) SetState(TButtonState::bsExclusive);
         Repaint();
@@ -152,7 +155,8 @@ void TSpeedButton::WndProc(TMessage& m) {
                 SetState(RestingState());
             }
             return;
-        default: break;
+        default:
+            break;
     }
     TGraphicControl::WndProc(m);
 }

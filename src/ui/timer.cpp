@@ -2,43 +2,26 @@
 
 #include "ui/reader.h"
 #include "ui/window_proc_error.h"
+#include "win/window_class.h"
 
 namespace velmap::ui {
 
-namespace {
-const wchar_t* TimerWindowClass(WNDPROC proc) {
-    static const wchar_t* name = [proc] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = proc;
-        wc.cbWndExtra = sizeof(void*);
-        wc.hInstance = ThisModule();
-        wc.lpszClassName = L"VelmapUiTimer";
-        if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-            throw EUiError("cannot register the timer window class");
-        return L"VelmapUiTimer";
-    }();
-    return name;
-}
-}  // namespace
-
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {
-    wnd_ = ::CreateWindowExW(0, TimerWindowClass(&TimerWndProc), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             ThisModule(), nullptr);
+    wnd_ = ::CreateWindowExW(0, win::RegisterClassOnce(L"VelmapUiTimer", &TimerWndProc), L"", 0, 0, 0, 0, 0,
+                             HWND_MESSAGE, nullptr, ThisModule(), this);
     if (!wnd_) throw EUiError("cannot create the timer window");
-    ::SetWindowLongPtrW(wnd_, 0, reinterpret_cast<LONG_PTR>(this));
 }
 
 TTimer::~TTimer() {
     // Unbound before the window goes; a tick in progress sees the expired
     // life token and touches nothing.
-    ::SetWindowLongPtrW(wnd_, 0, 0);
+    win::Unbind(wnd_);
     if (running_) ::KillTimer(wnd_, 1);
     ::DestroyWindow(wnd_);
 }
 
 LRESULT CALLBACK TTimer::TimerWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<TTimer*>(::GetWindowLongPtrW(wnd, 0));
+    auto* self = win::BoundObject<TTimer>(wnd, msg, lp);
     if (msg == WM_TIMER && self) {
         try {
             self->Timer();

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "skin/paint/color.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <stdexcept>
@@ -16,41 +18,35 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// 0x00BBGGRR; a negative value names a system colour (0x80000000 | COLOR_x).
-using TColor = std::int32_t;
+// The engine's colour vocabulary: 0x00BBGGRR, negative for a system colour.
+using paint::cl3DDkShadow;
+using paint::cl3DLight;
+using paint::clBlack;
+using paint::clBlue;
+using paint::clBtnFace;
+using paint::clBtnHighlight;
+using paint::clBtnShadow;
+using paint::clBtnText;
+using paint::clFuchsia;
+using paint::clGray;
+using paint::clGrayText;
+using paint::clGreen;
+using paint::clHighlight;
+using paint::clLime;
+using paint::clMaroon;
+using paint::clNavy;
+using paint::clNone;
+using paint::clRed;
+using paint::clSilver;
+using paint::clWhite;
+using paint::clWindow;
+using paint::clWindowText;
+using paint::ColorToRGB;
+using paint::SystemColor;
+using paint::TColor;
 
-inline constexpr TColor SysColor(int index) {
-    return static_cast<TColor>(0x80000000u | static_cast<std::uint32_t>(index));
-}
-
-inline constexpr TColor clBlack = 0x000000;
-inline constexpr TColor clMaroon = 0x000080;
-inline constexpr TColor clGreen = 0x008000;
-inline constexpr TColor clNavy = 0x800000;
-inline constexpr TColor clGray = 0x808080;
-inline constexpr TColor clSilver = 0xC0C0C0;
-inline constexpr TColor clRed = 0x0000FF;
-inline constexpr TColor clLime = 0x00FF00;
-inline constexpr TColor clBlue = 0xFF0000;
-inline constexpr TColor clFuchsia = 0xFF00FF;
-inline constexpr TColor clWhite = 0xFFFFFF;
-inline constexpr TColor clNone = 0x1FFFFFFF;
-inline constexpr TColor clBtnFace = SysColor(COLOR_BTNFACE);
-inline constexpr TColor clBtnShadow = SysColor(COLOR_BTNSHADOW);
-inline constexpr TColor clBtnHighlight = SysColor(COLOR_BTNHIGHLIGHT);
-inline constexpr TColor clBtnText = SysColor(COLOR_BTNTEXT);
-inline constexpr TColor clWindow = SysColor(COLOR_WINDOW);
-inline constexpr TColor clWindowText = SysColor(COLOR_WINDOWTEXT);
-inline constexpr TColor clGrayText = SysColor(COLOR_GRAYTEXT);
-inline constexpr TColor clHighlight = SysColor(COLOR_HIGHLIGHT);
-inline constexpr TColor cl3DDkShadow = SysColor(COLOR_3DDKSHADOW);
-inline constexpr TColor cl3DLight = SysColor(COLOR_3DLIGHT);
-
-// Resolves a system colour to its current RGB value; plain colours pass through.
-inline COLORREF ColorToRGB(TColor c) {
-    if (c < 0) return ::GetSysColor(c & 0xFF);
-    return static_cast<COLORREF>(c) & 0xFFFFFF;
-}
+// GDI takes a COLORREF: the resolved colour without the top byte.
+inline COLORREF ColorRefOf(TColor c) { return static_cast<COLORREF>(ColorToRGB(c)) & 0xFFFFFF; }
 
 // Looks a colour up by identifier (clBlack, clBtnFace...); false when unknown.
 bool IdentToColor(const std::string& ident, TColor& out);

@@ -3,6 +3,7 @@
 #include "ui/paint_on_canvas.h"
 #include "ui/reader.h"
 #include "ui/window_proc_error.h"
+#include "win/window_class.h"
 
 #include <windowsx.h>
 
@@ -11,20 +12,8 @@
 namespace velmap::ui {
 
 const wchar_t* FrameworkWindowClass() {
-    static const wchar_t* name = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = &TWinControl::StdWndProc;
-        wc.cbWndExtra = sizeof(void*);
-        wc.hInstance = ThisModule();
-        wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */);
-        wc.lpszClassName = L"VelmapUiWindow";
-        if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-            throw EUiError("cannot register the window class");
-        return L"VelmapUiWindow";
-    }();
-    return name;
+    return win::RegisterClassOnce(L"VelmapUiWindow", &TWinControl::StdWndProc, CS_DBLCLKS,
+                                  ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */));
 }
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
@@ -39,7 +28,7 @@ void TWinControl::DestroyHandle() {
     if (!handle_) return;
     HWND h = handle_;
     // Unbound first: the window's last messages no longer reach this object.
-    ::SetWindowLongPtrW(h, 0, 0);
+    win::Unbind(h);
     handle_ = nullptr;
     for (TControl* c : controls_)
         if (auto* wc = dynamic_cast<TWinControl*>(c)) wc->DestroyHandle();
@@ -88,18 +77,11 @@ void TWinControl::CreateWnd() {
 }
 
 LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<TWinControl*>(::GetWindowLongPtrW(wnd, 0));
-    if (!self && msg == WM_NCCREATE) {
-        self = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        if (self) {
-            ::SetWindowLongPtrW(wnd, 0, reinterpret_cast<LONG_PTR>(self));
-            self->handle_ = wnd;
-        }
-    }
+    auto* self = win::BoundObject<TWinControl>(wnd, msg, lp);
     if (!self) return ::DefWindowProcW(wnd, msg, wp, lp);
+    if (msg == WM_NCCREATE) self->handle_ = wnd;
     if (msg == WM_NCDESTROY) {
         // The window goes (perhaps with a foreign parent); the object stays.
-        ::SetWindowLongPtrW(wnd, 0, 0);
         if (self->handle_ == wnd) self->handle_ = nullptr;
         return ::DefWindowProcW(wnd, msg, wp, lp);
     }
@@ -128,8 +110,10 @@ void TWinControl::InsertControl(TControl* c) {
     c->ParentFontChanged();
     c->ParentColorChanged();
     if (auto* wc = dynamic_cast<TWinControl*>(c)) {
-        if (handle_ && !c->Is(TComponentState::csLoading)) wc->HandleNeeded();
-        else if (wc->handle_ && handle_) ::SetParent(wc->handle_, handle_);
+        if (handle_ && !c->Is(TComponentState::csLoading))
+            wc->HandleNeeded();
+        else if (wc->handle_ && handle_)
+            ::SetParent(wc->handle_, handle_);
     } else {
         c->Invalidate();
     }
@@ -219,7 +203,9 @@ void TWinControl::Loaded() {
     Realign();
 }
 
-void TWinControl::PaintWindow(HDC dc) { PaintOnCanvas(canvas_, font_, dc, [this] { Paint(); }); }
+void TWinControl::PaintWindow(HDC dc) {
+    PaintOnCanvas(canvas_, font_, dc, [this] { Paint(); });
+}
 
 void TWinControl::Paint() {
     canvas_.Brush().SetColor(color_);
@@ -354,12 +340,15 @@ bool TWinControl::RouteMouse(TMessage& m) {
                 ::GetCursorPos(&cur);
                 HWND under = ::WindowFromPoint(cur);
                 ::ScreenToClient(handle_, &cur);
-                if (under == handle_) UpdateHover(cur);
-                else UpdateHover({-1, -1});
+                if (under == handle_)
+                    UpdateHover(cur);
+                else
+                    UpdateHover({-1, -1});
             }
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -427,7 +416,8 @@ void TWinControl::WndProc(TMessage& m) {
         case WM_WINDOWPOSCHANGED: {
             // Bounds follow the window, whoever moved it.
             auto* wp = reinterpret_cast<WINDOWPOS*>(m.LParam);
-            if ((wp->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE) && (!parent_ || !parent_->aligning_))
+            if ((wp->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE) &&
+                (!parent_ || !parent_->aligning_))
                 TControl::anchor_set_ = false;
             if (!(wp->flags & SWP_NOMOVE)) {
                 left_ = wp->x;
@@ -444,7 +434,8 @@ void TWinControl::WndProc(TMessage& m) {
             Realign();
             if (parent_ && align_ != TAlign::alNone) parent_->Realign();
             return;
-        default: break;
+        default:
+            break;
     }
     TControl::WndProc(m);
 }

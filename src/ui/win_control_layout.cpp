@@ -36,12 +36,18 @@ void TWinControl::AlignControls() {
             int ax = cw - c->anchor_parent_w_, ay = ch - c->anchor_parent_h_;
             bool al = c->anchors_.Contains(TAnchorKind::akLeft), ar = c->anchors_.Contains(TAnchorKind::akRight);
             bool at = c->anchors_.Contains(TAnchorKind::akTop), ab = c->anchors_.Contains(TAnchorKind::akBottom);
-            if (ar && al) w += ax;
-            else if (ar) l += ax;
-            else if (!al) l += ax / 2;
-            if (ab && at) h += ay;
-            else if (ab) t += ay;
-            else if (!at) t += ay / 2;
+            if (ar && al)
+                w += ax;
+            else if (ar)
+                l += ax;
+            else if (!al)
+                l += ax / 2;
+            if (ab && at)
+                h += ay;
+            else if (ab)
+                t += ay;
+            else if (!at)
+                t += ay / 2;
             c->SetBounds(l, t, w, h);
         }
     }
@@ -66,13 +72,15 @@ void TWinControl::AlignControls() {
                     c->SetBounds(r.right - w, r.top, w, r.bottom - r.top);
                     r.right -= c->width_;
                     break;
-                case TAlign::alClient: c->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top); break;
-                default: break;
+                case TAlign::alClient:
+                    c->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+                    break;
+                default:
+                    break;
             }
         }
     };
     for (TAlign a : {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient}) place(a);
 }
-
 
 }  // namespace velmap::ui

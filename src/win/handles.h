@@ -51,10 +51,17 @@ struct file_traits {
     static void close(HANDLE h) noexcept { ::CloseHandle(h); }
 };
 
+// A search of FindFirstFileW, ended with FindClose.
+struct find_traits {
+    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) noexcept { ::FindClose(h); }
+};
+
 inline void delete_gdi(HGDIOBJ h) noexcept { ::DeleteObject(h); }
 
 using unique_handle_t = unique_handle<HANDLE, null_traits<HANDLE, ::CloseHandle>>;
 using unique_file = unique_handle<HANDLE, file_traits>;
+using unique_find = unique_handle<HANDLE, find_traits>;
 using unique_hbitmap = unique_handle<HBITMAP, null_traits<HBITMAP, delete_gdi>>;
 using unique_hbrush = unique_handle<HBRUSH, null_traits<HBRUSH, delete_gdi>>;
 using unique_hpen = unique_handle<HPEN, null_traits<HPEN, delete_gdi>>;

@@ -16,7 +16,7 @@ using Microsoft::WRL::ComPtr;
 namespace velmap::test {
 namespace {
 
-const std::wstring band_dll = windows_path(VELMAP_BAND_DLL);
+const std::wstring band_dll = WindowsPath(VELMAP_BAND_DLL);
 
 class BandDll : public ::testing::Test {
 protected:
@@ -46,17 +46,17 @@ TEST_F(BandDll, BandTypeLibraryResourceDescribesTheBandLibrary) {
 }
 
 TEST_F(BandDll, BandDllServesItsExportsAndNeverRegistersItsTypeLibrary) {
-    EXPECT_EQ(L"{55DB46B0-2A2A-472F-A75D-AF802C60D8EF}", com::guid_to_string(band::CLSID_VelmapBand));
-    server_dll dll(band_dll);
+    EXPECT_EQ(L"{55DB46B0-2A2A-472F-A75D-AF802C60D8EF}", com::GuidToString(band::CLSID_VelmapBand));
+    ServerDll dll(band_dll);
     ASSERT_TRUE(dll.complete());
     void* out = reinterpret_cast<void*>(1);
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, dll.get_class_object(IID_IDispatch, IID_IClassFactory, &out));
     EXPECT_EQ(nullptr, out);
     EXPECT_EQ(S_OK, dll.can_unload_now());
 
-    const std::wstring typelib_key = L"TypeLib\\" + com::guid_to_string(band::CLSID_VelmapBand);
+    const std::wstring typelib_key = L"TypeLib\\" + com::GuidToString(band::CLSID_VelmapBand);
     ASSERT_EQ(S_OK, dll.register_server());
-    EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, typelib_key));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, typelib_key));
     EXPECT_EQ(S_OK, dll.unregister_server());
 }
 

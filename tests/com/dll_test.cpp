@@ -18,7 +18,7 @@ using Microsoft::WRL::ComPtr;
 namespace velmap::test {
 namespace {
 
-const std::wstring test_dll = windows_path(VELMAP_TEST_SERVER_DLL);
+const std::wstring test_dll = WindowsPath(VELMAP_TEST_SERVER_DLL);
 constexpr wchar_t kTestDllName[] = L"velmap_com_testserver.dll";
 
 class ComDll : public ::testing::Test {
@@ -30,7 +30,7 @@ protected:
 // ---- the test server DLL through its exports --------------------------------------
 
 TEST_F(ComDll, GetClassObjectAnswersKnownClassesOnly) {
-    server_dll dll(test_dll);
+    ServerDll dll(test_dll);
     ASSERT_TRUE(dll.complete());
     ComPtr<IClassFactory> factory;
     EXPECT_EQ(S_OK, dll.get_class_object(kDllIds.object, IID_IClassFactory, &factory));
@@ -45,7 +45,7 @@ TEST_F(ComDll, GetClassObjectAnswersKnownClassesOnly) {
 }
 
 TEST_F(ComDll, CanUnloadOnlyWhenNoObjectLockOrFactoryReferenceRemains) {
-    server_dll dll(test_dll);
+    ServerDll dll(test_dll);
     ASSERT_TRUE(dll.complete());
     EXPECT_EQ(S_OK, dll.can_unload_now());
 
@@ -78,21 +78,21 @@ TEST_F(ComDll, AModulePathWithABlankIsRegisteredInItsShortForm) {
     const std::wstring copy = folder + L"\\com test server.dll";
     ASSERT_TRUE(::CopyFileW(test_dll.c_str(), copy.c_str(), FALSE));
 
-    wchar_t short_path[MAX_PATH];
-    const DWORD n = ::GetShortPathNameW(copy.c_str(), short_path, MAX_PATH);
+    wchar_t ShortPath[MAX_PATH];
+    const DWORD n = ::GetShortPathNameW(copy.c_str(), ShortPath, MAX_PATH);
     ASSERT_GT(n, 0u);
-    ASSERT_EQ(std::wstring::npos, std::wstring(short_path).find(L' '));  // the volume has short names
+    ASSERT_EQ(std::wstring::npos, std::wstring(ShortPath).find(L' '));  // the volume has short names
 
-    const std::wstring server_key = L"CLSID\\" + com::guid_to_string(kDllIds.object) + L"\\InprocServer32";
+    const std::wstring server_key = L"CLSID\\" + com::GuidToString(kDllIds.object) + L"\\InprocServer32";
     {
-        server_dll dll(copy);
+        ServerDll dll(copy);
         ASSERT_TRUE(dll.complete());
         ASSERT_EQ(S_OK, dll.register_server());
-        const auto registered = read_string(HKEY_CLASSES_ROOT, server_key, nullptr);
+        const auto registered = ReadString(HKEY_CLASSES_ROOT, server_key, nullptr);
         ASSERT_TRUE(registered.has_value());
-        EXPECT_EQ(0, ::lstrcmpiW(short_path, registered->c_str())) << *registered;
+        EXPECT_EQ(0, ::lstrcmpiW(ShortPath, registered->c_str())) << *registered;
         EXPECT_EQ(S_OK, dll.unregister_server());
-        EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, server_key));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, server_key));
     }
     ::DeleteFileW(copy.c_str());
     ::RemoveDirectoryW(folder.c_str());
@@ -102,7 +102,7 @@ TEST_F(ComDll, AModulePathWithABlankIsRegisteredInItsShortForm) {
 
 TEST_F(ComDll, TheRuntimeCreatesObjectsAndUnloadsTheServerOnlyWhenItAllows) {
     {
-        server_dll dll(test_dll);
+        ServerDll dll(test_dll);
         ASSERT_TRUE(dll.complete());
         ASSERT_EQ(S_OK, dll.register_server());
     }
@@ -129,7 +129,7 @@ TEST_F(ComDll, TheRuntimeCreatesObjectsAndUnloadsTheServerOnlyWhenItAllows) {
     ::CoFreeUnusedLibraries();
     EXPECT_EQ(nullptr, ::GetModuleHandleW(kTestDllName));
 
-    server_dll dll(test_dll);
+    ServerDll dll(test_dll);
     ASSERT_TRUE(dll.complete());
     EXPECT_EQ(S_OK, dll.unregister_server());
 }

@@ -28,39 +28,38 @@ STDAPI DllUnregisterServer();
 namespace velmap::test {
 namespace {
 
-void program_unit_initialize() {
+void ProgramUnitInitialize() {
     com::ComServer()->SetServerName(L"VelmapComTestExe");
-    create_test_factories(*com::ComServer(), kProgramIds);
+    CreateTestFactories(*com::ComServer(), kProgramIds);
 }
-com::module_unit program_unit{program_unit_initialize, nullptr};
-com::module_unit* const program_units[] = {&com::com_object_support(), &com::com_server_support(),
-                                           &program_unit};
+com::ModuleUnit program_unit{ProgramUnitInitialize, nullptr};
+com::ModuleUnit* const program_units[] = {&com::ComObjectSupport(), &com::ComServerSupport(), &program_unit};
 
 // The test program plays the module: its units start before the tests and end after them.
 class ComModuleEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         ASSERT_EQ(S_OK, ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-        com::module_start(program_units);
+        com::ModuleStart(program_units);
     }
     void TearDown() override {
-        com::module_end(program_units);
+        com::ModuleEnd(program_units);
         ::CoUninitialize();
     }
 };
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new ComModuleEnvironment);
 
-LONG object_count() { return com::ComServer()->ObjectCount(); }
+LONG ServerObjectCount() { return com::ComServer()->ObjectCount(); }
 
 // The program's own server, not a system DLL's entry point of the same name.
-bool exports_are_ours() {
+bool ExportsAreOurs() {
     HMODULE owner = nullptr;
     ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                          reinterpret_cast<LPCWSTR>(&DllGetClassObject), &owner);
     return owner == ::GetModuleHandleW(nullptr);
 }
 
-ComPtr<IClassFactory> factory_for(REFCLSID clsid) {
+ComPtr<IClassFactory> FactoryFor(REFCLSID clsid) {
     ComPtr<IClassFactory> factory;
     EXPECT_EQ(S_OK, DllGetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())));
     if (!factory) throw std::runtime_error("no factory");  // ends the test, not the program
@@ -73,16 +72,16 @@ std::vector<std::string> unit_log;
 
 TEST(ModuleUnits, EachUnitStartsAndEndsOnceInDependencyOrder) {
     unit_log.clear();
-    com::module_unit a{[] { unit_log.push_back("init a"); }, [] { unit_log.push_back("fini a"); }};
-    com::module_unit b{[] { unit_log.push_back("init b"); }, [] { unit_log.push_back("fini b"); }};
-    com::module_unit* const units[] = {&a, &b};
+    com::ModuleUnit a{[] { unit_log.push_back("init a"); }, [] { unit_log.push_back("fini a"); }};
+    com::ModuleUnit b{[] { unit_log.push_back("init b"); }, [] { unit_log.push_back("fini b"); }};
+    com::ModuleUnit* const units[] = {&a, &b};
 
-    com::module_start(units);
-    com::module_start(units);  // a second start is only counted
+    com::ModuleStart(units);
+    com::ModuleStart(units);  // a second start is only counted
     EXPECT_EQ((std::vector<std::string>{"init a", "init b"}), unit_log);
-    com::module_end(units);  // balances the second start
+    com::ModuleEnd(units);  // balances the second start
     EXPECT_EQ(2u, unit_log.size());
-    com::module_end(units);
+    com::ModuleEnd(units);
     EXPECT_EQ((std::vector<std::string>{"init a", "init b", "fini b", "fini a"}), unit_log);
 }
 
@@ -91,43 +90,50 @@ TEST(ModuleUnits, TheServerAndItsFactoriesExistOnceWhileTheModuleRuns) {
     EXPECT_TRUE(com::ComServer()->IsInprocServer());
     EXPECT_TRUE(com::ComServer()->UIInteractive());
     EXPECT_EQ(5u, com::ComClassManager().FactoryCountInList());
-    com::initialize_unit(program_unit);  // already initialised: makes no second set of factories
-    com::finalize_unit(program_unit);
+    com::InitializeUnit(program_unit);  // already initialised: makes no second set of factories
+    com::FinalizeUnit(program_unit);
     EXPECT_EQ(5u, com::ComClassManager().FactoryCountInList());
 }
 
 TEST(ModuleUnits, StartModeComesFromTheHostsSwitches) {
     using com::StartMode;
-    EXPECT_EQ(StartMode::Normal, com::start_mode_from_command_line(L"explorer.exe"));
-    EXPECT_EQ(StartMode::Automation, com::start_mode_from_command_line(L"host.exe /automation"));
-    EXPECT_EQ(StartMode::Automation, com::start_mode_from_command_line(L"host.exe -Embedding"));
-    EXPECT_EQ(StartMode::RegServer, com::start_mode_from_command_line(L"host.exe  /REGSERVER "));
-    EXPECT_EQ(StartMode::UnregServer, com::start_mode_from_command_line(L"host.exe -unregserver"));
-    EXPECT_EQ(StartMode::Normal, com::start_mode_from_command_line(L"host.exe /regserverx regserver"));
-    EXPECT_EQ(StartMode::Normal, com::start_mode_from_command_line(nullptr));
+    EXPECT_EQ(StartMode::Normal, com::StartModeFromCommandLine(L"explorer.exe"));
+    EXPECT_EQ(StartMode::Automation, com::StartModeFromCommandLine(L"host.exe /automation"));
+    EXPECT_EQ(StartMode::Automation, com::StartModeFromCommandLine(L"host.exe -Embedding"));
+    EXPECT_EQ(StartMode::RegServer, com::StartModeFromCommandLine(L"host.exe  /REGSERVER "));
+    EXPECT_EQ(StartMode::UnregServer, com::StartModeFromCommandLine(L"host.exe -unregserver"));
+    EXPECT_EQ(StartMode::Normal, com::StartModeFromCommandLine(L"host.exe /regserverx regserver"));
+    EXPECT_EQ(StartMode::Normal, com::StartModeFromCommandLine(nullptr));
 }
 
 // ---- class identifiers --------------------------------------------------------
 
 TEST(Guids, ParsedAtCompileTimeLikeTheSystemParsesThem) {
-    constexpr GUID parsed = com::parse_guid("{00021492-0000-0000-C000-000000000046}");
+    constexpr GUID parsed = com::ParseGuid("{00021492-0000-0000-C000-000000000046}");
     CLSID system{};
     ASSERT_EQ(S_OK, ::CLSIDFromString(L"{00021492-0000-0000-C000-000000000046}", &system));
     EXPECT_TRUE(::IsEqualGUID(parsed, system));
-    EXPECT_TRUE(::IsEqualGUID(com::parse_guid("3c1d7a40-5e2b-4f6a-9b1c-0d2e3f405161"), kProgramIds.object));
-    EXPECT_EQ(L"{3C1D7A40-5E2B-4F6A-9B1C-0D2E3F405161}", com::guid_to_string(kProgramIds.object));
+    EXPECT_TRUE(::IsEqualGUID(com::ParseGuid("3c1d7a40-5e2b-4f6a-9b1c-0d2e3f405161"), kProgramIds.object));
+    EXPECT_EQ(L"{3C1D7A40-5E2B-4F6A-9B1C-0D2E3F405161}", com::GuidToString(kProgramIds.object));
 }
 
 // ---- objects -------------------------------------------------------------------
 
-TEST(ComObject, LooksUpInterfacesInItsClassThenItsBases) {
-    const LONG before = object_count();
-    ComPtr<IUnknown> unknown;
-    ASSERT_EQ(S_OK, factory_for(kProgramIds.sub)->CreateInstance(nullptr, IID_IUnknown, &unknown));
-    EXPECT_EQ(before + 1, object_count());
+TEST(ComObject, AnInterfaceEntryTakesItsIidFromItsType) {
+    constexpr auto window = com::ComInterface<IOleWindow, TTestSubObject>();
+    constexpr auto persist = com::ComInterface<IPersist, TTestObject>();
+    EXPECT_TRUE(IsEqualIID(*window.iid, IID_IOleWindow));
+    EXPECT_TRUE(IsEqualIID(*persist.iid, IID_IPersist));
+}
 
-    ComPtr<IOleWindow> window;  // the class's own table
-    ComPtr<IPersist> persist;   // the base class's table
+TEST(ComObject, LooksUpInterfacesInItsClassThenItsBases) {
+    const LONG before = ServerObjectCount();
+    ComPtr<IUnknown> unknown;
+    ASSERT_EQ(S_OK, FactoryFor(kProgramIds.sub)->CreateInstance(nullptr, IID_IUnknown, &unknown));
+    EXPECT_EQ(before + 1, ServerObjectCount());
+
+    ComPtr<IOleWindow> window;             // the class's own table
+    ComPtr<IPersist> persist;              // the base class's table
     ComPtr<ISupportErrorInfo> error_info;  // the object base's table
     EXPECT_EQ(S_OK, unknown.As(&window));
     EXPECT_EQ(S_OK, unknown.As(&persist));
@@ -157,12 +163,12 @@ TEST(ComObject, LooksUpInterfacesInItsClassThenItsBases) {
     error_info.Reset();
     identity.Reset();
     unknown.Reset();
-    EXPECT_EQ(before, object_count());
+    EXPECT_EQ(before, ServerObjectCount());
 }
 
 TEST(ComObject, BaseClassObjectsDoNotAnswerTheDerivedClassesInterfaces) {
     ComPtr<IPersist> persist;
-    ASSERT_EQ(S_OK, factory_for(kProgramIds.object)->CreateInstance(nullptr, IID_IPersist, &persist));
+    ASSERT_EQ(S_OK, FactoryFor(kProgramIds.object)->CreateInstance(nullptr, IID_IPersist, &persist));
     ComPtr<IOleWindow> window;
     EXPECT_EQ(E_NOINTERFACE, persist.As(&window));
     ComPtr<ISupportErrorInfo> error_info;
@@ -174,8 +180,9 @@ TEST(ComObject, FirstQueryHandsOutTheFirstReferenceAndTheLastReleaseDestroys) {
     const int initialized = stats().initialized;
     const int destroyed = stats().destroyed;
     IPersist* persist = nullptr;
-    ASSERT_EQ(S_OK, factory_for(kProgramIds.object)->CreateInstance(nullptr, IID_IPersist,
-                                                                    reinterpret_cast<void**>(&persist)));
+    ASSERT_EQ(
+        S_OK,
+        FactoryFor(kProgramIds.object)->CreateInstance(nullptr, IID_IPersist, reinterpret_cast<void**>(&persist)));
     EXPECT_EQ(initialized + 1, stats().initialized);  // the hook ran once
     ASSERT_NE(nullptr, TTestObject::last_created);
     EXPECT_EQ(1, TTestObject::last_created->RefCount());
@@ -212,9 +219,9 @@ public:
 };
 
 TEST(ComObject, AggregatedObjectDelegatesToItsOuterObject) {
-    const LONG before = object_count();
+    const LONG before = ServerObjectCount();
     Outer outer;
-    ASSERT_EQ(S_OK, factory_for(kProgramIds.object)->CreateInstance(&outer, IID_IUnknown, &outer.inner));
+    ASSERT_EQ(S_OK, FactoryFor(kProgramIds.object)->CreateInstance(&outer, IID_IUnknown, &outer.inner));
     TTestObject* object = TTestObject::last_created;
     ASSERT_NE(nullptr, object);
     EXPECT_EQ(&outer, object->Controller());
@@ -222,8 +229,8 @@ TEST(ComObject, AggregatedObjectDelegatesToItsOuterObject) {
 
     IPersist* persist = nullptr;
     ASSERT_EQ(S_OK, outer.QueryInterface(IID_IPersist, reinterpret_cast<void**>(&persist)));
-    EXPECT_EQ(2u, outer.refs);          // the reference went to the outer object
-    EXPECT_EQ(1, object->RefCount());   // not to the inner one
+    EXPECT_EQ(2u, outer.refs);         // the reference went to the outer object
+    EXPECT_EQ(1, object->RefCount());  // not to the inner one
 
     // The inner's interfaces answer with the outer's identity and interfaces.
     IUnknown* identity = nullptr;
@@ -238,20 +245,20 @@ TEST(ComObject, AggregatedObjectDelegatesToItsOuterObject) {
     persist->Release();
     EXPECT_EQ(1u, outer.refs);
     outer.inner.Reset();
-    EXPECT_EQ(before, object_count());
+    EXPECT_EQ(before, ServerObjectCount());
 }
 
 TEST(ComObject, DestroyedWhileReferencedIsDisconnectedFromItsClientsOnce) {
-    const LONG before = object_count();
+    const LONG before = ServerObjectCount();
     ComPtr<IUnknown> unknown;
-    ASSERT_EQ(S_OK, factory_for(kProgramIds.object)->CreateInstance(nullptr, IID_IUnknown, &unknown));
+    ASSERT_EQ(S_OK, FactoryFor(kProgramIds.object)->CreateInstance(nullptr, IID_IUnknown, &unknown));
     TTestObject* object = TTestObject::last_created;
 
     ComPtr<IStream> first, second;
     ASSERT_EQ(S_OK, ::CreateStreamOnHGlobal(nullptr, TRUE, &first));
     ASSERT_EQ(S_OK, ::CreateStreamOnHGlobal(nullptr, TRUE, &second));
-    ASSERT_EQ(S_OK, ::CoMarshalInterface(first.Get(), IID_IUnknown, unknown.Get(), MSHCTX_INPROC, nullptr,
-                                         MSHLFLAGS_NORMAL));
+    ASSERT_EQ(S_OK,
+              ::CoMarshalInterface(first.Get(), IID_IUnknown, unknown.Get(), MSHCTX_INPROC, nullptr, MSHLFLAGS_NORMAL));
     ASSERT_EQ(S_OK, ::CoMarshalInterface(second.Get(), IID_IUnknown, unknown.Get(), MSHCTX_INPROC, nullptr,
                                          MSHLFLAGS_NORMAL));
     const LARGE_INTEGER start{};
@@ -263,7 +270,7 @@ TEST(ComObject, DestroyedWhileReferencedIsDisconnectedFromItsClientsOnce) {
     // Its owner destroys it although the system and this test still hold references.
     unknown.Detach();
     delete object;
-    EXPECT_EQ(before, object_count());  // counted down once, not again by the disconnect's releases
+    EXPECT_EQ(before, ServerObjectCount());  // counted down once, not again by the disconnect's releases
 
     second->Seek(start, STREAM_SEEK_SET, nullptr);
     EXPECT_TRUE(FAILED(::CoUnmarshalInterface(second.Get(), IID_IUnknown, &client)));
@@ -272,8 +279,8 @@ TEST(ComObject, DestroyedWhileReferencedIsDisconnectedFromItsClientsOnce) {
 // ---- the factory -----------------------------------------------------------------
 
 TEST(ComObjectFactory, CreateInstanceRefusesBadArgumentsWithoutMakingAnObject) {
-    ComPtr<IClassFactory> factory = factory_for(kProgramIds.object);
-    const LONG before = object_count();
+    ComPtr<IClassFactory> factory = FactoryFor(kProgramIds.object);
+    const LONG before = ServerObjectCount();
     const int initialized = stats().initialized;
 
     EXPECT_EQ(E_POINTER, factory->CreateInstance(nullptr, IID_IUnknown, nullptr));
@@ -290,16 +297,16 @@ TEST(ComObjectFactory, CreateInstanceRefusesBadArgumentsWithoutMakingAnObject) {
     EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IOleWindow, &out));
     EXPECT_EQ(nullptr, out);
     EXPECT_EQ(destroyed + 1, stats().destroyed);
-    EXPECT_EQ(before, object_count());
+    EXPECT_EQ(before, ServerObjectCount());
 }
 
 TEST(ComObjectFactory, FailedConstructionShowsTheErrorAndReturnsUnexpected) {
-    TRecordingFactory* failing = test_factory(kProgramIds.failing);
-    TRecordingFactory* throwing = test_factory(kProgramIds.throwing);
+    TRecordingFactory* failing = TestFactory(kProgramIds.failing);
+    TRecordingFactory* throwing = TestFactory(kProgramIds.throwing);
     ASSERT_TRUE(failing && throwing);
     failing->boxes.clear();
     throwing->boxes.clear();
-    const LONG before = object_count();
+    const LONG before = ServerObjectCount();
     const int destroyed = stats().destroyed;
 
     void* out = reinterpret_cast<void*>(1);
@@ -319,7 +326,7 @@ TEST(ComObjectFactory, FailedConstructionShowsTheErrorAndReturnsUnexpected) {
     EXPECT_EQ(L"Constructor failed.", throwing->boxes[0].text);
 
     // Nothing is left alive, and no object is counted.
-    EXPECT_EQ(before, object_count());
+    EXPECT_EQ(before, ServerObjectCount());
     EXPECT_EQ(destroyed + 3, stats().destroyed);
 
     failing->SetShowErrors(false);
@@ -329,12 +336,12 @@ TEST(ComObjectFactory, FailedConstructionShowsTheErrorAndReturnsUnexpected) {
 }
 
 TEST(ComObjectFactory, ErrorTextGetsAFullStopOnlyAfterCharactersThatSortAfterIt) {
-    EXPECT_EQ(L"", com::creation_error_text(L""));
-    EXPECT_EQ(L"Done.", com::creation_error_text(L"Done."));
-    EXPECT_EQ(L"Done.", com::creation_error_text(L"Done"));
-    EXPECT_EQ(L"Code 42.", com::creation_error_text(L"Code 42"));
-    EXPECT_EQ(L"(see above)", com::creation_error_text(L"(see above)"));
-    EXPECT_EQ(L"trailing ", com::creation_error_text(L"trailing "));
+    EXPECT_EQ(L"", com::CreationErrorText(L""));
+    EXPECT_EQ(L"Done.", com::CreationErrorText(L"Done."));
+    EXPECT_EQ(L"Done.", com::CreationErrorText(L"Done"));
+    EXPECT_EQ(L"Code 42.", com::CreationErrorText(L"Code 42"));
+    EXPECT_EQ(L"(see above)", com::CreationErrorText(L"(see above)"));
+    EXPECT_EQ(L"trailing ", com::CreationErrorText(L"trailing "));
 }
 
 TEST(ComObjectFactory, ReferencesAndLocksCountInTheServer) {
@@ -342,7 +349,7 @@ TEST(ComObjectFactory, ReferencesAndLocksCountInTheServer) {
     const LONG factories = server->FactoryCount();
     const LONG objects = server->ObjectCount();
     {
-        ComPtr<IClassFactory> factory = factory_for(kProgramIds.object);
+        ComPtr<IClassFactory> factory = FactoryFor(kProgramIds.object);
         EXPECT_EQ(factories + 1, server->FactoryCount());
         EXPECT_EQ(S_FALSE, DllCanUnloadNow());
 
@@ -356,7 +363,7 @@ TEST(ComObjectFactory, ReferencesAndLocksCountInTheServer) {
 }
 
 TEST(Exports, GetClassObjectFindsTheFactoryByClassIdentifier) {
-    ASSERT_TRUE(exports_are_ours());
+    ASSERT_TRUE(ExportsAreOurs());
     void* out = reinterpret_cast<void*>(1);
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, DllGetClassObject(IID_IDispatch, IID_IClassFactory, &out));
     EXPECT_EQ(nullptr, out);
@@ -369,16 +376,16 @@ TEST(Exports, GetClassObjectFindsTheFactoryByClassIdentifier) {
     ASSERT_EQ(S_OK, DllGetClassObject(kProgramIds.object, IID_IUnknown, &unknown));
     ComPtr<IClassFactory> factory;
     EXPECT_EQ(S_OK, unknown.As(&factory));
-    EXPECT_EQ(static_cast<IClassFactory*>(test_factory(kProgramIds.object)), factory.Get());
+    EXPECT_EQ(static_cast<IClassFactory*>(TestFactory(kProgramIds.object)), factory.Get());
 }
 
 // ---- registration ----------------------------------------------------------------
 
 class Registration : public ::testing::Test {
 protected:
-    const std::wstring object_key = L"CLSID\\" + com::guid_to_string(kProgramIds.object);
-    const std::wstring sub_key = L"CLSID\\" + com::guid_to_string(kProgramIds.sub);
-    const std::wstring internal_key = L"CLSID\\" + com::guid_to_string(kProgramIds.internal);
+    const std::wstring object_key = L"CLSID\\" + com::GuidToString(kProgramIds.object);
+    const std::wstring sub_key = L"CLSID\\" + com::GuidToString(kProgramIds.sub);
+    const std::wstring internal_key = L"CLSID\\" + com::GuidToString(kProgramIds.internal);
     const std::wstring prog_id = L"VelmapComTestExe.TestObject";
 
     void SetUp() override { ASSERT_EQ(S_OK, DllUnregisterServer()); }
@@ -387,12 +394,12 @@ protected:
     std::map<std::wstring, std::wstring> state() {
         std::map<std::wstring, std::wstring> all;
         for (const std::wstring* key : {&object_key, &sub_key, &internal_key, &prog_id})
-            dump_key(HKEY_CLASSES_ROOT, *key, all);
+            DumpKey(HKEY_CLASSES_ROOT, *key, all);
         return all;
     }
 };
 
-std::wstring this_program_path() {
+std::wstring ThisProgramPath() {
     wchar_t path[MAX_PATH * 2];
     const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
     return std::wstring(path, n);
@@ -402,20 +409,20 @@ TEST_F(Registration, WritesTheGenericEntriesOfEveryFactoryThatIsNotInternal) {
     ASSERT_EQ(S_OK, DllRegisterServer());
     EXPECT_TRUE(com::ComServer()->LastRegistration());
 
-    EXPECT_EQ(L"Velmap test object", read_string(HKEY_CLASSES_ROOT, object_key, nullptr));
-    EXPECT_EQ(this_program_path(), read_string(HKEY_CLASSES_ROOT, object_key + L"\\InprocServer32", nullptr));
-    EXPECT_EQ(L"Apartment", read_string(HKEY_CLASSES_ROOT, object_key + L"\\InprocServer32", L"ThreadingModel"));
-    EXPECT_EQ(prog_id, read_string(HKEY_CLASSES_ROOT, object_key + L"\\ProgID", nullptr));
-    EXPECT_EQ(L"Velmap test object", read_string(HKEY_CLASSES_ROOT, prog_id, nullptr));
-    EXPECT_EQ(com::guid_to_string(kProgramIds.object), read_string(HKEY_CLASSES_ROOT, prog_id + L"\\Clsid", nullptr));
+    EXPECT_EQ(L"Velmap test object", ReadString(HKEY_CLASSES_ROOT, object_key, nullptr));
+    EXPECT_EQ(ThisProgramPath(), ReadString(HKEY_CLASSES_ROOT, object_key + L"\\InprocServer32", nullptr));
+    EXPECT_EQ(L"Apartment", ReadString(HKEY_CLASSES_ROOT, object_key + L"\\InprocServer32", L"ThreadingModel"));
+    EXPECT_EQ(prog_id, ReadString(HKEY_CLASSES_ROOT, object_key + L"\\ProgID", nullptr));
+    EXPECT_EQ(L"Velmap test object", ReadString(HKEY_CLASSES_ROOT, prog_id, nullptr));
+    EXPECT_EQ(com::GuidToString(kProgramIds.object), ReadString(HKEY_CLASSES_ROOT, prog_id + L"\\Clsid", nullptr));
 
     // Single threaded, no class name: neither a threading model nor a ProgID.
-    EXPECT_EQ(L"Velmap test sub-object", read_string(HKEY_CLASSES_ROOT, sub_key, nullptr));
-    EXPECT_TRUE(key_exists(HKEY_CLASSES_ROOT, sub_key + L"\\InprocServer32"));
-    EXPECT_EQ(std::nullopt, read_string(HKEY_CLASSES_ROOT, sub_key + L"\\InprocServer32", L"ThreadingModel"));
-    EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, sub_key + L"\\ProgID"));
+    EXPECT_EQ(L"Velmap test sub-object", ReadString(HKEY_CLASSES_ROOT, sub_key, nullptr));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, sub_key + L"\\InprocServer32"));
+    EXPECT_EQ(std::nullopt, ReadString(HKEY_CLASSES_ROOT, sub_key + L"\\InprocServer32", L"ThreadingModel"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, sub_key + L"\\ProgID"));
 
-    EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, internal_key));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, internal_key));
 }
 
 TEST_F(Registration, RegisteringTwiceEqualsOnceAndUnregisteringRemovesEverything) {
@@ -437,8 +444,8 @@ TEST_F(Registration, UnregisteringLeavesAClassKeyThatOthersExtended) {
                                                KEY_ALL_ACCESS, nullptr, &extra, nullptr));
     ::RegCloseKey(extra);
     EXPECT_EQ(S_OK, DllUnregisterServer());
-    EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, object_key + L"\\InprocServer32"));
-    EXPECT_TRUE(key_exists(HKEY_CLASSES_ROOT, object_key + L"\\Extra"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, object_key + L"\\InprocServer32"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, object_key + L"\\Extra"));
     ::RegDeleteKeyW(HKEY_CLASSES_ROOT, (object_key + L"\\Extra").c_str());
     ::RegDeleteKeyW(HKEY_CLASSES_ROOT, object_key.c_str());
 }
@@ -451,29 +458,29 @@ TEST_F(Registration, ARegistryFailureEndsRegistrationWithEFail) {
     ::RegCloseKey(key);
     EXPECT_EQ(E_FAIL, DllRegisterServer());
     // What was written before the failure stays.
-    EXPECT_EQ(L"Velmap test sub-object", read_string(HKEY_CLASSES_ROOT, sub_key, nullptr));
-    EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, sub_key + L"\\InprocServer32"));
+    EXPECT_EQ(L"Velmap test sub-object", ReadString(HKEY_CLASSES_ROOT, sub_key, nullptr));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, sub_key + L"\\InprocServer32"));
 }
 
 TEST_F(Registration, ATypeLibraryHeldByTheServerIsRegisteredWithItsClasses) {
     // The program carries a type library of its own, as a server DLL carries its.
-    constexpr GUID libid = com::parse_guid("{3C1D7A4F-5E2B-4F6A-9B1C-0D2E3F405161}");
+    constexpr GUID libid = com::ParseGuid("{3C1D7A4F-5E2B-4F6A-9B1C-0D2E3F405161}");
     ComPtr<ITypeLib> lib;
-    ASSERT_EQ(S_OK, ::LoadTypeLibEx(this_program_path().c_str(), REGKIND_NONE, &lib));
-    const std::wstring key = L"TypeLib\\" + com::guid_to_string(libid);
+    ASSERT_EQ(S_OK, ::LoadTypeLibEx(ThisProgramPath().c_str(), REGKIND_NONE, &lib));
+    const std::wstring key = L"TypeLib\\" + com::GuidToString(libid);
 
     com::ComServer()->SetTypeLib(lib.Get());
     EXPECT_EQ(S_OK, DllRegisterServer());
-    EXPECT_TRUE(key_exists(HKEY_CLASSES_ROOT, key + L"\\1.0"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, key + L"\\1.0"));
 #ifdef _WIN64
     const wchar_t* const platform = L"\\1.0\\0\\win64";
 #else
     const wchar_t* const platform = L"\\1.0\\0\\win32";
 #endif
-    EXPECT_EQ(this_program_path(), read_string(HKEY_CLASSES_ROOT, key + platform, nullptr));
-    EXPECT_TRUE(key_exists(HKEY_CLASSES_ROOT, object_key));
+    EXPECT_EQ(ThisProgramPath(), ReadString(HKEY_CLASSES_ROOT, key + platform, nullptr));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, object_key));
     EXPECT_EQ(S_OK, DllUnregisterServer());
-    EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, key + L"\\1.0"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key + L"\\1.0"));
     EXPECT_EQ(S_OK, DllUnregisterServer());  // not registered: still fine
     com::ComServer()->SetTypeLib(nullptr);
 }

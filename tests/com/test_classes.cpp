@@ -14,8 +14,7 @@ test_class_stats& stats() {
 
 TTestObject* TTestObject::last_created = nullptr;
 
-TTestObject::TTestObject(com::TComObjectFactory& factory, IUnknown* controller)
-    : com_class(factory, controller) {
+TTestObject::TTestObject(com::TComObjectFactory& factory, IUnknown* controller) : ComClass(factory, controller) {
     last_created = this;
 }
 
@@ -24,9 +23,9 @@ TTestObject::~TTestObject() {
     if (last_created == this) last_created = nullptr;
 }
 
-std::span<const com::interface_entry> TTestObject::interface_entries() {
-    static constexpr com::interface_entry entries[] = {
-        com::com_interface<IPersist, TTestObject>(IID_IPersist),
+std::span<const com::InterfaceEntry> TTestObject::InterfaceEntries() {
+    static constexpr com::InterfaceEntry entries[] = {
+        com::ComInterface<IPersist, TTestObject>(),
     };
     return entries;
 }
@@ -39,9 +38,9 @@ STDMETHODIMP TTestObject::GetClassID(CLSID* clsid) noexcept {
     return S_OK;
 }
 
-std::span<const com::interface_entry> TTestSubObject::interface_entries() {
-    static constexpr com::interface_entry entries[] = {
-        com::com_interface<IOleWindow, TTestSubObject>(IID_IOleWindow),
+std::span<const com::InterfaceEntry> TTestSubObject::InterfaceEntries() {
+    static constexpr com::InterfaceEntry entries[] = {
+        com::ComInterface<IOleWindow, TTestSubObject>(),
     };
     return entries;
 }
@@ -54,7 +53,7 @@ STDMETHODIMP TTestSubObject::GetWindow(HWND* wnd) noexcept {
 
 void TFailingObject::Initialize() {
     TTestObject::Initialize();
-    throw com::com_error(static_cast<TRecordingFactory*>(Factory())->next_failure);
+    throw com::EComError(static_cast<TRecordingFactory*>(Factory())->next_failure);
 }
 
 TThrowingObject::TThrowingObject(com::TComObjectFactory& factory, IUnknown* controller)
@@ -62,22 +61,22 @@ TThrowingObject::TThrowingObject(com::TComObjectFactory& factory, IUnknown* cont
     throw std::runtime_error("Constructor failed");
 }
 
-void create_test_factories(com::TComServer& server, const test_class_ids& ids) {
+void CreateTestFactories(com::TComServer& server, const test_class_ids& ids) {
     using com::Instancing;
     using com::ThreadingModel;
-    new TRecordingFactory(server, com::create_com_object<TTestObject>, ids.object, L"TestObject",
-                          L"Velmap test object", Instancing::MultiInstance, ThreadingModel::Apartment);
-    new TRecordingFactory(server, com::create_com_object<TTestSubObject>, ids.sub, L"",
-                          L"Velmap test sub-object", Instancing::MultiInstance, ThreadingModel::Single);
-    new TRecordingFactory(server, com::create_com_object<TFailingObject>, ids.failing, L"",
-                          L"Velmap failing object", Instancing::MultiInstance, ThreadingModel::Apartment);
-    new TRecordingFactory(server, com::create_com_object<TThrowingObject>, ids.throwing, L"",
-                          L"Velmap throwing object", Instancing::MultiInstance, ThreadingModel::Apartment);
-    new TRecordingFactory(server, com::create_com_object<TTestObject>, ids.internal, L"",
-                          L"Velmap internal object", Instancing::Internal, ThreadingModel::Apartment);
+    new TRecordingFactory(server, com::CreateComObject<TTestObject>, ids.object, L"TestObject", L"Velmap test object",
+                          Instancing::MultiInstance, ThreadingModel::Apartment);
+    new TRecordingFactory(server, com::CreateComObject<TTestSubObject>, ids.sub, L"", L"Velmap test sub-object",
+                          Instancing::MultiInstance, ThreadingModel::Single);
+    new TRecordingFactory(server, com::CreateComObject<TFailingObject>, ids.failing, L"", L"Velmap failing object",
+                          Instancing::MultiInstance, ThreadingModel::Apartment);
+    new TRecordingFactory(server, com::CreateComObject<TThrowingObject>, ids.throwing, L"", L"Velmap throwing object",
+                          Instancing::MultiInstance, ThreadingModel::Apartment);
+    new TRecordingFactory(server, com::CreateComObject<TTestObject>, ids.internal, L"", L"Velmap internal object",
+                          Instancing::Internal, ThreadingModel::Apartment);
 }
 
-TRecordingFactory* test_factory(REFCLSID clsid) {
+TRecordingFactory* TestFactory(REFCLSID clsid) {
     return static_cast<TRecordingFactory*>(com::ComClassManager().GetFactoryFromClassID(clsid));
 }
 

@@ -15,27 +15,23 @@
 namespace velmap::test {
 
 struct test_class_ids {
-    CLSID object;     // TTestObject, apartment threaded, with a class name (ProgID)
-    CLSID sub;        // TTestSubObject, single threaded, no class name
-    CLSID failing;    // Initialize throws
-    CLSID throwing;   // the constructor throws
-    CLSID internal;   // internal instancing: never registered
+    CLSID object;    // TTestObject, apartment threaded, with a class name (ProgID)
+    CLSID sub;       // TTestSubObject, single threaded, no class name
+    CLSID failing;   // Initialize throws
+    CLSID throwing;  // the constructor throws
+    CLSID internal;  // internal instancing: never registered
 };
 
 // Two sets, so that the test program and the test server DLL never share keys.
 inline constexpr test_class_ids kProgramIds{
-    com::parse_guid("{3C1D7A40-5E2B-4F6A-9B1C-0D2E3F405161}"),
-    com::parse_guid("{3C1D7A41-5E2B-4F6A-9B1C-0D2E3F405161}"),
-    com::parse_guid("{3C1D7A42-5E2B-4F6A-9B1C-0D2E3F405161}"),
-    com::parse_guid("{3C1D7A43-5E2B-4F6A-9B1C-0D2E3F405161}"),
-    com::parse_guid("{3C1D7A44-5E2B-4F6A-9B1C-0D2E3F405161}"),
+    com::ParseGuid("{3C1D7A40-5E2B-4F6A-9B1C-0D2E3F405161}"), com::ParseGuid("{3C1D7A41-5E2B-4F6A-9B1C-0D2E3F405161}"),
+    com::ParseGuid("{3C1D7A42-5E2B-4F6A-9B1C-0D2E3F405161}"), com::ParseGuid("{3C1D7A43-5E2B-4F6A-9B1C-0D2E3F405161}"),
+    com::ParseGuid("{3C1D7A44-5E2B-4F6A-9B1C-0D2E3F405161}"),
 };
 inline constexpr test_class_ids kDllIds{
-    com::parse_guid("{8E0F52B0-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
-    com::parse_guid("{8E0F52B1-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
-    com::parse_guid("{8E0F52B2-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
-    com::parse_guid("{8E0F52B3-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
-    com::parse_guid("{8E0F52B4-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
+    com::ParseGuid("{8E0F52B0-1A7C-4D39-A6E4-7B5C9D0E1F20}"), com::ParseGuid("{8E0F52B1-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
+    com::ParseGuid("{8E0F52B2-1A7C-4D39-A6E4-7B5C9D0E1F20}"), com::ParseGuid("{8E0F52B3-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
+    com::ParseGuid("{8E0F52B4-1A7C-4D39-A6E4-7B5C9D0E1F20}"),
 };
 
 // Counters of the module the classes live in.
@@ -45,11 +41,11 @@ struct test_class_stats {
 };
 test_class_stats& stats();
 
-class TTestObject : public com::com_class<TTestObject, com::TComObject, IPersist> {
+class TTestObject : public com::ComClass<TTestObject, com::TComObject, IPersist> {
 public:
     TTestObject(com::TComObjectFactory& factory, IUnknown* controller);
     ~TTestObject() override;
-    static std::span<const com::interface_entry> interface_entries();
+    static std::span<const com::InterfaceEntry> InterfaceEntries();
 
     void Initialize() override;
     STDMETHODIMP GetClassID(CLSID* clsid) noexcept override;
@@ -59,10 +55,10 @@ public:
 };
 
 // Adds IOleWindow to TTestObject: lookups find IPersist in the base's table.
-class TTestSubObject : public com::com_class<TTestSubObject, TTestObject, IOleWindow> {
+class TTestSubObject : public com::ComClass<TTestSubObject, TTestObject, IOleWindow> {
 public:
-    using com_class::com_class;
-    static std::span<const com::interface_entry> interface_entries();
+    using ComClass::ComClass;
+    static std::span<const com::InterfaceEntry> InterfaceEntries();
 
     STDMETHODIMP GetWindow(HWND* wnd) noexcept override;
     STDMETHODIMP ContextSensitiveHelp(BOOL) noexcept override { return E_NOTIMPL; }
@@ -98,9 +94,9 @@ protected:
 };
 
 // Makes the five test factories on the server; they add themselves to the class manager.
-void create_test_factories(com::TComServer& server, const test_class_ids& ids);
+void CreateTestFactories(com::TComServer& server, const test_class_ids& ids);
 
 // The factory for a class identifier (test program side).
-TRecordingFactory* test_factory(REFCLSID clsid);
+TRecordingFactory* TestFactory(REFCLSID clsid);
 
 }  // namespace velmap::test

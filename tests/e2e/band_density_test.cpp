@@ -19,8 +19,8 @@ struct Reported {
 bool RunHost(const std::wstring& args, Reported& out) {
     const std::wstring log = WindowsPath(VELMAP_TEST_BINARY_DIR) + L"\\bandhost-density.log";
     ::DeleteFileW(log.c_str());
-    std::wstring command = L"\"" + WindowsPath(VELMAP_BANDHOST_EXE) + L"\" " + args + L" --show-ms 100 --log \"" +
-                           log + L"\"";
+    std::wstring command = L"\"" + WindowsPath(VELMAP_BANDHOST_EXE) + L"\" " + args + L" --show-ms 100 --log \"" + log +
+                           L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -35,8 +35,9 @@ bool RunHost(const std::wstring& args, Reported& out) {
     bool found = false;
     for (std::string line; std::getline(in, line);) {
         char mode[16] = {};
-        if (std::sscanf(line.c_str(), "GetBandInfo(0, %15[a-z], mask=0x7F) -> S_OK min=%ldx%ld max=%ldx%ld integral=1x1 "
-                                      "actual=%ldx%ld",
+        if (std::sscanf(line.c_str(),
+                        "GetBandInfo(0, %15[a-z], mask=0x7F) -> S_OK min=%ldx%ld max=%ldx%ld integral=1x1 "
+                        "actual=%ldx%ld",
                         mode, &out.min_x, &out.min_y, &out.max_x, &out.max_y, &out.actual_x, &out.actual_y) == 7) {
             out.vertical = std::string(mode) == "vertical";
             found = true;

@@ -29,7 +29,7 @@ using tools::PumpMessages;
 using tools::StripOrientation;
 
 const std::wstring kDll = WindowsPath(VELMAP_BAND_DLL);
-const std::wstring kClsid = com::guid_to_string(band::CLSID_VelmapBand);
+const std::wstring kClsid = com::GuidToString(band::CLSID_VelmapBand);
 const std::wstring kClassKey = L"CLSID\\" + kClsid;
 constexpr wchar_t kToolbarKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
 constexpr wchar_t kCategoryCache[] = L"Component Categories\\{00021492-0000-0000-C000-000000000046}\\Enum";
@@ -38,8 +38,8 @@ std::wstring Sz(const std::wstring& text) { return L"1:" + text + L'\0'; }
 
 std::map<std::wstring, std::wstring> RegistryState(const std::wstring& class_key, const std::wstring& clsid) {
     std::map<std::wstring, std::wstring> state;
-    dump_key(HKEY_CLASSES_ROOT, class_key, state);
-    if (auto v = read_string(HKEY_LOCAL_MACHINE, kToolbarKey, clsid.c_str())) state[L"toolbar|" + clsid] = Sz(*v);
+    DumpKey(HKEY_CLASSES_ROOT, class_key, state);
+    if (auto v = ReadString(HKEY_LOCAL_MACHINE, kToolbarKey, clsid.c_str())) state[L"toolbar|" + clsid] = Sz(*v);
     return state;
 }
 
@@ -93,7 +93,8 @@ TEST_F(BandTest, UnregistrationRemovesOurEntriesOnlyAndTheCategoryCache) {
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CLASSES_ROOT,
                                                (other_key + L"\\Implemented Categories\\"
-                                                            L"{00021492-0000-0000-C000-000000000046}").c_str(),
+                                                            L"{00021492-0000-0000-C000-000000000046}")
+                                                   .c_str(),
                                                0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
     ::RegCloseKey(key);
     ::RegSetKeyValueW(HKEY_CLASSES_ROOT, (other_key + L"\\InprocServer32").c_str(), nullptr, REG_SZ, L"o.dll", 12);
@@ -106,7 +107,7 @@ TEST_F(BandTest, UnregistrationRemovesOurEntriesOnlyAndTheCategoryCache) {
     ASSERT_EQ(S_OK, dll.Register());
     ASSERT_EQ(S_OK, dll.Unregister());
     EXPECT_TRUE(RegistryState(kClassKey, kClsid).empty());
-    EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, kCategoryCache));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kCategoryCache));
     EXPECT_EQ(others_before, RegistryState(other_key, other));
     EXPECT_EQ(S_OK, dll.Unregister()) << "nothing left to remove is no failure";
 
@@ -125,7 +126,7 @@ TEST_F(BandTest, AModulePathWithABlankIsRegisteredShortAndServesBands) {
     {
         BandDll dll(copy);
         ASSERT_EQ(S_OK, dll.Register());
-        const auto registered = read_string(HKEY_CLASSES_ROOT, kClassKey + L"\\InprocServer32", nullptr);
+        const auto registered = ReadString(HKEY_CLASSES_ROOT, kClassKey + L"\\InprocServer32", nullptr);
         ASSERT_TRUE(registered.has_value());
         EXPECT_EQ(std::wstring::npos, registered->find(L' ')) << *registered;
         BandHost host(log, StripOrientation::Horizontal);
@@ -186,8 +187,10 @@ TEST_F(BandTest, GetBandInfoFillsTheRequestedMembersOnly) {
         ASSERT_EQ(S_OK, host.QueryBandInfo(c.mask, info));
         EXPECT_EQ(c.mask_after, info.dwMask);
         const auto check = [&](DWORD bit, const POINTL& got, POINTL want, const POINTL& was) {
-            if (c.mask & bit) EXPECT_TRUE(got.x == want.x && got.y == want.y) << "mask " << c.mask;
-            else EXPECT_EQ(0, std::memcmp(&got, &was, sizeof got)) << "mask " << c.mask << " wrote bit " << bit;
+            if (c.mask & bit)
+                EXPECT_TRUE(got.x == want.x && got.y == want.y) << "mask " << c.mask;
+            else
+                EXPECT_EQ(0, std::memcmp(&got, &was, sizeof got)) << "mask " << c.mask << " wrote bit " << bit;
         };
         check(DBIM_MINSIZE, info.ptMinSize, {160, 25}, untouched.ptMinSize);
         check(DBIM_MAXSIZE, info.ptMaxSize, {25, 160}, untouched.ptMaxSize);
@@ -195,8 +198,10 @@ TEST_F(BandTest, GetBandInfoFillsTheRequestedMembersOnly) {
         check(DBIM_ACTUAL, info.ptActual, {160, 25}, untouched.ptActual);
         EXPECT_EQ(0, std::memcmp(info.wszTitle, untouched.wszTitle, sizeof info.wszTitle));
         EXPECT_EQ(0, std::memcmp(&info.crBkgnd, &untouched.crBkgnd, sizeof info.crBkgnd));
-        if (c.mask & DBIM_MODEFLAGS) EXPECT_EQ(0u, info.dwModeFlags);
-        else EXPECT_EQ(untouched.dwModeFlags, info.dwModeFlags);
+        if (c.mask & DBIM_MODEFLAGS)
+            EXPECT_EQ(0u, info.dwModeFlags);
+        else
+            EXPECT_EQ(untouched.dwModeFlags, info.dwModeFlags);
     }
     EXPECT_EQ(E_INVALIDARG, host.Band()->GetBandInfo(0, 0, nullptr));
 }
@@ -337,8 +342,7 @@ TEST_F(BandTest, ABandReleasedWithoutCloseDWTakesItsWindowAlongAndTheModuleUnloa
     HWND wnd = nullptr;
     {
         ComPtr<IDeskBand> band;
-        ASSERT_EQ(S_OK, ::CoCreateInstance(band::CLSID_VelmapBand, nullptr, CLSCTX_INPROC_SERVER,
-                                           IID_PPV_ARGS(&band)));
+        ASSERT_EQ(S_OK, ::CoCreateInstance(band::CLSID_VelmapBand, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&band)));
         ComPtr<IObjectWithSite> with_site;
         ASSERT_EQ(S_OK, band.As(&with_site));
         auto* site = new BandSite(strip, log);
@@ -377,7 +381,7 @@ TEST_F(BandTest, RealClicksReachThePlayerInOrder) {
     }
     const auto lines = player.WaitForLines(7, 10000);
     EXPECT_EQ(lines, (std::vector<std::string>{"Ctrl+Alt+Z", "Ctrl+Alt+X", "Ctrl+Alt+C", "Ctrl+Alt+V", "Ctrl+Alt+B",
-                                                "Ctrl+Alt+A", "Ctrl+Alt+Q"}));
+                                               "Ctrl+Alt+A", "Ctrl+Alt+Q"}));
     EXPECT_EQ(0, player.Stop());
 }
 
@@ -398,8 +402,8 @@ TEST_F(BandTest, RepeatedCyclesReturnWindowsObjectsAndMemoryToTheirBaseline) {
 
     for (int i = 0; i < 20; ++i) cycle();  // caches and heaps settle
     ComPtr<IClassFactory> keep_loaded;
-    ASSERT_EQ(S_OK, ::CoGetClassObject(band::CLSID_VelmapBand, CLSCTX_INPROC_SERVER, nullptr,
-                                       IID_PPV_ARGS(&keep_loaded)));
+    ASSERT_EQ(S_OK,
+              ::CoGetClassObject(band::CLSID_VelmapBand, CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&keep_loaded)));
     cycle();
     const int windows = CountProcessWindows(), gdi = CountGdiObjects();
     const SIZE_T bytes = PrivateBytes();

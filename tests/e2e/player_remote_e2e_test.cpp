@@ -27,8 +27,8 @@ TEST(PlayerRemoteEndToEnd, SixButtonsReachThePlayerInOrder) {
         ExecutePlayerCommand(c);
     }
     const Lines got = player.WaitForLines(7, 10000);
-    EXPECT_EQ(got, (Lines{"Ctrl+Alt+Z", "Ctrl+Alt+X", "Ctrl+Alt+C", "Ctrl+Alt+V", "Ctrl+Alt+B", "Ctrl+Alt+A",
-                          "Ctrl+Alt+Q"}));
+    EXPECT_EQ(
+        got, (Lines{"Ctrl+Alt+Z", "Ctrl+Alt+X", "Ctrl+Alt+C", "Ctrl+Alt+V", "Ctrl+Alt+B", "Ctrl+Alt+A", "Ctrl+Alt+Q"}));
     EXPECT_EQ(player.Stop(), 0) << "a hotkey could not be registered";
     // Nothing arrives after the last command.
     EXPECT_EQ(player.Lines().size(), 7u);

@@ -19,8 +19,7 @@ using namespace velmap;
 namespace {
 
 // Names the broken promise before libFuzzer records the input.
-#define Check(ok) \
-    ((ok) ? void() : (std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok), std::abort()))
+#define Check(ok) ((ok) ? void() : (std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok), std::abort()))
 
 void PutInt32(std::vector<std::uint8_t>& out, std::size_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -24,8 +25,7 @@ using namespace velmap;
 
 namespace {
 
-#define Check(ok) \
-    ((ok) ? void() : (std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok), std::abort()))
+#define Check(ok) ((ok) ? void() : (std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok), std::abort()))
 
 void PutInt32(std::vector<std::uint8_t>& out, std::size_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -117,13 +117,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }();
     (void)once;
     std::string_view in(reinterpret_cast<const char*>(data), size);
-    std::vector<std::uint8_t> archive =
-        in.substr(0, 4) == "ASzf" ? std::vector<std::uint8_t>(data, data + size) : PackList(in);
+    std::vector<std::uint8_t> archive = in.substr(0, 4) == "ASzf" ? std::vector<std::uint8_t>(data, data + size)
+                                                                  : PackList(in);
     SkinModel m;
     m.HueOffset = size % 7 == 0 ? 40 : 0;  // the recolouring paths too, on some inputs
     m.Saturation = size % 11 == 0 ? -30 : 0;
+    // Common sections as a skin manager adds them, over a section or of their own.
+    if (size % 5 == 0) m.CommonSections = "[PANEL]\r\nCOLOR=255\r\n[EXTRA]\r\nTRANSPARENCY=50\r\n";
     try {
-        if (LoadPackedSkinData(m, archive)) Inspect(m);
+        // The loader the skin manager runs, with the folder of an internal skin.
+        if (LoadPackedSkinData(m, archive, std::string{})) Inspect(m);
     } catch (const SkinConvertError&) {
         Check(m.Sections.empty() && m.Masks.empty());  // a failed load puts nothing in force
     } catch (const std::exception&) {

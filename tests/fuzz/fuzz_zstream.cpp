@@ -17,8 +17,7 @@ using namespace velmap;
 namespace {
 
 // Names the broken promise before libFuzzer records the input.
-#define Check(ok) \
-    ((ok) ? void() : (std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok), std::abort()))
+#define Check(ok) ((ok) ? void() : (std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok), std::abort()))
 
 constexpr std::size_t kMaxOut = 1 << 17;  // well past the 64 KiB input chunk
 

@@ -1,6 +1,7 @@
 // The band form as its description builds it, inside a plain host window.
 #include "remote/band_form.h"
 #include "skin/manager/skin_directory.h"
+#include "win/strings.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
@@ -24,8 +25,8 @@ HWND MakeHost() {
         return ::RegisterClassW(&wc) != 0;
     }();
     (void)registered;
-    return ::CreateWindowExW(0, L"BandFormTestHost", L"host", WS_POPUP, 100, 100, 300, 60, nullptr, nullptr,
-                             nullptr, nullptr);
+    return ::CreateWindowExW(0, L"BandFormTestHost", L"host", WS_POPUP, 100, 100, 300, 60, nullptr, nullptr, nullptr,
+                             nullptr);
 }
 
 class BandForm : public ::testing::Test {
@@ -36,9 +37,7 @@ protected:
         host = MakeHost();
         ASSERT_NE(nullptr, host);
     }
-    void TearDown() override {
-        ::DestroyWindow(host);
-    }
+    void TearDown() override { ::DestroyWindow(host); }
     HWND host = nullptr;
 };
 
@@ -87,7 +86,7 @@ TEST_F(BandForm, LoadsTheInternalSkinWithoutLookingInAnyFolder) {
     const std::wstring planted = L"C:\\Skins\\Cold (internal)";
     ::CreateDirectoryW(L"C:\\Skins", nullptr);
     ::CreateDirectoryW(planted.c_str(), nullptr);
-    const std::wstring source = skin::Utf8ToWide(VELMAP_TEST_SOURCE_DIR "/tests/skins/folder/");
+    const std::wstring source = win::Utf8ToWide(VELMAP_TEST_SOURCE_DIR "/tests/skins/folder/");
     for (const wchar_t* file : {L"Options.dat", L"MASTER.BMP", L"FRAME.BMP"})
         ASSERT_TRUE(::CopyFileW((source + file).c_str(), (planted + L"\\" + file).c_str(), FALSE));
 
@@ -104,6 +103,19 @@ TEST_F(BandForm, LoadsTheInternalSkinWithoutLookingInAnyFolder) {
     for (const wchar_t* file : {L"Options.dat", L"MASTER.BMP", L"FRAME.BMP"})
         ::DeleteFileW((planted + L"\\" + file).c_str());
     ::RemoveDirectoryW(planted.c_str());
+}
+
+TEST_F(BandForm, ClosingOneBandNeverTurnsAnotherPlain) {
+    ui::owned<TBandForm> first(TBandForm::Create(host));
+    ui::owned<TBandForm> second(TBandForm::Create(host));
+    ASSERT_TRUE(second->Panel->SkinData().IsSkinned());
+    first.reset();
+    EXPECT_TRUE(second->Panel->SkinData().IsSkinned());
+    for (TBandButton* b : {second->btnVolUp, second->btnVolDn, second->btnPrev, second->btnPlayPause, second->btnStop,
+                           second->btnNext}) {
+        EXPECT_TRUE(b->SkinData().IsSkinned()) << b->Name();
+        EXPECT_EQ(second->SkinManager, b->SkinData().EffectiveManager()) << b->Name();
+    }
 }
 
 // A system that refuses layered child windows, as those before layered

@@ -51,10 +51,17 @@ public:
             if (!s.empty()) s += ' ';
             s += e.flags & KEYEVENTF_KEYUP ? '^' : 'v';
             switch (e.vk) {
-            case VK_CONTROL: s += "Ctrl"; break;
-            case VK_MENU: s += "Alt"; break;
-            case VK_SHIFT: s += "Shift"; break;
-            default: s += static_cast<char>(e.vk);
+                case VK_CONTROL:
+                    s += "Ctrl";
+                    break;
+                case VK_MENU:
+                    s += "Alt";
+                    break;
+                case VK_SHIFT:
+                    s += "Shift";
+                    break;
+                default:
+                    s += static_cast<char>(e.vk);
             }
         }
         return s;
@@ -83,7 +90,7 @@ TEST_F(PlayerCommandsTest, EveryCommandSendsItsSixEventShortcut) {
     const struct {
         PlayerCommand command;
         char letter;
-    } rows[] = {{PlayerCommand::Prev, 'Z'},    {PlayerCommand::Stop, 'V'},    {PlayerCommand::Next, 'B'},
+    } rows[] = {{PlayerCommand::Prev, 'Z'},    {PlayerCommand::Stop, 'V'},  {PlayerCommand::Next, 'B'},
                 {PlayerCommand::VolDown, 'A'}, {PlayerCommand::VolUp, 'Q'}, {PlayerCommand::PlayPause, 'C'}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.letter);

@@ -94,10 +94,14 @@ inline Bytes FixedHuffmanZlib(const Bytes& data) {
         bits(r, n);
     };
     auto symbol = [&](int s) {
-        if (s < 144) code(0x30 + s, 8);
-        else if (s < 256) code(0x190 + s - 144, 9);
-        else if (s < 280) code(s - 256, 7);
-        else code(0xC0 + s - 280, 8);
+        if (s < 144)
+            code(0x30 + s, 8);
+        else if (s < 256)
+            code(0x190 + s - 144, 9);
+        else if (s < 280)
+            code(s - 256, 7);
+        else
+            code(0xC0 + s - 280, 8);
     };
     bits(1, 1);  // last block
     bits(1, 2);  // fixed Huffman
@@ -123,14 +127,14 @@ struct ArchiveEntry {
     ArchiveEntry(std::string n, Bytes d, Bytes s = {}) : name(std::move(n)), data(std::move(d)), stream(std::move(s)) {}
     std::string name;
     Bytes data;
-    Bytes stream;  // zlib stream; made with zlib's default level when empty
+    Bytes stream;                              // zlib stream; made with zlib's default level when empty
     std::optional<std::int32_t> declaredSize;  // UncompressedSize to write; data.size() when unset
 };
 
 inline Bytes BuildArchive(const std::vector<ArchiveEntry>& entries, const char* magic = "ASzf",
-                          std::optional<std::int32_t> fileCount = std::nullopt) {
+                          std::optional<std::int32_t> file_count = std::nullopt) {
     Bytes out(magic, magic + 4);
-    PutInt32(out, fileCount.value_or(static_cast<std::int32_t>(entries.size())));
+    PutInt32(out, file_count.value_or(static_cast<std::int32_t>(entries.size())));
     for (const ArchiveEntry& e : entries) {
         PutInt32(out, static_cast<std::int32_t>(e.name.size()));
         PutBytes(out, ToBytes(e.name));

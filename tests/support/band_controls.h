@@ -90,11 +90,12 @@ inline ui::owned<ui::TForm> MakeBandControls(HWND host, const std::string& archi
     RegisterSkinControlClasses();
     const std::vector<std::uint8_t> glyph = TriangleGlyph();
     ui::owned<ui::TForm> form(new ui::TForm(host));
-    form->SetDescriptionText(kBandText, [skin, glyph](const std::string& name) -> std::optional<std::vector<std::uint8_t>> {
-        if (name == "SKIN") return skin;
-        if (name == "GLYPH") return glyph;
-        return std::nullopt;
-    });
+    form->SetDescriptionText(kBandText,
+                             [skin, glyph](const std::string& name) -> std::optional<std::vector<std::uint8_t>> {
+                                 if (name == "SKIN") return skin;
+                                 if (name == "GLYPH") return glyph;
+                                 return std::nullopt;
+                             });
     form->AfterConstruction();
     ::UpdateWindow(host);
     return form;

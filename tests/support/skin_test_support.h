@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "archive_builder.h"
+#include "win/strings.h"
 #include "skin/controls/common_data.h"
 #include "skin/messages/message_routines.h"
 #include "skin/messages/skin_messages.h"
@@ -86,9 +88,7 @@ public:
         Base::Loaded();
         sd_.AfterOwnerLoaded();
     }
-    int Received(SkinCommand code) const {
-        return static_cast<int>(std::count(codes_.begin(), codes_.end(), code));
-    }
+    int Received(SkinCommand code) const { return static_cast<int>(std::count(codes_.begin(), codes_.end(), code)); }
     void ClearReceived() { codes_.clear(); }
 
 protected:
@@ -120,7 +120,8 @@ public:
     const ui::TPropTable& Props() const override { return ClassProps(); }
     static const ui::TPropTable& ClassProps() {
         static const ui::TPropInfo infos[] = {
-            {"SkinData", nullptr, [](ui::TPersistent& o) -> ui::TPersistent* { return &static_cast<ProbePanel&>(o).SkinData(); }},
+            {"SkinData", nullptr,
+             [](ui::TPersistent& o) -> ui::TPersistent* { return &static_cast<ProbePanel&>(o).SkinData(); }},
         };
         static const ui::TPropTable table{&ui::TWinControl::ClassProps(), infos};
         return table;
@@ -134,7 +135,8 @@ public:
     const ui::TPropTable& Props() const override { return ClassProps(); }
     static const ui::TPropTable& ClassProps() {
         static const ui::TPropInfo infos[] = {
-            {"SkinData", nullptr, [](ui::TPersistent& o) -> ui::TPersistent* { return &static_cast<ProbeButton&>(o).SkinData(); }},
+            {"SkinData", nullptr,
+             [](ui::TPersistent& o) -> ui::TPersistent* { return &static_cast<ProbeButton&>(o).SkinData(); }},
         };
         static const ui::TPropTable table{&ui::TControl::ClassProps(), infos};
         return table;
@@ -174,8 +176,7 @@ private:
 
 // Builds a form inside host from description text; binary values come from
 // the given resources by name.
-inline ui::owned<ui::TForm> MakeForm(HWND host, const std::string& text,
-                                     std::map<std::string, Bytes> resources = {}) {
+inline ui::owned<ui::TForm> MakeForm(HWND host, const std::string& text, std::map<std::string, Bytes> resources = {}) {
     RegisterTestClasses();
     ui::owned<ui::TForm> form(new ui::TForm(host));
     form->SetDescriptionText(text, [resources](const std::string& name) -> std::optional<std::vector<std::uint8_t>> {
@@ -201,12 +202,21 @@ private:
 };
 
 // A folder of its own below the system's temporary folder, removed afterwards.
+// COM on this thread for one test: skin images decode through WIC.
+struct ComApartment {
+    ComApartment() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~ComApartment() { ::CoUninitialize(); }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+};
+
 class TempDir {
 public:
     explicit TempDir(const std::string& tag) {
         wchar_t buf[MAX_PATH];
         ::GetTempPathW(MAX_PATH, buf);
-        path_ = std::filesystem::path(buf) / (L"velmap-" + Utf8ToWide(tag) + L"-" + std::to_wstring(::GetCurrentProcessId()));
+        path_ = std::filesystem::path(buf) /
+                (L"velmap-" + win::Utf8ToWide(tag) + L"-" + std::to_wstring(::GetCurrentProcessId()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
@@ -214,7 +224,7 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
-    std::string str() const { return WideToUtf8(path_.wstring()); }
+    std::string str() const { return win::WideToUtf8(path_.wstring()); }
     const std::filesystem::path& path() const { return path_; }
 
 private:

@@ -9,25 +9,24 @@
 
 namespace velmap::test {
 
-inline bool key_exists(HKEY root, const std::wstring& key) {
+inline bool KeyExists(HKEY root, const std::wstring& key) {
     HKEY h = nullptr;
     if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
     ::RegCloseKey(h);
     return true;
 }
 
-inline std::optional<std::wstring> read_string(HKEY root, const std::wstring& key, const wchar_t* name) {
+inline std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key, const wchar_t* name) {
     wchar_t buffer[1024];
     DWORD bytes = sizeof(buffer);
     DWORD type = 0;
-    if (::RegGetValueW(root, key.c_str(), name, RRF_RT_ANY, &type, buffer, &bytes) != ERROR_SUCCESS ||
-        type != REG_SZ)
+    if (::RegGetValueW(root, key.c_str(), name, RRF_RT_ANY, &type, buffer, &bytes) != ERROR_SUCCESS || type != REG_SZ)
         return std::nullopt;
     return std::wstring(buffer);
 }
 
 // Every key and value under root\key, as "path|name=data" lines, for comparing states.
-inline void dump_key(HKEY root, const std::wstring& key, std::map<std::wstring, std::wstring>& out) {
+inline void DumpKey(HKEY root, const std::wstring& key, std::map<std::wstring, std::wstring>& out) {
     HKEY h = nullptr;
     if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return;
     out[key] = L"(key)";
@@ -42,7 +41,7 @@ inline void dump_key(HKEY root, const std::wstring& key, std::map<std::wstring, 
     for (DWORD i = 0;; ++i) {
         DWORD name_len = 256;
         if (::RegEnumKeyExW(h, i, name, &name_len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        dump_key(root, key + L"\\" + name, out);
+        DumpKey(root, key + L"\\" + name, out);
     }
     ::RegCloseKey(h);
 }

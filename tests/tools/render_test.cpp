@@ -64,15 +64,16 @@ TEST_F(Render, ParentPictureWithTheItemAtItsPlace) {
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 50; ++x) std::fill_n(parent->ScanLine(y) + 3 * x, 3, static_cast<std::uint8_t>(x + y));
     const auto bytes = EncodeBmp24(*parent);
-    std::ofstream(root_ / "parent.bmp", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::ofstream(root_ / "parent.bmp", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     const fs::path out = root_ / "out.bmp";
     ASSERT_EQ(Cmd({"internal", out.string(), "--section", "SPEEDBUTTON", "--size", "20x20", "--parent-image",
                    (root_ / "parent.bmp").string(), "--at", "10,5"}),
               0)
         << err_.str();
-    EXPECT_EQ(GreyAt(out, 9, 5), 14);          // beside the item: the picture
-    EXPECT_EQ(GreyAt(out, 10, 5), 15);         // the key corner shows the picture under it
-    EXPECT_EQ(GreyAt(out, 20, 15), 35);        // transparent face in state 0
+    EXPECT_EQ(GreyAt(out, 9, 5), 14);    // beside the item: the picture
+    EXPECT_EQ(GreyAt(out, 10, 5), 15);   // the key corner shows the picture under it
+    EXPECT_EQ(GreyAt(out, 20, 15), 35);  // transparent face in state 0
 }
 
 // PNG: signature, size, and the pixels through zlib.
@@ -97,7 +98,7 @@ TEST_F(Render, SheetPerSectionAndUsage) {
     EXPECT_TRUE(fs::exists(root_ / "sheets" / "SPEEDBUTTON.png"));
     EXPECT_TRUE(fs::exists(root_ / "sheets" / "BUTTON_HUGE.png"));
     const std::string out = (root_ / "x.bmp").string();
-    EXPECT_EQ(Cmd({"internal", out, "--section", "PANEL"}), 2);                                       // no size
+    EXPECT_EQ(Cmd({"internal", out, "--section", "PANEL"}), 2);  // no size
     EXPECT_EQ(Cmd({"internal", out, "--section", "PANEL", "--size", "0x5"}), 2);
     EXPECT_EQ(Cmd({"internal", out, "--section", "PANEL", "--size", "5x5", "--state", "3"}), 2);
     EXPECT_EQ(Cmd({"internal", out, "--section", "PANEL", "--size", "5x5", "--parent-image", out}), 2);  // no --at

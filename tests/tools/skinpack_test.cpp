@@ -22,8 +22,8 @@ protected:
         fs::create_directories(root_ / "skin");
     }
     void Put(const fs::path& p, const Bytes& b) {
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()),
-                                                 static_cast<std::streamsize>(b.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
     }
     Bytes Get(const fs::path& p) {
         std::ifstream f(p, std::ios::binary);
@@ -52,7 +52,8 @@ TEST_F(Skinpack, PackListVerifyUnpackRoundTrip) {
     ASSERT_GE(bytes.size(), 27u);
     // Options first, then sorted; the default level writes the 78 9C header.
     EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 8), (Bytes{'A', 'S', 'z', 'f', 3, 0, 0, 0}));
-    EXPECT_EQ(Bytes(bytes.begin() + 8, bytes.begin() + 23), (Bytes{11, 0, 0, 0, 'O', 'p', 't', 'i', 'o', 'n', 's', '.', 'd', 'a', 't'}));
+    EXPECT_EQ(Bytes(bytes.begin() + 8, bytes.begin() + 23),
+              (Bytes{11, 0, 0, 0, 'O', 'p', 't', 'i', 'o', 'n', 's', '.', 'd', 'a', 't'}));
     EXPECT_EQ(bytes[27], 0x78);
     EXPECT_EQ(bytes[28], 0x9C);
 

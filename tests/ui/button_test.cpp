@@ -22,9 +22,7 @@ protected:
         b->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     }
     static void Drag(TSpeedButton* b, int x, int y) { b->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y)); }
-    static void Release(TSpeedButton* b, int x = 5, int y = 5) {
-        b->Perform(WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-    }
+    static void Release(TSpeedButton* b, int x = 5, int y = 5) { b->Perform(WM_LBUTTONUP, 0, MAKELPARAM(x, y)); }
     void Click(TSpeedButton* b) {
         Press(b);
         Release(b);

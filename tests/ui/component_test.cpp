@@ -198,7 +198,7 @@ TEST(Reader, ValueGrammarReachesEveryKindOfProperty) {
               "");
     EXPECT_EQ(root->number, INT32_MIN);
     EXPECT_TRUE(root->flag);
-    EXPECT_EQ(root->color, SysColor(COLOR_WINDOW));
+    EXPECT_EQ(root->color, SystemColor(COLOR_WINDOW));
     EXPECT_EQ(root->text, L"tab\there \"q\" back\\slash \u00E9");
     EXPECT_EQ(root->kind, TProbeKind::pkThree);
     EXPECT_EQ(root->kinds, (TProbeKinds{TProbeKind::pkOne, TProbeKind::pkThree}));
@@ -254,7 +254,8 @@ TEST(Reader, ErrorsNameLineAndThingAndLeaveNothing) {
     EXPECT_EQ(error(first + "  Lines = \"one\"\n"), "line 4: Lines: string list expected, found a string");
     EXPECT_EQ(error(first + "  Blob = BLOB_A\n"), "line 4: Blob: a resource reference (@NAME) expected");
     EXPECT_EQ(error(first + "  Blob = @NO_SUCH\n"), "line 4: Blob: resource 'NO_SUCH' not found");
-    EXPECT_EQ(error(first + "  OnPing = WrongShape\n"), "line 4: OnPing: handler 'WrongShape' has the wrong parameters");
+    EXPECT_EQ(error(first + "  OnPing = WrongShape\n"),
+              "line 4: OnPing: handler 'WrongShape' has the wrong parameters");
     EXPECT_EQ(error(first + "  Inner.Nope = 1\n"), "line 4: unknown property 'Inner.Nope' of class TProbeRoot");
     EXPECT_EQ(error(first + "  Number.Low = 1\n"), "line 4: property 'Number' has no nested properties");
     EXPECT_EQ(error(first + "  Inner = 1\n"), "line 4: property 'Inner' cannot be assigned a value");
@@ -265,7 +266,8 @@ TEST(Reader, ErrorsNameLineAndThingAndLeaveNothing) {
     EXPECT_EQ(error(first + "  object Third : TOther\n  end\n  Buddy = Third\n"),
               "line 6: component 'Third' has the wrong class");
     // A field whose component has another class: the line of its declaration.
-    EXPECT_EQ(error(first + "\n  object Second : TOther\n  end\n"), "line 5: field Second has another class than TOther");
+    EXPECT_EQ(error(first + "\n  object Second : TOther\n  end\n"),
+              "line 5: field Second has another class than TOther");
     // The same root loads cleanly afterwards.
     root.reset(Make<TProbeRoot>());
     EXPECT_EQ(Load(*root, first), "");
@@ -321,7 +323,7 @@ TEST(Component, OwnershipNotificationsAndFields) {
         ASSERT_EQ(root->notes.size(), 2u);
         EXPECT_EQ(root->notes[0], std::make_pair(static_cast<TComponent*>(a), TOperation::opInsert));
         EXPECT_EQ(root->FindComponent("B"), b);
-        EXPECT_EQ(root->FindComponent("C"), nullptr);  // not the root's own
+        EXPECT_EQ(root->FindComponent("C"), nullptr);                        // not the root's own
         EXPECT_THROW(Make<TProbe>(root.get())->SetName("First"), EUiError);  // the unnamed one stays
         EXPECT_THROW(a->SetName("9lives"), EUiError);
         EXPECT_EQ(root->Components().size(), 3u);

@@ -144,7 +144,8 @@ ObjectCount CountObjects() {
         [](HWND w, LPARAM p) -> BOOL {
             auto* n = reinterpret_cast<int*>(p);
             ++*n;
-            ::EnumChildWindows(w, [](HWND, LPARAM q) -> BOOL { return ++*reinterpret_cast<int*>(q), TRUE; }, p);
+            ::EnumChildWindows(
+                w, [](HWND, LPARAM q) -> BOOL { return ++*reinterpret_cast<int*>(q), TRUE; }, p);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&c.windows));

@@ -37,10 +37,10 @@ TEST(Layout, AlignedChildrenShareTheClientInOrder) {
         c[i]->SetAlign(aligns[i]);
     }
     auto check = [&](int w, int h) {
-        EXPECT_EQ(c[4]->BoundsRect(), R(0, 0, w, 50));          // top, 50 high
-        EXPECT_EQ(c[3]->BoundsRect(), R(0, h - 40, w, h));      // bottom, 40 high
-        EXPECT_EQ(c[2]->BoundsRect(), R(0, 50, 30, h - 40));    // left, 30 wide
-        EXPECT_EQ(c[1]->BoundsRect(), R(w - 20, 50, w, h - 40));// right, 20 wide
+        EXPECT_EQ(c[4]->BoundsRect(), R(0, 0, w, 50));            // top, 50 high
+        EXPECT_EQ(c[3]->BoundsRect(), R(0, h - 40, w, h));        // bottom, 40 high
+        EXPECT_EQ(c[2]->BoundsRect(), R(0, 50, 30, h - 40));      // left, 30 wide
+        EXPECT_EQ(c[1]->BoundsRect(), R(w - 20, 50, w, h - 40));  // right, 20 wide
         EXPECT_EQ(c[0]->BoundsRect(), R(30, 50, w - 20, h - 40));
     };
     check(200, 100);
@@ -217,9 +217,9 @@ TEST(Canvas, RestoresTheDcAndMeasuresWithItsFont) {
     ::GdiFlush();
     const std::uint8_t* row = bmp.ScanLine(5);
     EXPECT_EQ(row[5 * 3 + 0], 0);
-    EXPECT_EQ(row[5 * 3 + 2], 255);  // inside the red rectangle
-    EXPECT_EQ(row[0], 255);          // its blue frame
-    EXPECT_EQ(row[25 * 3 + 1], 255); // the green one
+    EXPECT_EQ(row[5 * 3 + 2], 255);   // inside the red rectangle
+    EXPECT_EQ(row[0], 255);           // its blue frame
+    EXPECT_EQ(row[25 * 3 + 1], 255);  // the green one
 }
 
 // A file image of w x h at bpp with every pixel (b, g, r).
@@ -270,16 +270,16 @@ TEST(Bitmap, FileImagesRowsFormatsAndRefusals) {
     auto ok = Bmp(4, 4, 24);
     EXPECT_TRUE(refused({ok.begin(), ok.begin() + 53}));
     EXPECT_TRUE(refused(patched(ok, 0, 'X', 1)));
-    EXPECT_TRUE(refused(patched(ok, 28, 8, 2)));                     // 8 bits per pixel
+    EXPECT_TRUE(refused(patched(ok, 28, 8, 2)));  // 8 bits per pixel
     EXPECT_TRUE(refused(patched(ok, 30, BI_RLE8)));
-    EXPECT_TRUE(refused(patched(ok, 26, 2, 2)));                     // two planes
-    EXPECT_TRUE(refused(patched(ok, 18, 0)));                        // no width
-    EXPECT_TRUE(refused(patched(ok, 22, 0)));                        // no height
-    EXPECT_TRUE(refused(patched(ok, 18, 16385)));                    // too wide
-    EXPECT_TRUE(refused(patched(ok, 22, 0x80000000u)));              // height -2^31
-    EXPECT_TRUE(refused(patched(ok, 10, 0xFFFFFFF0u)));              // pixels past the end
-    EXPECT_TRUE(refused({ok.begin(), ok.end() - 1}));                // one byte short
-    EXPECT_TRUE(refused(patched(patched(ok, 18, 16384), 22, 16384))); // huge, with a tiny file
+    EXPECT_TRUE(refused(patched(ok, 26, 2, 2)));                       // two planes
+    EXPECT_TRUE(refused(patched(ok, 18, 0)));                          // no width
+    EXPECT_TRUE(refused(patched(ok, 22, 0)));                          // no height
+    EXPECT_TRUE(refused(patched(ok, 18, 16385)));                      // too wide
+    EXPECT_TRUE(refused(patched(ok, 22, 0x80000000u)));                // height -2^31
+    EXPECT_TRUE(refused(patched(ok, 10, 0xFFFFFFF0u)));                // pixels past the end
+    EXPECT_TRUE(refused({ok.begin(), ok.end() - 1}));                  // one byte short
+    EXPECT_TRUE(refused(patched(patched(ok, 18, 16384), 22, 16384)));  // huge, with a tiny file
     // Bit fields other than the plain layout would give wrong colours.
     EXPECT_TRUE(refused(patched(Bmp(2, 2, 32, false, BI_BITFIELDS), 54, 0xFF)));
     EXPECT_TRUE(refused(patched(Bmp(2, 2, 24), 30, BI_BITFIELDS)));

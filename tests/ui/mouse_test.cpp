@@ -38,10 +38,12 @@ protected:
         MoveTo({10, 10});  // well away from the form
         // On a loaded machine the new windows take a moment to become what
         // the pointer hits; start only once they are.
-        ASSERT_TRUE(PumpUntil([&] {
-            HWND w = ::WindowFromPoint(At(5, 5));
-            return w && (w == form->Handle() || ::IsChild(form->Handle(), w));
-        }, 10000));
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                HWND w = ::WindowFromPoint(At(5, 5));
+                return w && (w == form->Handle() || ::IsChild(form->Handle(), w));
+            },
+            10000));
         Pump(50);
     }
     void TearDown() override {

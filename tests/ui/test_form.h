@@ -88,8 +88,10 @@ private:
             ++ticks;
             if (on_tick) on_tick(static_cast<TTimer*>(s));
         });
-        if (text.empty()) SetDescriptionResource(ThisModule(), "TESTFORM");
-        else SetDescriptionText(std::move(text), ModuleResources(ThisModule()));
+        if (text.empty())
+            SetDescriptionResource(ThisModule(), "TESTFORM");
+        else
+            SetDescriptionText(std::move(text), ModuleResources(ThisModule()));
     }
 };
 

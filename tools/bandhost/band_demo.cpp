@@ -34,7 +34,7 @@ bool RunDemo(BandHost& host, const std::wstring& dir) {
     ok &= Shot(host, dir, L"band-normal.png");
 
     const BandButton clicks[] = {BandButton::Prev, BandButton::PlayPause, BandButton::PlayPause, BandButton::Stop,
-                                 BandButton::Next, BandButton::VolDown, BandButton::VolUp};
+                                 BandButton::Next, BandButton::VolDown,   BandButton::VolUp};
     bool first = true;
     for (BandButton button : clicks) {
         const POINT at = ButtonCenterOnScreen(band, button);

@@ -45,8 +45,8 @@ std::wstring ClassName(REFCLSID clsid) {
     ::StringFromGUID2(clsid, text, 40);
     wchar_t name[256];
     DWORD bytes = sizeof name;
-    if (::RegGetValueW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + text).c_str(), nullptr, RRF_RT_REG_SZ,
-                       nullptr, name, &bytes) != ERROR_SUCCESS)
+    if (::RegGetValueW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + text).c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
+                       name, &bytes) != ERROR_SUCCESS)
         return {};
     return name;
 }
@@ -68,17 +68,28 @@ void CallLog::Write(const char* format, ...) {
 
 std::string HResultText(HRESULT hr) {
     switch (hr) {
-        case S_OK: return "S_OK";
-        case S_FALSE: return "S_FALSE";
-        case E_FAIL: return "E_FAIL";
-        case E_NOTIMPL: return "E_NOTIMPL";
-        case E_NOINTERFACE: return "E_NOINTERFACE";
-        case E_POINTER: return "E_POINTER";
-        case E_INVALIDARG: return "E_INVALIDARG";
-        case E_UNEXPECTED: return "E_UNEXPECTED";
-        case REGDB_E_CLASSNOTREG: return "REGDB_E_CLASSNOTREG";
-        case CLASS_E_CLASSNOTAVAILABLE: return "CLASS_E_CLASSNOTAVAILABLE";
-        default: break;
+        case S_OK:
+            return "S_OK";
+        case S_FALSE:
+            return "S_FALSE";
+        case E_FAIL:
+            return "E_FAIL";
+        case E_NOTIMPL:
+            return "E_NOTIMPL";
+        case E_NOINTERFACE:
+            return "E_NOINTERFACE";
+        case E_POINTER:
+            return "E_POINTER";
+        case E_INVALIDARG:
+            return "E_INVALIDARG";
+        case E_UNEXPECTED:
+            return "E_UNEXPECTED";
+        case REGDB_E_CLASSNOTREG:
+            return "REGDB_E_CLASSNOTREG";
+        case CLASS_E_CLASSNOTAVAILABLE:
+            return "CLASS_E_CLASSNOTAVAILABLE";
+        default:
+            break;
     }
     char text[16];
     std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
@@ -173,9 +184,8 @@ STDMETHODIMP BandSite::QueryService(REFGUID service, REFIID iid, void** out) {
 
 BandHost::BandHost(CallLog& log, StripOrientation orientation) : log_(log), orientation_(orientation) {
     RegisterStripClass();
-    strip_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kStripClass, L"band strip",
-                               WS_POPUP | WS_CLIPCHILDREN, 0, 0, 100, 40, nullptr, nullptr,
-                               ::GetModuleHandleW(nullptr), nullptr);
+    strip_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kStripClass, L"band strip", WS_POPUP | WS_CLIPCHILDREN,
+                               0, 0, 100, 40, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     site_ = new BandSite(strip_, log_);
 }
 
@@ -196,12 +206,13 @@ HRESULT BandHost::QueryBandInfo(DWORD mask, DESKBANDINFO& info) {
     info.dwMask = mask;
     const DWORD mode = orientation_ == StripOrientation::Vertical ? DBIF_VIEWMODE_VERTICAL : DBIF_VIEWMODE_NORMAL;
     const HRESULT hr = band_->GetBandInfo(0, mode, &info);
-    log_.Write("GetBandInfo(0, %s, mask=0x%02lX) -> %s min=%ldx%ld max=%ldx%ld integral=%ldx%ld actual=%ldx%ld "
-               "modeflags=0x%lX mask=0x%02lX",
-               mode == DBIF_VIEWMODE_VERTICAL ? "vertical" : "horizontal", static_cast<unsigned long>(mask),
-               HResultText(hr).c_str(), info.ptMinSize.x, info.ptMinSize.y, info.ptMaxSize.x, info.ptMaxSize.y,
-               info.ptIntegral.x, info.ptIntegral.y, info.ptActual.x, info.ptActual.y,
-               static_cast<unsigned long>(info.dwModeFlags), static_cast<unsigned long>(info.dwMask));
+    log_.Write(
+        "GetBandInfo(0, %s, mask=0x%02lX) -> %s min=%ldx%ld max=%ldx%ld integral=%ldx%ld actual=%ldx%ld "
+        "modeflags=0x%lX mask=0x%02lX",
+        mode == DBIF_VIEWMODE_VERTICAL ? "vertical" : "horizontal", static_cast<unsigned long>(mask),
+        HResultText(hr).c_str(), info.ptMinSize.x, info.ptMinSize.y, info.ptMaxSize.x, info.ptMaxSize.y,
+        info.ptIntegral.x, info.ptIntegral.y, info.ptActual.x, info.ptActual.y,
+        static_cast<unsigned long>(info.dwModeFlags), static_cast<unsigned long>(info.dwMask));
     return hr;
 }
 
@@ -235,9 +246,8 @@ HRESULT BandHost::Show() {
     log_.Write("GetWindow -> %s", HResultText(hr).c_str());
     if (FAILED(hr) || !band_window_) return FAILED(hr) ? hr : E_FAIL;
     DESKBANDINFO info{};
-    hr = QueryBandInfo(DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE | DBIM_MODEFLAGS |
-                           DBIM_BKCOLOR,
-                       info);
+    hr = QueryBandInfo(
+        DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE | DBIM_MODEFLAGS | DBIM_BKCOLOR, info);
     if (FAILED(hr)) return hr;
     Place(info);
     hr = band_->ShowDW(TRUE);

@@ -97,7 +97,8 @@ int RunAtDensity(int dpi) {
         return 1;
     DWORD old = 0, size = sizeof old, type = 0;
     const bool had = ::RegQueryValueExW(key, L"LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&old), &size) ==
-                         ERROR_SUCCESS && type == REG_DWORD;
+                         ERROR_SUCCESS &&
+                     type == REG_DWORD;
     const DWORD value = static_cast<DWORD>(dpi);
     ::RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 

@@ -10,12 +10,18 @@ struct DesignRect {
 
 DesignRect DesignRectOf(BandButton button) {
     switch (button) {
-        case BandButton::Prev: return {14, 3, 20, 20};
-        case BandButton::PlayPause: return {36, 3, 20, 20};
-        case BandButton::Stop: return {58, 3, 20, 20};
-        case BandButton::Next: return {80, 3, 20, 20};
-        case BandButton::VolDown: return {108, 7, 14, 14};
-        case BandButton::VolUp: return {124, 7, 14, 14};
+        case BandButton::Prev:
+            return {14, 3, 20, 20};
+        case BandButton::PlayPause:
+            return {36, 3, 20, 20};
+        case BandButton::Stop:
+            return {58, 3, 20, 20};
+        case BandButton::Next:
+            return {80, 3, 20, 20};
+        case BandButton::VolDown:
+            return {108, 7, 14, 14};
+        case BandButton::VolUp:
+            return {124, 7, 14, 14};
     }
     return {};
 }
@@ -33,12 +39,18 @@ void Send(DWORD flags, LONG dx = 0, LONG dy = 0) {
 
 const char* ButtonName(BandButton button) {
     switch (button) {
-        case BandButton::Prev: return "previous";
-        case BandButton::PlayPause: return "play/pause";
-        case BandButton::Stop: return "stop";
-        case BandButton::Next: return "next";
-        case BandButton::VolDown: return "volume down";
-        case BandButton::VolUp: return "volume up";
+        case BandButton::Prev:
+            return "previous";
+        case BandButton::PlayPause:
+            return "play/pause";
+        case BandButton::Stop:
+            return "stop";
+        case BandButton::Next:
+            return "next";
+        case BandButton::VolDown:
+            return "volume down";
+        case BandButton::VolUp:
+            return "volume up";
     }
     return "?";
 }

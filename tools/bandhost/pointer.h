@@ -11,9 +11,8 @@ namespace velmap::tools {
 // The six buttons from left to right, as the band lays them out at its design
 // size of 160 x 25.
 enum class BandButton { Prev, PlayPause, Stop, Next, VolDown, VolUp };
-inline constexpr std::array<BandButton, 6> kBandButtons = {BandButton::Prev, BandButton::PlayPause,
-                                                           BandButton::Stop, BandButton::Next,
-                                                           BandButton::VolDown, BandButton::VolUp};
+inline constexpr std::array<BandButton, 6> kBandButtons = {BandButton::Prev, BandButton::PlayPause, BandButton::Stop,
+                                                           BandButton::Next, BandButton::VolDown,   BandButton::VolUp};
 const char* ButtonName(BandButton button);
 
 // The button's rectangle in the band window's client coordinates, scaled

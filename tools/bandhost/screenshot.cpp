@@ -65,8 +65,8 @@ bool SavePng(const Picture& picture, const std::wstring& path) {
     if (FAILED(frame->SetPixelFormat(&format)) || format != GUID_WICPixelFormat24bppBGR) return false;
     std::vector<std::uint8_t> data = picture.bgr;
     const UINT stride = static_cast<UINT>(picture.width * 3);
-    return SUCCEEDED(frame->WritePixels(static_cast<UINT>(picture.height), stride,
-                                        static_cast<UINT>(data.size()), data.data())) &&
+    return SUCCEEDED(frame->WritePixels(static_cast<UINT>(picture.height), stride, static_cast<UINT>(data.size()),
+                                        data.data())) &&
            SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
 }
 

@@ -52,8 +52,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "demo: the stand-in player did not start\n");
         return 1;
     }
-    std::printf("stand-in player is up; bandhost shows the band and clicks prev, play/pause, play/pause, stop, "
-                "next, vol-, vol+\n");
+    std::printf(
+        "stand-in player is up; bandhost shows the band and clicks prev, play/pause, play/pause, stop, "
+        "next, vol-, vol+\n");
     std::fflush(stdout);
     const int host = RunBandHost(folder, argv[1]);
     const auto lines = player.WaitForLines(7, 10000);

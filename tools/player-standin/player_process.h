@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "win/handles.h"
+
 #include <fstream>
 #include <string>
 #include <vector>
@@ -24,17 +26,16 @@ public:
         log_ = log;
         title_ = title;
         DeleteFileA(log.c_str());
-        std::string cmd = "\"" + exe + "\" \"" + log + "\" " + std::to_string(timeout_ms) + " --title \"" +
-                          title + "\"";
+        std::string cmd = "\"" + exe + "\" \"" + log + "\" " + std::to_string(timeout_ms) + " --title \"" + title +
+                          "\"";
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
         std::vector<char> buf(cmd.begin(), cmd.end());
         buf.push_back('\0');
-        if (!CreateProcessA(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            return false;
-        CloseHandle(pi.hThread);
-        process_ = pi.hProcess;
+        if (!CreateProcessA(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+        win::unique_handle_t thread(pi.hThread);
+        process_.reset(pi.hProcess);
         return true;
     }
 
@@ -44,7 +45,7 @@ public:
         const DWORD start = GetTickCount();
         do {
             if (HWND w = FindWindowA("Tvelmoraplayerapi", title_.c_str())) return w;
-            if (process_ && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0) return nullptr;
+            if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) return nullptr;
             Sleep(20);
         } while (GetTickCount() - start < ms);
         return nullptr;
@@ -76,20 +77,19 @@ public:
         if (!process_) return -1;
         if (HWND w = FindWindowA("Tvelmoraplayerapi", title_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
         int code = -1;
-        if (WaitForSingleObject(process_, 10000) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(process_.get(), 10000) == WAIT_OBJECT_0) {
             DWORD c = 0;
-            if (GetExitCodeProcess(process_, &c)) code = static_cast<int>(c);
+            if (GetExitCodeProcess(process_.get(), &c)) code = static_cast<int>(c);
         } else {
-            TerminateProcess(process_, 1);
-            WaitForSingleObject(process_, 5000);
+            TerminateProcess(process_.get(), 1);
+            WaitForSingleObject(process_.get(), 5000);
         }
-        CloseHandle(process_);
-        process_ = nullptr;
+        process_.reset();
         return code;
     }
 
 private:
-    HANDLE process_ = nullptr;
+    win::unique_handle_t process_;
     std::string log_;
     std::string title_;
 };

@@ -42,26 +42,26 @@ std::string DescribeHotkey(UINT modifiers, UINT vk) {
 
 LRESULT CALLBACK PlayerProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_HOTKEY: {
-        const std::string line = DescribeHotkey(LOWORD(lp), HIWORD(lp));
-        if (g_log) {
-            std::fprintf(g_log, "%s\n", line.c_str());
-            std::fflush(g_log);
+        case WM_HOTKEY: {
+            const std::string line = DescribeHotkey(LOWORD(lp), HIWORD(lp));
+            if (g_log) {
+                std::fprintf(g_log, "%s\n", line.c_str());
+                std::fflush(g_log);
+            }
+            return 0;
         }
-        return 0;
-    }
-    case WM_TIMER:
-        if (wp == kTimeoutTimer) DestroyWindow(wnd);
-        return 0;
-    case WM_CLOSE:
-        DestroyWindow(wnd);
-        return 0;
-    case WM_DESTROY:
-        for (int id = 1; id <= static_cast<int>(sizeof kLetters); ++id) UnregisterHotKey(wnd, id);
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcA(wnd, msg, wp, lp);
+        case WM_TIMER:
+            if (wp == kTimeoutTimer) DestroyWindow(wnd);
+            return 0;
+        case WM_CLOSE:
+            DestroyWindow(wnd);
+            return 0;
+        case WM_DESTROY:
+            for (int id = 1; id <= static_cast<int>(sizeof kLetters); ++id) UnregisterHotKey(wnd, id);
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcA(wnd, msg, wp, lp);
     }
 }
 
@@ -106,8 +106,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "player-standin: cannot register the window class (error %lu)\n", GetLastError());
         return 1;
     }
-    HWND wnd = CreateWindowExA(0, kClassName, "", WS_OVERLAPPEDWINDOW, 40, 40, 320, 120, nullptr, nullptr,
-                               inst, nullptr);
+    HWND wnd = CreateWindowExA(0, kClassName, "", WS_OVERLAPPEDWINDOW, 40, 40, 320, 120, nullptr, nullptr, inst,
+                               nullptr);
     if (!wnd) {
         std::fprintf(stderr, "player-standin: cannot create the window (error %lu)\n", GetLastError());
         return 1;

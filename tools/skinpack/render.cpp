@@ -46,7 +46,8 @@ void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
 
 void WritePicture(const fs::path& path, const Bitmap& bmp) {
     std::string ext = path.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     WriteFile(path, ext == ".png" ? EncodePng(bmp) : EncodeBmp24(bmp));
 }
 
@@ -58,7 +59,8 @@ void CopyInto(Bitmap& dst, const Bitmap& src, int x, int y) {
         if (y + i < 0 || y + i >= dst.Height()) continue;
         for (int j = 0; j < src.Width(); ++j) {
             if (x + j < 0 || x + j >= dst.Width()) continue;
-            std::copy_n(src.ScanLine(i) + j * src.BytesPerPixel(), 3, dst.ScanLine(y + i) + (x + j) * dst.BytesPerPixel());
+            std::copy_n(src.ScanLine(i) + j * src.BytesPerPixel(), 3,
+                        dst.ScanLine(y + i) + (x + j) * dst.BytesPerPixel());
         }
     }
 }

@@ -243,13 +243,13 @@ int Pack(std::vector<std::string> args, std::ostream& out) {
     const std::vector<std::string> order = PackOrder(dir, names, target);
     const std::vector<std::uint8_t> archive = PackFiles(dir, order, level);
     WriteFileAtomically(target, archive);
-    out << "packed " << order.size() << " files into \"" << target.string() << "\" (" << archive.size()
-        << " bytes)\n";
+    out << "packed " << order.size() << " files into \"" << target.string() << "\" (" << archive.size() << " bytes)\n";
     return 0;
 }
 
 void List(const PackedSkinArchive& archive, std::ostream& out) {
-    out << std::setw(10) << "offset" << std::setw(10) << "size" << std::setw(10) << "packed" << "  name\n";
+    out << std::setw(10) << "offset" << std::setw(10) << "size" << std::setw(10) << "packed"
+        << "  name\n";
     std::int64_t size = 0, packed = 0;
     for (const PackedSkinItem& item : archive.Items) {
         out << std::setw(10) << item.Offset << std::setw(10) << item.Data->Size() << std::setw(10)

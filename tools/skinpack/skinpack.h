@@ -30,8 +30,7 @@ std::vector<std::string> PackOrder(const std::filesystem::path& dir, const std::
 
 // The archive bytes of the files of dir in the given order, zlib level
 // level; checked by reading them back before they are returned.
-std::vector<std::uint8_t> PackFiles(const std::filesystem::path& dir, const std::vector<std::string>& order,
-                                    int level);
+std::vector<std::uint8_t> PackFiles(const std::filesystem::path& dir, const std::vector<std::string>& order, int level);
 
 // Reads an archive file whole and checks it (same rules as the band).
 PackedSkinArchive ReadArchiveFile(const std::filesystem::path& path);

@@ -18,9 +18,7 @@ inline constexpr int kMaxFadeSteps = 100;
 inline constexpr unsigned kFadeInterval = 10;
 
 // Share of the old face (of 255) in frame `step` of `steps`.
-constexpr std::uint8_t FadeWeight(int step, int steps) {
-    return paint::LimitToByte(255 - step * 256 / steps);
-}
+constexpr std::uint8_t FadeWeight(int step, int steps) { return paint::LimitToByte(255 - step * 256 / steps); }
 
 // Steps of a fade for a section's FADINGITERATIONS; a press or release fades
 // in half of them.

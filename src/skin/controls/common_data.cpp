@@ -7,11 +7,12 @@
 #include "ui/reader.h"
 #include "ui/win_control.h"
 #include "win/handles.h"
+#include "win/module.h"
+#include "win/strings.h"
 
 namespace velmap::skin {
 
-BackgroundSource ParentCacheAnswer;
-COLORREF ParentBgColor = NoColorAnswer;
+paint::BackgroundSource ParentCacheAnswer;
 std::string ChangedSectionName;
 
 namespace {
@@ -23,14 +24,6 @@ bool IsState(const ui::TComponent* c, TComponentState s) { return c && c->Is(s);
 ui::TWinControl* AsWin(ui::TControl* c) { return dynamic_cast<ui::TWinControl*>(c); }
 
 LPARAM AsParam(const TsSkinManager* m) { return reinterpret_cast<LPARAM>(m); }
-
-// The module that holds this code (what SMC_GET_APPLICATION answers).
-HMODULE ThisModuleHandle() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&ThisModuleHandle), &module);
-    return module;
-}
 
 struct ThemeApi {
     using IsThemeActiveFn = BOOL(WINAPI*)();
@@ -65,22 +58,22 @@ bool ThemesActive() {
 
 // ---- life --------------------------------------------------------------------------
 
-TsCommonData::TsCommonData(ui::TPersistent* owner, bool withCache)
+TsCommonData::TsCommonData(ui::TPersistent* owner, bool with_cache)
     : HostControl(dynamic_cast<ui::TControl*>(owner)), HostObject(owner) {
     RegisterSkinMessage();
-    if (withCache) CacheBitmap = std::make_unique<ui::TBitmap>();
+    if (with_cache) CacheBitmap = std::make_unique<ui::TBitmap>();
 }
 
 TsCommonData::~TsCommonData() {
     BorderMaskIndex = SectionIndex = PatternIndex = HotPatternIndex = -1;
     HostControl = nullptr;
     HostObject = nullptr;
-    skinManager_ = nullptr;
-    if (ParentCacheAnswer.Bmp == CacheBitmap.get()) ParentCacheAnswer = {};
+    skin_manager_ = nullptr;
+    if (CacheBitmap && ParentCacheAnswer.Bmp == &CacheBitmap->Image()) ParentCacheAnswer = {};
 }
 
 TsSkinManager* TsCommonData::EffectiveManager() const {
-    if (skinManager_) return managerLife_.expired() ? nullptr : skinManager_;
+    if (skin_manager_) return manager_life_.expired() ? nullptr : skin_manager_;
     return PrimaryManager();
 }
 
@@ -101,8 +94,8 @@ const TsGeneralData* TsCommonData::Section() const {
 // ---- assignments ---------------------------------------------------------------------
 
 void TsCommonData::SetSkinSection(const std::string& value) {
-    if (value == skinSection_) return;
-    skinSection_ = value.empty() ? std::string("UNKNOWN") : UpperCase(value);
+    if (value == skin_section_) return;
+    skin_section_ = value.empty() ? std::string("UNKNOWN") : UpperCase(value);
     TsSkinManager* m = EffectiveManager();
     if (!m || !m->HasSections())
         SectionIndex = -1;
@@ -115,15 +108,17 @@ void TsCommonData::SetSkinSection(const std::string& value) {
 }
 
 void TsCommonData::SetCustomFont(bool value) {
-    if (value == customFont_) return;
-    customFont_ = value;
+    if (value == custom_font_) return;
+    custom_font_ = value;
     InvalidateSkin();
 }
 
 void TsCommonData::SetSkinManager(TsSkinManager* value) {
-    if (value == skinManager_) return;
-    skinManager_ = value == PrimaryManager() ? nullptr : value;
-    managerLife_ = skinManager_ ? skinManager_->Life() : std::weak_ptr<void>{};
+    // The same pointer is not the same manager once the old one is gone: a
+    // new one may live at its address.
+    if (value == skin_manager_ && (!skin_manager_ || !manager_life_.expired())) return;
+    skin_manager_ = value == PrimaryManager() ? nullptr : value;
+    manager_life_ = skin_manager_ ? skin_manager_->Life() : std::weak_ptr<void>{};
     if (IsState(HostControl, TComponentState::csLoading)) return;
     if (value && value->HasSections())
         ResolveIndexes();
@@ -147,18 +142,18 @@ void TsCommonData::SetSkinManager(TsSkinManager* value) {
 void TsCommonData::ResolveIndexes() {
     CacheStale = true;
     TsSkinManager* m = EffectiveManager();
-    SectionIndex = m ? m->FindSectionIndex(skinSection_) : -1;
+    SectionIndex = m ? m->FindSectionIndex(skin_section_) : -1;
     if (SectionIndex < 0) {
         PatternIndex = HotPatternIndex = -1;
         return;
     }
-    BorderMaskIndex = m->FindMaskIndex(SectionIndex, skinSection_, "BORDERSMASK");
-    PatternIndex = m->FindTextureIndex(SectionIndex, skinSection_, "PATTERN");
-    HotPatternIndex = m->FindTextureIndex(SectionIndex, skinSection_, "HOTPATTERN");
+    BorderMaskIndex = m->FindMaskIndex(SectionIndex, skin_section_, "BORDERSMASK");
+    PatternIndex = m->FindTextureIndex(SectionIndex, skin_section_, "PATTERN");
+    HotPatternIndex = m->FindTextureIndex(SectionIndex, skin_section_, "HOTPATTERN");
 }
 
 void TsCommonData::DefaultSection() {
-    if (!skinSection_.empty()) {
+    if (!skin_section_.empty()) {
         ResolveIndexes();
         return;
     }
@@ -177,8 +172,8 @@ void TsCommonData::AfterOwnerLoaded() {
         if (AsWin(HostControl)) NotifyParentForm(HostControl);
         if (ControlKind == 97) {
             const TsGeneralData* s = Section();
-            if (!customColor_ && HostControl->Color() != s->Color) HostControl->SetColor(s->Color);
-            if (!customFont_ && HostControl->Font().Color() != s->FontColor[0])
+            if (!custom_color_ && HostControl->Color() != s->Color) HostControl->SetColor(s->Color);
+            if (!custom_font_ && HostControl->Font().Color() != s->FontColor[0])
                 HostControl->Font().SetColor(s->FontColor[0]);
         }
     }
@@ -186,11 +181,11 @@ void TsCommonData::AfterOwnerLoaded() {
 
 // ---- questions -----------------------------------------------------------------------
 
-bool TsCommonData::IsSkinned(bool requireActive) const {
+bool TsCommonData::IsSkinned(bool require_active) const {
     if (HostDestroying()) return false;
     TsSkinManager* m = EffectiveManager();
     if (!m || m->Destroying()) return false;
-    if (requireActive && !m->SkinLoaded()) return false;
+    if (require_active && !m->SkinLoaded()) return false;
     return m->HasSections() && SectionIndex >= 0 && SectionIndex < m->SectionCount();
 }
 
@@ -199,8 +194,7 @@ bool TsCommonData::IsHot() const {
         IsState(HostControl, TComponentState::csDesigning))
         return false;
     if (Focused) return true;
-    if (auto* win = AsWin(HostControl); win && win->HandleAllocated() && ::GetFocus() == win->Handle())
-        return true;
+    if (auto* win = AsWin(HostControl); win && win->HandleAllocated() && ::GetFocus() == win->Handle()) return true;
     return MouseOver && !IsNoHotKind(ControlKind);
 }
 
@@ -269,10 +263,10 @@ void TsCommonData::PrepareCacheBitmap() {
     if (CacheBitmap->Width() != w || CacheBitmap->Height() != h) CacheBitmap->SetSize(w, h);
 }
 
-bool TsCommonData::UpdateCache(const CachePainter& paintItem) {
+bool TsCommonData::UpdateCache(const CachePainter& paint_item) {
     if (!CacheNeedsRebuild()) return false;
     PrepareCacheBitmap();
-    if (!CacheBitmap->Empty() && paintItem) paintItem(*CacheBitmap, *this);
+    if (!CacheBitmap->Empty() && paint_item) paint_item(*CacheBitmap, *this);
     // The image now matches the state; PartlyVisible is set again by the
     // painter of the children when the control was clipped this time.
     CacheStale = false;
@@ -282,7 +276,7 @@ bool TsCommonData::UpdateCache(const CachePainter& paintItem) {
 
 bool TsCommonData::UpdateCache() { return UpdateCache(SkinItemPainter(IsHot() ? 1 : 0, false, true)); }
 
-BackgroundSource TsCommonData::QueryParentCache() const {
+paint::BackgroundSource TsCommonData::QueryParentCache() const {
     ParentCacheAnswer.Ready = false;
     if (!HostControl || !HostControl->Parent()) return {};
     try {
@@ -293,18 +287,18 @@ BackgroundSource TsCommonData::QueryParentCache() const {
     return ParentCacheAnswer;
 }
 
-BackgroundSource TsCommonData::QueryParentCache(HWND wnd) {
+paint::BackgroundSource TsCommonData::QueryParentCache(HWND wnd) {
     ParentCacheAnswer.Ready = false;
     if (HWND parent = ::GetParent(wnd)) ::SendMessageW(parent, SM_SKINCMD, SkinWParam(SMC_GET_CACHE), 0);
     return ParentCacheAnswer;
 }
 
 COLORREF TsCommonData::GetParentBgColor(ui::TControl* control) {
-    if (!control) return NoColorAnswer;
-    ParentBgColor = NoColorAnswer;
+    if (!control) return paint::KeyColor;
+    paint::ParentBgColor = paint::KeyColor;
     SendSkinMessage(control, SMC_GET_BG_COLOR);
-    if (ParentBgColor == NoColorAnswer) return ui::ColorToRGB(control->Color());
-    return ui::ColorToRGB(static_cast<ui::TColor>(ParentBgColor));
+    if (paint::ParentBgColor == paint::KeyColor) return ui::ColorRefOf(control->Color());
+    return ui::ColorRefOf(paint::ParentBgColor);
 }
 
 COLORREF TsCommonData::GetParentBgColor() const {
@@ -314,27 +308,29 @@ COLORREF TsCommonData::GetParentBgColor() const {
 // ---- the message handler ---------------------------------------------------------------
 
 void TsCommonData::AnswerBgColor() {
+    using paint::KeyColor;
+    using paint::ParentBgColor;
+    auto rgb = [](ui::TColor c) { return static_cast<paint::TColor>(ui::ColorRefOf(c)); };
     if (!IsSkinned()) {
-        if (HostControl) ParentBgColor = ui::ColorToRGB(HostControl->Color());
+        if (HostControl) ParentBgColor = rgb(HostControl->Color());
         return;
     }
     const TsGeneralData* s = Section();
     const int t = s->Transparency;
     if (t == 0) {
-        ParentBgColor = customColor_ && HostControl ? ui::ColorToRGB(HostControl->Color())
-                                                    : ui::ColorToRGB(s->Color);
+        ParentBgColor = custom_color_ && HostControl ? rgb(HostControl->Color()) : rgb(s->Color);
         return;
     }
     // What shows through: the parent's answer, else its colour.
-    COLORREF p = NoColorAnswer;
+    paint::TColor p = KeyColor;
     ui::TWinControl* parent = HostControl ? HostControl->Parent() : nullptr;
     if (parent) {
         SendSkinMessage(parent, SMC_GET_BG_COLOR);
-        p = ParentBgColor == NoColorAnswer ? ui::ColorToRGB(parent->Color()) : ParentBgColor;
+        p = ParentBgColor == KeyColor ? rgb(parent->Color()) : ParentBgColor;
     } else {
-        p = HostControl ? ui::ColorToRGB(HostControl->Color()) : NoColorAnswer;
+        p = HostControl ? rgb(HostControl->Color()) : KeyColor;
     }
-    ParentBgColor = t == 100 ? p : MixTransparentColor(p, ui::ColorToRGB(s->Color), t);
+    ParentBgColor = t == 100 ? p : static_cast<paint::TColor>(MixTransparentColor(p, rgb(s->Color), t));
 }
 
 void TsCommonData::AnswerBgVaries(ui::TMessage& msg) {
@@ -376,10 +372,10 @@ bool TsCommonData::HandleSkinCommand(ui::TMessage& msg) {
         case SMC_SKIN_REMOVED:
             // Compared with the stored reference too: a manager on its way
             // out is no longer anybody's effective manager.
-            if (sender && (sender == EffectiveManager() || sender == skinManager_)) {
-                if (sender->Destroying() && sender == skinManager_) {
-                    skinManager_ = nullptr;
-                    managerLife_.reset();
+            if (sender && (sender == EffectiveManager() || sender == skin_manager_)) {
+                if (sender->Destroying() && sender == skin_manager_) {
+                    skin_manager_ = nullptr;
+                    manager_life_.reset();
                 }
                 BorderMaskIndex = SectionIndex = PatternIndex = HotPatternIndex = -1;
                 Updating = true;
@@ -395,7 +391,7 @@ bool TsCommonData::HandleSkinCommand(ui::TMessage& msg) {
             return false;
         case SMC_GET_CACHE:
             if (!CacheBitmap) return false;
-            ParentCacheAnswer = {CacheBitmap.get(), 0, 0, true};
+            ParentCacheAnswer = {&CacheBitmap->Image(), 0, 0, true};
             return true;
         case SMC_IS_SKINNED:
             msg.LParam = 1;
@@ -419,7 +415,7 @@ bool TsCommonData::HandleSkinCommand(ui::TMessage& msg) {
             if (arg == 1 && HasTransparency()) CacheStale = true;
             return false;
         case SMC_SECTION_CHANGED:
-            if (UpperCase(skinSection_) == ChangedSectionName) InvalidateSkin();
+            if (UpperCase(skin_section_) == ChangedSectionName) InvalidateSkin();
             return false;
         case SMC_SET_REPAINTING_CHILD:
             RepaintingChild = reinterpret_cast<ui::TControl*>(msg.LParam);
@@ -440,7 +436,7 @@ bool TsCommonData::HandleSkinCommand(ui::TMessage& msg) {
             PartlyVisible = true;
             return false;
         case SMC_GET_APPLICATION:
-            msg.Result = reinterpret_cast<LRESULT>(ThisModuleHandle());
+            msg.Result = reinterpret_cast<LRESULT>(win::ThisModule());
             return true;
         default:
             return false;
@@ -456,8 +452,7 @@ bool SkinMessageHandler(ui::TMessage& msg, TsCommonData* data) {
     const bool designing = IsState(host, TComponentState::csDesigning);
     switch (msg.Msg) {
         case WM_MOVE:
-            if (host && data->BgDependsOnPosition())
-                host->Perform(SM_SKINCMD, SkinWParam(SMC_REPAINT_CHILDREN, 1), 0);
+            if (host && data->BgDependsOnPosition()) host->Perform(SM_SKINCMD, SkinWParam(SMC_REPAINT_CHILDREN, 1), 0);
             break;
         case WM_SIZE:
             if (data->IsSkinned()) {
@@ -540,16 +535,16 @@ const ui::TPropTable& TsCommonData::Props() const {
     using ui::TReader;
     using ui::TValue;
     static const ui::TPropInfo infos[] = {
-        {"SkinSection", [](TPersistent& o, const TValue& v, TReader&) {
-             static_cast<TsCommonData&>(o).SetSkinSection(WideToUtf8(ui::props::ToString(v)));
+        {"SkinSection",
+         [](TPersistent& o, const TValue& v, TReader&) {
+             static_cast<TsCommonData&>(o).SetSkinSection(win::WideToUtf8(ui::props::ToString(v)));
          }},
-        {"CustomFont", [](TPersistent& o, const TValue& v, TReader&) {
-             static_cast<TsCommonData&>(o).SetCustomFont(ui::props::ToBool(v));
-         }},
-        {"CustomColor", [](TPersistent& o, const TValue& v, TReader&) {
-             static_cast<TsCommonData&>(o).SetCustomColor(ui::props::ToBool(v));
-         }},
-        {"SkinManager", [](TPersistent& o, const TValue& v, TReader& r) {
+        {"CustomFont", [](TPersistent& o, const TValue& v,
+                          TReader&) { static_cast<TsCommonData&>(o).SetCustomFont(ui::props::ToBool(v)); }},
+        {"CustomColor", [](TPersistent& o, const TValue& v,
+                           TReader&) { static_cast<TsCommonData&>(o).SetCustomColor(ui::props::ToBool(v)); }},
+        {"SkinManager",
+         [](TPersistent& o, const TValue& v, TReader& r) {
              r.Expect(v, ui::TValueType::Ident, "a component name");
              auto* self = &static_cast<TsCommonData&>(o);
              std::string target = v.ident;

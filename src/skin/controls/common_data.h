@@ -13,6 +13,8 @@
 #include "skin/controls/control_kinds.h"
 #include "skin/messages/skin_messages.h"
 #include "skin/data/skin_types.h"
+#include "skin/paint/bitmap.h"
+#include "skin/paint/pixel_ops.h"
 #include "ui/control.h"
 #include "ui/graphics.h"
 
@@ -20,22 +22,12 @@ namespace velmap::skin {
 
 class TsSkinManager;
 
-// Where a control finds its background inside its parent's cache bitmap.
-struct BackgroundSource {
-    ui::TBitmap* Bmp = nullptr;  // borrowed
-    int X = 0;
-    int Y = 0;
-    bool Ready = false;
-};
-
-// Process-wide answer slots of the parent queries; valid only between a
-// request and the copy the requester takes right after it.
-extern BackgroundSource ParentCacheAnswer;
-extern COLORREF ParentBgColor;
+// Process-wide answer slot of the parent cache query; valid only between a
+// request and the copy the requester takes right after it. The colour query
+// answers in paint::ParentBgColor (paint::KeyColor: no answer).
+extern paint::BackgroundSource ParentCacheAnswer;
 // Compared by SMC_SECTION_CHANGED; empty unless a client sets it.
 extern std::string ChangedSectionName;
-
-inline constexpr COLORREF NoColorAnswer = 0xFF00FF;
 
 // A skin state whose host is not a control but a form's frame painter
 // (window skinning).
@@ -45,7 +37,7 @@ public:
     virtual HWND FormWindow() const = 0;
     // Sends a verdict of an assignment (SMC_SKIN_REFRESH or SMC_SKIN_REMOVED)
     // to the provider's form.
-    virtual void BroadcastToForm(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+    virtual void BroadcastToForm(UINT msg, WPARAM wparam, LPARAM lparam) = 0;
 };
 
 class TsCommonData;
@@ -60,9 +52,9 @@ public:
 
 class TsCommonData : public ui::TPersistent {
 public:
-    // owner: the control (or other object) the state belongs to. withCache:
+    // owner: the control (or other object) the state belongs to. with_cache:
     // start with an empty cache bitmap.
-    TsCommonData(ui::TPersistent* owner, bool withCache);
+    TsCommonData(ui::TPersistent* owner, bool with_cache);
     ~TsCommonData() override;
     TsCommonData(const TsCommonData&) = delete;
     TsCommonData& operator=(const TsCommonData&) = delete;
@@ -71,15 +63,15 @@ public:
     const ui::TPropTable& Props() const override;
 
     // ---- published ----
-    const std::string& SkinSection() const { return skinSection_; }
+    const std::string& SkinSection() const { return skin_section_; }
     void SetSkinSection(const std::string& value);
-    bool CustomFont() const { return customFont_; }
+    bool CustomFont() const { return custom_font_; }
     void SetCustomFont(bool value);
-    bool CustomColor() const { return customColor_; }
-    void SetCustomColor(bool value) { customColor_ = value; }
+    bool CustomColor() const { return custom_color_; }
+    void SetCustomColor(bool value) { custom_color_ = value; }
     // Null: the primary manager. A manager that is gone reads as null too,
     // but then the state has no effective manager until it gets another one.
-    TsSkinManager* SkinManager() const { return managerLife_.expired() ? nullptr : skinManager_; }
+    TsSkinManager* SkinManager() const { return manager_life_.expired() ? nullptr : skin_manager_; }
     void SetSkinManager(TsSkinManager* value);
 
     TsSkinManager* EffectiveManager() const;
@@ -88,7 +80,7 @@ public:
     void AfterOwnerLoaded();
     void DefaultSection();
     void ResolveIndexes();
-    bool IsSkinned(bool requireActive = false) const;
+    bool IsSkinned(bool require_active = false) const;
     bool IsHot() const;
     bool HasTransparency() const;
     bool BgDependsOnPosition() const;
@@ -105,13 +97,13 @@ public:
     // control's section fills it (the owner passes it in). Rebuilds only when
     // needed and returns whether it did; an empty host leaves an empty cache.
     using CachePainter = std::function<void(ui::TBitmap& cache, TsCommonData& state)>;
-    bool UpdateCache(const CachePainter& paintItem);
+    bool UpdateCache(const CachePainter& paint_item);
     // The same with the skin item painter: the section painted over the
     // whole cache (the border ring without its centre, key corners showing
     // the parent), hot when IsHot.
     bool UpdateCache();
-    BackgroundSource QueryParentCache() const;
-    static BackgroundSource QueryParentCache(HWND wnd);
+    paint::BackgroundSource QueryParentCache() const;
+    static paint::BackgroundSource QueryParentCache(HWND wnd);
     // The section's colour the host control and its children show.
     COLORREF GetParentBgColor() const;
     static COLORREF GetParentBgColor(ui::TControl* control);
@@ -144,12 +136,12 @@ private:
     void AnswerBgVaries(ui::TMessage& msg);
     void RepaintChildren(ui::TMessage& msg);
 
-    std::string skinSection_;
-    bool customFont_ = false;
-    bool customColor_ = false;
-    TsSkinManager* skinManager_ = nullptr;
+    std::string skin_section_;
+    bool custom_font_ = false;
+    bool custom_color_ = false;
+    TsSkinManager* skin_manager_ = nullptr;
     // Expires with the manager: a state never uses a manager that is gone.
-    std::weak_ptr<void> managerLife_;
+    std::weak_ptr<void> manager_life_;
 };
 
 // The handler every skinned control calls from its window procedure before

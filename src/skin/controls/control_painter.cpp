@@ -10,9 +10,7 @@ namespace {
 ControlPainter g_skin_painter;
 ControlPainter* g_painter = &g_skin_painter;
 
-paint::BackgroundSource ToPaint(const BackgroundSource& bg) {
-    return {bg.Bmp ? &bg.Bmp->Image() : nullptr, bg.X, bg.Y, bg.Ready && bg.Bmp};
-}
+paint::BackgroundSource ToPaint(const paint::BackgroundSource& bg) { return {bg.Bmp, bg.X, bg.Y, bg.Ready && bg.Bmp}; }
 
 paint::TRect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -26,17 +24,17 @@ ControlPainter* SetControlPainter(ControlPainter* painter) {
     return previous;
 }
 
-void ControlPainter::PaintItem(TsCommonData& data, const BackgroundSource& bg, bool centre, int state, const RECT& r,
-                               POINT pos, ui::TBitmap& bmp, bool useBg) {
+void ControlPainter::PaintItem(TsCommonData& data, const paint::BackgroundSource& bg, bool centre, int state,
+                               const RECT& r, POINT pos, ui::TBitmap& bmp, bool useBg) {
     PaintSkinItem(data, ToPaint(bg), centre, state, ToRect(r), {pos.x, pos.y}, &bmp.Image(), useBg);
 }
 
-void ControlPainter::PaintBackground(TsCommonData& data, const BackgroundSource& bg, int state, const RECT& r,
+void ControlPainter::PaintBackground(TsCommonData& data, const paint::BackgroundSource& bg, int state, const RECT& r,
                                      POINT pos, ui::TBitmap& bmp) {
     // A control that keeps its own colour is filled with it, plainly.
     paint::TColor custom = paint::KeyColor;
     if (data.CustomColor() && data.HostControl)
-        custom = static_cast<paint::TColor>(ui::ColorToRGB(data.HostControl->Color()));
+        custom = static_cast<paint::TColor>(ui::ColorRefOf(data.HostControl->Color()));
     PaintSkinBackground(data.SectionIndex, data.SkinSection(), ToPaint(bg), state, ToRect(r), {pos.x, pos.y},
                         &bmp.Image(), data.EffectiveManager(), data.PatternIndex, data.HotPatternIndex, custom);
 }
@@ -51,7 +49,7 @@ void ControlPainter::WriteText(ui::TCanvas& canvas, const std::wstring& text, bo
 }
 
 void ControlPainter::DrawBorder(ui::TBitmap& bmp, const RECT& r, bool centre, bool useBg, int state,
-                                const TsSkinManager& manager, int mask, const BackgroundSource& bg) {
+                                const TsSkinManager& manager, int mask, const paint::BackgroundSource& bg) {
     DrawBorderMask(bmp.Image(), ToRect(r), centre, useBg, state, manager, mask, ToPaint(bg));
 }
 

@@ -23,11 +23,11 @@ public:
     // The section's item (background, border, corner images) for a state
     // into r of bmp; pos is the control's place in its parent, bg its parent's
     // cache.
-    virtual void PaintItem(TsCommonData& data, const BackgroundSource& bg, bool centre, int state, const RECT& r,
+    virtual void PaintItem(TsCommonData& data, const paint::BackgroundSource& bg, bool centre, int state, const RECT& r,
                            POINT pos, ui::TBitmap& bmp, bool useBg);
     // The section's background alone.
-    virtual void PaintBackground(TsCommonData& data, const BackgroundSource& bg, int state, const RECT& r, POINT pos,
-                                 ui::TBitmap& bmp);
+    virtual void PaintBackground(TsCommonData& data, const paint::BackgroundSource& bg, int state, const RECT& r,
+                                 POINT pos, ui::TBitmap& bmp);
     // Refills the key-coloured corner pixels of the cache from the parent
     // (corners: 1 top-left, 2 bottom-left, 4 top-right, 8 bottom-right).
     virtual void RefreshCorners(TsCommonData& data, int state, int corners);
@@ -37,7 +37,7 @@ public:
     // A nine-piece border from a mask of the manager's skin; bg holds the
     // control's position already.
     virtual void DrawBorder(ui::TBitmap& bmp, const RECT& r, bool centre, bool useBg, int state,
-                            const TsSkinManager& manager, int mask, const BackgroundSource& bg);
+                            const TsSkinManager& manager, int mask, const paint::BackgroundSource& bg);
     // One frame of a glyph mask at p.
     virtual void DrawGlyph(ui::TBitmap& bmp, POINT p, int state, const TsSkinManager& manager, int mask);
 };

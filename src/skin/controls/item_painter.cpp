@@ -32,7 +32,8 @@ const SkinModel* ModelOf(const TsSkinManager* manager, int section) {
 class CanvasTextSurface : public paint::TextSurface {
 public:
     explicit CanvasTextSurface(ui::TCanvas& canvas) : canvas_(canvas) {}
-    bool DrawText(std::wstring_view text, paint::TRect r, unsigned format, std::optional<paint::TColor> color) override {
+    bool DrawText(std::wstring_view text, paint::TRect r, unsigned format,
+                  std::optional<paint::TColor> color) override {
         if (color) canvas_.Font().SetColor(*color);
         RECT rc{r.Left, r.Top, r.Right, r.Bottom};
         return canvas_.DrawText(std::wstring(text), rc, format) != 0;
@@ -128,8 +129,9 @@ void WriteSkinText(ui::TCanvas& canvas, const std::wstring& text, bool enabled, 
     ClipScope clip(canvas.Handle(), r);
     if (!text.empty()) canvas.Brush().SetStyle(ui::TBrushStyle::bsClear);
     const SkinModel* model = ModelOf(data.EffectiveManager(), data.SectionIndex);
-    const std::optional<paint::SkinTextColors> colors =
-        model ? std::optional(TextColorsOf(model->Sections[data.SectionIndex])) : std::nullopt;
+    const std::optional<paint::SkinTextColors> colors = model ? std::optional(
+                                                                    TextColorsOf(model->Sections[data.SectionIndex]))
+                                                              : std::nullopt;
     CanvasTextSurface surface(canvas);
     paint::WriteSkinText(surface, text, enabled, hot, colors ? &*colors : nullptr, data.CustomFont(), format, r);
 }

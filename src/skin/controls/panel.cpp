@@ -90,7 +90,7 @@ void PaintGraphicChildren(HDC dc, ui::TWinControl* control, POINT offset) {
     ParentCacheAnswer.Ready = false;
     if (!control->HandleAllocated()) return;
     SendSkinMessageToWindow(control->Handle(), SMC_GET_CACHE);
-    const BackgroundSource cache = ParentCacheAnswer;
+    const paint::BackgroundSource cache = ParentCacheAnswer;
     struct ClearAnswer {
         ~ClearAnswer() { ParentCacheAnswer.Ready = false; }
     } clear_answer;
@@ -119,11 +119,11 @@ void PaintGraphicChildren(HDC dc, ui::TWinControl* control, POINT offset) {
     win::unique_hbitmap bmp(::CreateCompatibleBitmap(screen.get(), control->Width(), control->Height()));
     if (!mem || !bmp) return;
     win::select_object selected(mem.get(), bmp.get());
-    HDC cache_dc = cache.Bmp->Image().Dc();
+    HDC cache_dc = cache.Bmp->Dc();
     for (const Child& c : paintable) {
         const RECT& r = c.bounds;
         if (c.control->ControlStyle().Contains(ui::TControlStyle::csOpaque)) {
-            win::unique_hbrush brush(::CreateSolidBrush(ui::ColorToRGB(c.control->Color())));
+            win::unique_hbrush brush(::CreateSolidBrush(ui::ColorRefOf(c.control->Color())));
             ::FillRect(mem.get(), &r, brush.get());
         } else {
             ::BitBlt(mem.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, cache_dc, r.left + cache.X,
@@ -197,7 +197,7 @@ void TsPanel::RebuildCache() {
     sd.PrepareCacheBitmap();
     ui::TBitmap& cache = *sd.CacheBitmap;
     if (!cache.Empty()) {
-        const BackgroundSource bg = sd.QueryParentCache();
+        const paint::BackgroundSource bg = sd.QueryParentCache();
         CurrentPainter().PaintItem(sd, bg, false, 0, {0, 0, Width(), Height()}, {Left(), Top()}, cache, true);
         RECT r = ClientRect();
         int inset = BorderWidth();

@@ -27,9 +27,7 @@ UINT AlignFlag(ui::TAlignment a) {
     return a == ui::TAlignment::taLeftJustify ? DT_LEFT : a == ui::TAlignment::taRightJustify ? DT_RIGHT : DT_CENTER;
 }
 
-paint::BackgroundSource ToPaint(const BackgroundSource& bg) {
-    return {bg.Bmp ? &bg.Bmp->Image() : nullptr, bg.X, bg.Y, bg.Ready && bg.Bmp};
-}
+paint::BackgroundSource ToPaint(const paint::BackgroundSource& bg) { return {bg.Bmp, bg.X, bg.Y, bg.Ready && bg.Bmp}; }
 
 }  // namespace
 
@@ -51,8 +49,7 @@ TsSpeedButton::TsSpeedButton(ui::TComponent* owner)
     auto previous = Glyph().OnChange;
     Glyph().OnChange = [this, previous] {
         if (previous) previous();
-        if (!Is(TComponentState::csLoading) && !Is(TComponentState::csDestroying) &&
-            !Is(TComponentState::csCreating))
+        if (!Is(TComponentState::csLoading) && !Is(TComponentState::csDestroying) && !Is(TComponentState::csCreating))
             skin_data_->InvalidateSkin();
     };
 }
@@ -111,8 +108,10 @@ void TsSpeedButton::SetButtonStyle(TToolButtonStyle v) {
     button_style_ = v;
     if (!Is(TComponentState::csLoading)) {
         // The arrow part is added to the right of the face.
-        if (v == TToolButtonStyle::tbsDropDown) SetWidth(Width() + kDropWidth);
-        else if (was_drop) SetWidth(Width() - kDropWidth);
+        if (v == TToolButtonStyle::tbsDropDown)
+            SetWidth(Width() + kDropWidth);
+        else if (was_drop)
+            SetWidth(Width() - kDropWidth);
     }
     Changed();
 }
@@ -245,14 +244,13 @@ void TsSpeedButton::DrawGlyph() {
     paint::DrawButtonGlyph(g, skin_data_->CacheBitmap->Image(), {r.left, r.top});
 }
 
-void TsSpeedButton::PaintBackgroundOnly(const BackgroundSource& bg) {
+void TsSpeedButton::PaintBackgroundOnly(const paint::BackgroundSource& bg) {
     ui::TBitmap& cache = *skin_data_->CacheBitmap;
     if (bg.Ready && bg.Bmp) {
-        ::BitBlt(cache.Canvas().Handle(), 0, 0, Width(), Height(), bg.Bmp->Canvas().Handle(), Left() + bg.X,
-                 Top() + bg.Y, SRCCOPY);
+        ::BitBlt(cache.Canvas().Handle(), 0, 0, Width(), Height(), bg.Bmp->Dc(), Left() + bg.X, Top() + bg.Y, SRCCOPY);
     } else {
         const ui::TColor c = Parent() ? Parent()->Color() : Color();
-        paint::FillRectColor(cache.Image(), {0, 0, Width(), Height()}, static_cast<paint::TColor>(ui::ColorToRGB(c)));
+        paint::FillRectColor(cache.Image(), {0, 0, Width(), Height()}, static_cast<paint::TColor>(ui::ColorRefOf(c)));
     }
 }
 
@@ -262,7 +260,7 @@ void TsSpeedButton::RebuildCache() {
     ui::TBitmap& cache = *sd.CacheBitmap;
     if (cache.Empty()) return;
     cache.Canvas().Font().Assign(Font());
-    BackgroundSource bg = sd.QueryParentCache();
+    paint::BackgroundSource bg = sd.QueryParentCache();
     // A parent whose cache is not built yet: try again at the next paint.
     if (bg.Ready && (!bg.Bmp || bg.Bmp->Width() == 0)) return;
     TsSkinManager* manager = sd.EffectiveManager();
@@ -278,8 +276,8 @@ void TsSpeedButton::RebuildCache() {
             if (mask >= 0 && mask < static_cast<int>(manager->Model().Masks.size())) {
                 const TsMaskData& m = manager->Model().Masks[static_cast<std::size_t>(mask)];
                 const int w = m.ImageCount > 0 ? m.R.Width() / m.ImageCount : 0;
-                painter.DrawBorder(cache, {(Width() - w) / 2, 0, (Width() + w) / 2, Height()}, true, false, 0,
-                                   *manager, mask, bg);
+                painter.DrawBorder(cache, {(Width() - w) / 2, 0, (Width() + w) / 2, Height()}, true, false, 0, *manager,
+                                   mask, bg);
             }
         }
         sd.CacheStale = false;
@@ -292,8 +290,9 @@ void TsSpeedButton::RebuildCache() {
     struct ResetColours {
         ~ResetColours() { paint::ParentBgColor = paint::MaskFillColor = paint::KeyColor; }
     } reset_colours;
-    paint::ParentBgColor = bg.Ready ? paint::KeyColor
-                                    : static_cast<paint::TColor>(ui::ColorToRGB(Parent() ? Parent()->Color() : Color()));
+    paint::ParentBgColor = bg.Ready
+                               ? paint::KeyColor
+                               : static_cast<paint::TColor>(ui::ColorRefOf(Parent() ? Parent()->Color() : Color()));
     const RECT face{0, 0, Width() - DropWidth(), Height()};
     const bool border = manager && sd.BorderMaskIndex >= 0 &&
                         sd.BorderMaskIndex < static_cast<int>(manager->Model().Masks.size());
@@ -307,7 +306,7 @@ void TsSpeedButton::RebuildCache() {
         DrawCaption();
         DrawGlyph();
         if (border) {
-            BackgroundSource moved = bg;
+            paint::BackgroundSource moved = bg;
             moved.X += Left();
             moved.Y += Top();
             painter.DrawBorder(cache, face, true, false, state, *manager, sd.BorderMaskIndex, moved);
@@ -317,7 +316,7 @@ void TsSpeedButton::RebuildCache() {
     if (button_style_ == TToolButtonStyle::tbsDropDown) {
         const bool pressed = Down() || state_ == ui::TButtonState::bsDown || state_ == ui::TButtonState::bsExclusive;
         const int arrow_state = pressed ? 2 : sd.IsHot() ? 1 : 0;
-        const BackgroundSource bg2 = sd.QueryParentCache();
+        const paint::BackgroundSource bg2 = sd.QueryParentCache();
         const RECT part{Width() - kDropWidth, 0, Width(), Height()};
         const POINT part_pos{Left() + Width() - kDropWidth, Top()};
         if (draw_over_border_) {
@@ -339,10 +338,10 @@ void TsSpeedButton::RebuildCache() {
 
     paint::MaskFillColor = paint::KeyColor;
     if (!Enabled()) {
-        const BackgroundSource pbg = sd.QueryParentCache();
+        const paint::BackgroundSource pbg = sd.QueryParentCache();
         if (pbg.Ready && pbg.Bmp && !pbg.Bmp->Empty() && !sd.BgDependsOnPosition() && !sd.CacheFrozen) {
             const std::uint8_t* p = pbg.Bmp->ScanLine(pbg.Bmp->Height() / 2) +
-                                    (pbg.Bmp->Width() / 2) * pbg.Bmp->Image().BytesPerPixel();
+                                    (pbg.Bmp->Width() / 2) * pbg.Bmp->BytesPerPixel();
             paint::ParentBgColor = paint::MakeColor(p[2], p[1], p[0]);
         }
         paint::PaintDisabled(cache.Image(), static_cast<paint::TsDisabledKinds>(disabled_kind_.Bits()),

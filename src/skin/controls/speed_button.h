@@ -107,7 +107,7 @@ private:
     void Changed();
     int DropWidth() const { return button_style_ == TToolButtonStyle::tbsDropDown ? kDropWidth : 0; }
     ButtonLayoutRects ComputeLayout();
-    void PaintBackgroundOnly(const BackgroundSource& bg);
+    void PaintBackgroundOnly(const paint::BackgroundSource& bg);
     bool FadeShowing() const;
 
     std::unique_ptr<TsCommonData> skin_data_;

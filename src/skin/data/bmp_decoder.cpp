@@ -14,8 +14,7 @@ namespace {
 
 std::uint32_t U16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 std::uint32_t U32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
 }
 
 enum : std::uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3, kAlphaBitfields = 6 };
@@ -54,8 +53,8 @@ void ExpandIndexes(const std::uint8_t* idx, int w, const std::uint32_t (&pal)[25
     static_assert(std::endian::native == std::endian::little, "the stores lay bytes out little-endian");
     int x = 0;
     for (; x + 8 <= w; x += 8, idx += 8, dst += 24) {
-        const std::uint64_t p0 = pal[idx[0]], p1 = pal[idx[1]], p2 = pal[idx[2]], p3 = pal[idx[3]],
-                            p4 = pal[idx[4]], p5 = pal[idx[5]], p6 = pal[idx[6]], p7 = pal[idx[7]];
+        const std::uint64_t p0 = pal[idx[0]], p1 = pal[idx[1]], p2 = pal[idx[2]], p3 = pal[idx[3]], p4 = pal[idx[4]],
+                            p5 = pal[idx[5]], p6 = pal[idx[6]], p7 = pal[idx[7]];
         // Three separate stores: copying an array of the words lets the
         // compiler bounce them through the stack and stall on reading them back.
         const std::uint64_t w0 = p0 | (p1 << 24) | (p2 << 48);
@@ -132,8 +131,15 @@ std::unique_ptr<paint::Bitmap> DecodeBmp(const std::uint8_t* data, std::size_t s
     if (bitfields && bpp != 16 && bpp != 32) return nullptr;
     if (!rle && !bitfields && compression != kRgb) return nullptr;
     switch (bpp) {
-        case 1: case 4: case 8: case 16: case 24: case 32: break;
-        default: return nullptr;
+        case 1:
+        case 4:
+        case 8:
+        case 16:
+        case 24:
+        case 32:
+            break;
+        default:
+            return nullptr;
     }
     if (core && bpp > 8 && bpp != 24) return nullptr;
 
@@ -153,9 +159,13 @@ std::unique_ptr<paint::Bitmap> DecodeBmp(const std::uint8_t* data, std::size_t s
     }
 
     if (bpp == 16 && !bitfields) {
-        masks[0] = 0x7C00; masks[1] = 0x03E0; masks[2] = 0x001F;
+        masks[0] = 0x7C00;
+        masks[1] = 0x03E0;
+        masks[2] = 0x001F;
     } else if (bpp == 32 && !bitfields) {
-        masks[0] = 0x00FF0000; masks[1] = 0x0000FF00; masks[2] = 0x000000FF;
+        masks[0] = 0x00FF0000;
+        masks[1] = 0x0000FF00;
+        masks[2] = 0x000000FF;
     }
     for (auto m : masks)
         if (!IsContiguous(m)) return nullptr;
@@ -171,8 +181,7 @@ std::unique_ptr<paint::Bitmap> DecodeBmp(const std::uint8_t* data, std::size_t s
     // bitmap need not be zero-filled first.
     auto create = [&] { return paint::Bitmap::CreateUninitialized(w, hgt, 24); };
     std::uint32_t pal[256];
-    for (int i = 0; i < 256; ++i)
-        pal[i] = palette[i].b | (palette[i].g << 8) | (std::uint32_t(palette[i].r) << 16);
+    for (int i = 0; i < 256; ++i) pal[i] = palette[i].b | (palette[i].g << 8) | (std::uint32_t(palette[i].r) << 16);
 
     if (!rle) {
         const std::size_t stride = ((std::size_t(w) * bpp + 31) / 32) * 4;

@@ -4,9 +4,7 @@ namespace velmap {
 
 namespace {
 
-bool ValidMask(const SkinModel& model, int index) {
-    return index >= 0 && index < static_cast<int>(model.Masks.size());
-}
+bool ValidMask(const SkinModel& model, int index) { return index >= 0 && index < static_cast<int>(model.Masks.size()); }
 
 }  // namespace
 

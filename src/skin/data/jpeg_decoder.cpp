@@ -15,9 +15,7 @@ struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
 };
-[[noreturn]] void OnError(j_common_ptr cinfo) {
-    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
-}
+[[noreturn]] void OnError(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1); }
 void OnMessage(j_common_ptr) {}  // warnings are not shown to anybody
 
 // Runs the decode; false on any libjpeg error. bmp receives the image.
@@ -25,8 +23,8 @@ bool Decode(jpeg_decompress_struct& cinfo, const std::uint8_t* data, std::size_t
             std::unique_ptr<paint::Bitmap>& bmp) {
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
-    if (cinfo.image_width == 0 || cinfo.image_height == 0 ||
-        cinfo.image_width > unsigned(kMaxImageDimension) || cinfo.image_height > unsigned(kMaxImageDimension) ||
+    if (cinfo.image_width == 0 || cinfo.image_height == 0 || cinfo.image_width > unsigned(kMaxImageDimension) ||
+        cinfo.image_height > unsigned(kMaxImageDimension) ||
         std::int64_t(cinfo.image_width) * cinfo.image_height > kMaxImagePixels)
         return false;
     if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) return false;

@@ -62,22 +62,22 @@ PackedSkinArchive ReadPackedSkinArchive(Stream& source) {
     if (std::memcmp(magic, kPackedSkinMagic, got) != 0) throw EPackedSkinMagicError();
     if (got < 4) throw EPackedSkinError("Packed skin archive is cut off inside its magic");
 
-    const std::int32_t fileCount = ReadInt32(source, "its FileCount");
-    if (fileCount < 1 || fileCount > kMaxPackedFileCount)
-        throw EPackedSkinError("Packed skin archive has a FileCount of " + std::to_string(fileCount) +
+    const std::int32_t file_count = ReadInt32(source, "its FileCount");
+    if (file_count < 1 || file_count > kMaxPackedFileCount)
+        throw EPackedSkinError("Packed skin archive has a FileCount of " + std::to_string(file_count) +
                                Range(1, kMaxPackedFileCount));
 
     PackedSkinArchive archive;
     std::int64_t total = 0;
-    bool haveOptions = false;
-    for (std::int32_t i = 0; i < fileCount; ++i) {
+    bool have_options = false;
+    for (std::int32_t i = 0; i < file_count; ++i) {
         PackedSkinItem item;
         item.Offset = source.Position();
-        const std::int32_t nameLength = ReadInt32(source, "the NameLength of " + EntryLabel(i));
-        if (nameLength < 1 || nameLength > kMaxPackedNameLength)
+        const std::int32_t name_length = ReadInt32(source, "the NameLength of " + EntryLabel(i));
+        if (name_length < 1 || name_length > kMaxPackedNameLength)
             throw EPackedSkinError("Packed skin " + EntryLabel(i) + " has a NameLength of " +
-                                   std::to_string(nameLength) + Range(1, kMaxPackedNameLength));
-        item.Name.resize(static_cast<std::size_t>(nameLength));
+                                   std::to_string(name_length) + Range(1, kMaxPackedNameLength));
+        item.Name.resize(static_cast<std::size_t>(name_length));
         if (ReadAtMost(source, item.Name.data(), item.Name.size()) != item.Name.size())
             throw EPackedSkinError("Packed skin archive is cut off inside the name of " + EntryLabel(i));
         const std::string label = EntryLabel(i, item.Name);
@@ -92,8 +92,8 @@ PackedSkinArchive ReadPackedSkinArchive(Stream& source) {
                                    " bytes of files");
 
         if (IsOptionsEntryName(item.Name)) {
-            if (haveOptions) throw EPackedSkinError("Packed skin archive holds more than one options entry");
-            haveOptions = true;
+            if (have_options) throw EPackedSkinError("Packed skin archive holds more than one options entry");
+            have_options = true;
         }
 
         item.DataOffset = source.Position();
@@ -117,7 +117,7 @@ PackedSkinArchive ReadPackedSkinArchive(Stream& source) {
         item.CompressedSize = source.Position() - item.DataOffset;
         archive.Items.push_back(std::move(item));
     }
-    if (!haveOptions) throw EPackedSkinError("Packed skin archive holds no Options.dat entry");
+    if (!have_options) throw EPackedSkinError("Packed skin archive holds no Options.dat entry");
     const std::int64_t end = source.Position();
     archive.TrailingBytes = source.Seek(0, SeekOrigin::End) - end;
     source.SetPosition(end);
@@ -127,13 +127,13 @@ PackedSkinArchive ReadPackedSkinArchive(Stream& source) {
 TacSkinConvertor::~TacSkinConvertor() { ClearPackedSkin(); }
 
 void TacSkinConvertor::SetSource(Stream* lent) {
-    ownedSource_.reset();
+    owned_source_.reset();
     source_ = lent;
 }
 
 void TacSkinConvertor::SetSource(std::unique_ptr<Stream> owned) {
-    ownedSource_ = std::move(owned);
-    source_ = ownedSource_.get();
+    owned_source_ = std::move(owned);
+    source_ = owned_source_.get();
 }
 
 void TacSkinConvertor::ClearPackedSkin() {
@@ -155,7 +155,7 @@ bool LoadPackedSkin(std::unique_ptr<TacSkinConvertor>& reader) {
         return false;
     }
     // Everything was read and checked: only now does the reader change.
-    const auto fileCount = static_cast<std::int32_t>(archive.Items.size());
+    const auto file_count = static_cast<std::int32_t>(archive.Items.size());
     std::unique_ptr<MemoryStream> options;
     std::vector<TacSkinEntry> images;
     images.reserve(archive.Items.size() - 1);
@@ -169,30 +169,31 @@ bool LoadPackedSkin(std::unique_ptr<TacSkinConvertor>& reader) {
     reader->Entries.reserve(reader->Entries.size() + images.size());
     for (TacSkinEntry& e : images) reader->Entries.push_back(std::move(e));
     reader->OptionsData = std::move(options);
-    reader->ImageEntryCount = fileCount - 1;
+    reader->ImageEntryCount = file_count - 1;
     return true;
 }
 
-bool LoadPackedSkinFile(const std::filesystem::path& fileName, std::unique_ptr<TacSkinConvertor>& reader,
-                        bool freeSource) {
+bool LoadPackedSkinFile(const std::filesystem::path& file_name, std::unique_ptr<TacSkinConvertor>& reader,
+                        bool free_source) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(fileName, ec)) return false;
+    if (!std::filesystem::is_regular_file(file_name, ec)) return false;
     if (reader) {
         reader->ClearPackedSkin();
     } else {
         reader = std::make_unique<TacSkinConvertor>();
     }
     auto data = std::make_unique<MemoryStream>();
-    data->LoadFromFile(fileName, kMaxPackedArchiveSize);
+    data->LoadFromFile(file_name, kMaxPackedArchiveSize);
     reader->SetSource(std::move(data));
+    bool loaded = false;
     try {
-        LoadPackedSkin(reader);
+        loaded = LoadPackedSkin(reader);
     } catch (...) {
-        if (freeSource && reader) reader->SetSource(nullptr);
+        if (free_source && reader) reader->SetSource(nullptr);
         throw;
     }
-    if (freeSource && reader) reader->SetSource(nullptr);
-    return true;
+    if (free_source && reader) reader->SetSource(nullptr);
+    return loaded;
 }
 
 }  // namespace velmap

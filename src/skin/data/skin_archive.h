@@ -88,14 +88,14 @@ public:
     void SetSource(Stream* lent);
     // Hands over a stream the reader frees when it lets go of it.
     void SetSource(std::unique_ptr<Stream> owned);
-    bool OwnsSource() const { return ownedSource_ != nullptr; }
+    bool OwnsSource() const { return owned_source_ != nullptr; }
 
     // Frees every entry, the options and an owned source; drops a lent one.
     void ClearPackedSkin();
 
 private:
     Stream* source_ = nullptr;
-    std::unique_ptr<Stream> ownedSource_;
+    std::unique_ptr<Stream> owned_source_;
 };
 
 // Reads reader's Source and adds its files to reader. On a wrong magic it
@@ -105,9 +105,10 @@ bool LoadPackedSkin(std::unique_ptr<TacSkinConvertor>& reader);
 
 // Does nothing and returns false when no such file exists. Otherwise creates
 // the reader (or clears the existing one), loads the file into memory as its
-// Source and runs LoadPackedSkin; with freeSource the memory copy is freed
+// Source and runs LoadPackedSkin, returning what it returned (false: a wrong
+// magic, and the reader is gone); with free_source the memory copy is freed
 // afterwards, also when loading fails.
-bool LoadPackedSkinFile(const std::filesystem::path& fileName, std::unique_ptr<TacSkinConvertor>& reader,
-                        bool freeSource);
+bool LoadPackedSkinFile(const std::filesystem::path& file_name, std::unique_ptr<TacSkinConvertor>& reader,
+                        bool free_source);
 
 }  // namespace velmap

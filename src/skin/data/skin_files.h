@@ -32,9 +32,7 @@ public:
     };
     ArchiveFiles() = default;
     explicit ArchiveFiles(std::vector<Entry> entries) : entries_(std::move(entries)) {}
-    void Add(std::string name, std::span<const std::uint8_t> data) {
-        entries_.push_back({std::move(name), data});
-    }
+    void Add(std::string name, std::span<const std::uint8_t> data) { entries_.push_back({std::move(name), data}); }
     std::span<const std::uint8_t> Find(std::string_view name, std::vector<std::uint8_t>& storage) override;
 
 private:

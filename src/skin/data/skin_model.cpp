@@ -21,20 +21,80 @@ constexpr TColor kKeyColor = paint::KeyColor;
 // The keys of the section table, in one list so that each section's own values
 // are gathered in one pass over its lines.
 enum Key : int {
-    kParentClass, kColor, kBevel, kShadowBlur, kShadowOffset, kShadowColor, kShadowTransparency,
-    kShadowEnabled, kReservedBoolean, kFontColor, kTcLeft, kTcTop, kTcRight, kTcBottom, kHotFontColor,
-    kHotTcLeft, kHotTcTop, kHotTcRight, kHotTcBottom, kTransparency, kGradientPercent, kImagePercent,
-    kGradientData, kShowFocus, kFadingEnabled, kFadingIntervalIn, kFadingIntervalOut, kFadingIterations,
-    kHotColor, kHotTransparency, kHotBevel, kHotGradientPercent, kHotGradientData, kHotImagePercent,
-    kBorderColor1, kBorderColor2, kKeyCount
+    kParentClass,
+    kColor,
+    kBevel,
+    kShadowBlur,
+    kShadowOffset,
+    kShadowColor,
+    kShadowTransparency,
+    kShadowEnabled,
+    kReservedBoolean,
+    kFontColor,
+    kTcLeft,
+    kTcTop,
+    kTcRight,
+    kTcBottom,
+    kHotFontColor,
+    kHotTcLeft,
+    kHotTcTop,
+    kHotTcRight,
+    kHotTcBottom,
+    kTransparency,
+    kGradientPercent,
+    kImagePercent,
+    kGradientData,
+    kShowFocus,
+    kFadingEnabled,
+    kFadingIntervalIn,
+    kFadingIntervalOut,
+    kFadingIterations,
+    kHotColor,
+    kHotTransparency,
+    kHotBevel,
+    kHotGradientPercent,
+    kHotGradientData,
+    kHotImagePercent,
+    kBorderColor1,
+    kBorderColor2,
+    kKeyCount
 };
-constexpr std::string_view kKeyNames[kKeyCount] = {
-    "PARENTCLASS", "COLOR", "BEVEL", "SHADOWBLUR", "SHADOWOFFSET", "SHADOWCOLOR", "SHADOWTRANSPARENCY",
-    "SHADOWENABLED", "RESERVEDBOOLEAN", "FONTCOLOR", "TCLEFT", "TCTOP", "TCRIGHT", "TCBOTTOM", "HOTFONTCOLOR",
-    "HOTTCLEFT", "HOTTCTOP", "HOTTCRIGHT", "HOTTCBOTTOM", "TRANSPARENCY", "GRADIENTPERCENT", "IMAGEPERCENT",
-    "GRADIENTDATA", "SHOWFOCUS", "FADINGENABLED", "FADINGINTERVALIN", "FADINGINTERVALOUT", "FADINGITERATIONS",
-    "HOTCOLOR", "HOTTRANSPARENCY", "HOTBEVEL", "HOTGRADIENTPERCENT", "HOTGRADIENTDATA", "HOTIMAGEPERCENT",
-    "BORDERCOLOR1", "BORDERCOLOR2"};
+constexpr std::string_view kKeyNames[kKeyCount] = {"PARENTCLASS",
+                                                   "COLOR",
+                                                   "BEVEL",
+                                                   "SHADOWBLUR",
+                                                   "SHADOWOFFSET",
+                                                   "SHADOWCOLOR",
+                                                   "SHADOWTRANSPARENCY",
+                                                   "SHADOWENABLED",
+                                                   "RESERVEDBOOLEAN",
+                                                   "FONTCOLOR",
+                                                   "TCLEFT",
+                                                   "TCTOP",
+                                                   "TCRIGHT",
+                                                   "TCBOTTOM",
+                                                   "HOTFONTCOLOR",
+                                                   "HOTTCLEFT",
+                                                   "HOTTCTOP",
+                                                   "HOTTCRIGHT",
+                                                   "HOTTCBOTTOM",
+                                                   "TRANSPARENCY",
+                                                   "GRADIENTPERCENT",
+                                                   "IMAGEPERCENT",
+                                                   "GRADIENTDATA",
+                                                   "SHOWFOCUS",
+                                                   "FADINGENABLED",
+                                                   "FADINGINTERVALIN",
+                                                   "FADINGINTERVALOUT",
+                                                   "FADINGITERATIONS",
+                                                   "HOTCOLOR",
+                                                   "HOTTRANSPARENCY",
+                                                   "HOTBEVEL",
+                                                   "HOTGRADIENTPERCENT",
+                                                   "HOTGRADIENTDATA",
+                                                   "HOTIMAGEPERCENT",
+                                                   "BORDERCOLOR1",
+                                                   "BORDERCOLOR2"};
 
 int KeyOf(std::string_view upper) {
     if (upper.empty()) return -1;
@@ -93,7 +153,9 @@ public:
         return v.value_or(def);
     }
     const std::string_view* StrOrNull(std::size_t s, Key k) const {
-        return Chain(s, k, [](const std::string_view& text) -> const std::string_view* { return text == "?" ? nullptr : &text; });
+        return Chain(s, k, [](const std::string_view& text) -> const std::string_view* {
+            return text == "?" ? nullptr : &text;
+        });
     }
     bool Bool(std::size_t s, Key k) const {
         const std::string_view* v = StrOrNull(s, k);
@@ -172,9 +234,7 @@ std::unique_ptr<Bitmap> LoadImage(SkinFiles& files, std::string_view name) {
 
 bool IsGrey(TColor c) { return paint::RedOf(c) == paint::GreenOf(c) && paint::GreenOf(c) == paint::BlueOf(c); }
 
-bool HasJpegName(std::string_view value) {
-    return ContainsNoCase(value, ".JPG") || ContainsNoCase(value, ".JPEG");
-}
+bool HasJpegName(std::string_view value) { return ContainsNoCase(value, ".JPG") || ContainsNoCase(value, ".JPEG"); }
 
 }  // namespace
 
@@ -269,8 +329,7 @@ void SkinModel::LoadPatterns(const MemIniFile& ini, SkinFiles& files) {
             std::unique_ptr<Bitmap> img = LoadImage(files, files.MatchesUpperCase() ? UpperCase(e.value) : e.value);
             if (!img || img->Width() == 0) continue;
             if (std::int64_t(img->Width()) * img->Height() >= kPatternMinPixels) {
-                Patterns.push_back(
-                    TsPatternData{std::move(img), std::string(s.upper_name), std::string(e.upper_key)});
+                Patterns.push_back(TsPatternData{std::move(img), std::string(s.upper_name), std::string(e.upper_key)});
             } else {
                 TsMaskData m;
                 m.Bmp = std::move(img);
@@ -283,18 +342,18 @@ void SkinModel::LoadPatterns(const MemIniFile& ini, SkinFiles& files) {
             }
         }
     }
-    if (!CommonSections.empty()) {
-        MemIniFile common(CommonSections);
-        FolderFiles disk(SkinData.SkinFolder);
-        for (const auto& s : common.Sections()) {
-            for (const auto& e : s.entries) {
-                if (!e.has_value) continue;
-                if (!HasJpegName(e.value)) continue;
-                std::unique_ptr<Bitmap> img = LoadImage(disk, e.value);
-                if (img && img->Width() > 0)
-                    Patterns.push_back(
-                    TsPatternData{std::move(img), std::string(s.upper_name), std::string(e.upper_key)});
-            }
+    if (!CommonSections.empty()) LoadCommonPatterns(MemIniFile(CommonSections));
+}
+
+void SkinModel::LoadCommonPatterns(const MemIniFile& common) {
+    FolderFiles disk(SkinData.SkinFolder);
+    for (const auto& s : common.Sections()) {
+        for (const auto& e : s.entries) {
+            if (!e.has_value) continue;
+            if (!HasJpegName(e.value)) continue;
+            std::unique_ptr<Bitmap> img = LoadImage(disk, e.value);
+            if (img && img->Width() > 0)
+                Patterns.push_back(TsPatternData{std::move(img), std::string(s.upper_name), std::string(e.upper_key)});
         }
     }
 }
@@ -428,6 +487,7 @@ void SkinModel::LoadStored(const TsStoredSkin& s) {
     SkinModel staged;
     staged.HueOffset = HueOffset;
     staged.Saturation = Saturation;
+    staged.CommonSections = CommonSections;
     staged.SkinData.SkinFolder = SkinData.SkinFolder;
     staged.SkinData.SkinLoaded = SkinData.SkinLoaded;
     if (s.MasterBitmap && !s.MasterBitmap->Empty()) staged.MasterBitmap = s.MasterBitmap->Clone();
@@ -517,6 +577,13 @@ void SkinModel::LoadStored(const TsStoredSkin& s) {
             // an item that does not convert is left out
         }
     }
+    // The owner's common sections join a stored skin as they join a loaded one.
+    if (!CommonSections.empty()) {
+        MemIniFile common(CommonSections);
+        staged.LoadCommonMasks(common);
+        staged.LoadCommonPatterns(common);
+        staged.LoadCommonSections(common);
+    }
     if (staged.HueOffset != 0) staged.ApplyHueOffset();
     if (staged.Saturation != 0) staged.ApplySaturation();
     Swap(staged);
@@ -548,8 +615,10 @@ void SkinModel::RelinkMasks() noexcept {
 // ---- recolouring ---------------------------------------------------------------
 
 void SkinModel::ApplyColorMap(const std::function<TColor(TColor)>& map) {
+    // A system colour is turned as the colour it stands for: its high bits
+    // name it and must not be cut off first.
     auto colour = [&](TColor c) -> TColor {
-        TColor rgb = c & 0xFFFFFF;
+        const TColor rgb = paint::ColorToRGB(c) & 0xFFFFFF;
         if (rgb == kKeyColor || IsGrey(rgb)) return c;
         return map(rgb) & 0xFFFFFF;
     };
@@ -594,8 +663,7 @@ int SkinModel::FindSectionIndex(std::string_view name) const {
     return -1;
 }
 
-int SkinModel::FindImage(Table table, int section_index, std::string_view section_name,
-                         std::string_view key) const {
+int SkinModel::FindImage(Table table, int section_index, std::string_view section_name, std::string_view key) const {
     if (section_index < 0 || section_name.empty()) return -1;
     std::vector<int> visited;
     int index = section_index;
@@ -626,12 +694,10 @@ int SkinModel::FindImage(Table table, int section_index, std::string_view sectio
 int SkinModel::FindMaskIndex(int section_index, std::string_view section_name, std::string_view mask_name) const {
     return FindImage(Table::Masks, section_index, section_name, mask_name);
 }
-int SkinModel::FindTextureIndex(int section_index, std::string_view section_name,
-                                std::string_view key_name) const {
+int SkinModel::FindTextureIndex(int section_index, std::string_view section_name, std::string_view key_name) const {
     return FindImage(Table::Textures, section_index, section_name, key_name);
 }
-int SkinModel::FindPatternIndex(int section_index, std::string_view section_name,
-                                std::string_view key_name) const {
+int SkinModel::FindPatternIndex(int section_index, std::string_view section_name, std::string_view key_name) const {
     return FindImage(Table::Patterns, section_index, section_name, key_name);
 }
 
@@ -719,8 +785,7 @@ void SkinModel::RebuildCommonIndexes() {
         p.HotPattern = tex(p.Section, n, "HOTPATTERN");
         return p;
     };
-    static constexpr std::string_view kBtns[4] = {"SCROLLBTNTOP", "SCROLLBTNBOTTOM", "SCROLLBTNLEFT",
-                                                  "SCROLLBTNRIGHT"};
+    static constexpr std::string_view kBtns[4] = {"SCROLLBTNTOP", "SCROLLBTNBOTTOM", "SCROLLBTNLEFT", "SCROLLBTNRIGHT"};
     for (int i = 0; i < 4; ++i) c.ScrollBtn[i] = part(kBtns[i], true);
     c.ScrollSlider[0] = part("SCROLLSLIDERV", true);
     c.ScrollSlider[1] = part("SCROLLSLIDERH", true);

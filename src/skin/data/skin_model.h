@@ -84,9 +84,9 @@ private:
     enum class Table { Masks, Textures, Patterns };
     int FindImage(Table table, int section_index, std::string_view section_name, std::string_view key) const;
     void LoadCommonMasks(const MemIniFile& common);
+    void LoadCommonPatterns(const MemIniFile& common);
     void LoadCommonSections(const MemIniFile& common);
-    void AddMaskFromValue(std::string_view section, std::string_view key, std::string_view value,
-                          SkinFiles& files);
+    void AddMaskFromValue(std::string_view section, std::string_view key, std::string_view value, SkinFiles& files);
     void RelinkMasks() noexcept;
 };
 

@@ -39,7 +39,7 @@ struct TsGeneralData {
     std::string Name;
     TColor Color = 0xFFFFFF;
     TsControlBevel Bevel = TsControlBevel::cbNone;
-    std::int32_t FontColor[5] = {0, -1, -1, -1, -1};     // text, contour left/top/right/bottom
+    std::int32_t FontColor[5] = {0, -1, -1, -1, -1};  // text, contour left/top/right/bottom
     std::int32_t HotFontColor[5] = {0, -1, -1, -1, -1};
     bool ReservedBoolean = false;
     std::int32_t ShadowBlur = 6;

@@ -20,9 +20,7 @@ std::string_view Columns(std::string_view v, size_t from, size_t to) {
     if (from > v.size()) return {};
     return v.substr(from - 1, std::min(to, v.size()) - (from - 1));
 }
-std::int32_t ColInt(std::string_view v, size_t from, size_t to) {
-    return StrToIntStrict(Columns(v, from, to));
-}
+std::int32_t ColInt(std::string_view v, size_t from, size_t to) { return StrToIntStrict(Columns(v, from, to)); }
 
 void FixedRect(std::string_view v, MaskValue& m) {
     m.R.Left = ColInt(v, 2, 5);
@@ -145,8 +143,7 @@ MaskValue ParseMaskValue(std::string_view key, std::string_view v) {
             // From five fields on the widths are the skin's own (missing ones 0).
             if (f.size() >= 5) {
                 std::int16_t* w[4] = {&m.WL, &m.WT, &m.WR, &m.WB};
-                for (size_t k = 0; k < 4; ++k)
-                    *w[k] = 4 + k < f.size() ? Clamp16(Item(f, 4 + k)) : 0;
+                for (size_t k = 0; k < 4; ++k) *w[k] = 4 + k < f.size() ? Clamp16(Item(f, 4 + k)) : 0;
                 m.WidthsGiven = true;
             }
             m.Form = MaskValueForm::External;
@@ -196,10 +193,10 @@ void DeriveBorderWidths(TsMaskData& m) {
     }
     std::int64_t w = std::int64_t(m.R.Right) - m.R.Left;
     std::int64_t h = std::int64_t(m.R.Bottom) - m.R.Top;
-    m.WL = m.WR = Clamp16(static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        w / (std::int64_t(SafeImageCount(m.ImageCount)) * 3), INT16_MIN, INT16_MAX)));
-    m.WT = m.WB = Clamp16(static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        h / (std::int64_t(SafeMaskRows(m.MaskType)) * 3), INT16_MIN, INT16_MAX)));
+    m.WL = m.WR = Clamp16(static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(w / (std::int64_t(SafeImageCount(m.ImageCount)) * 3), INT16_MIN, INT16_MAX)));
+    m.WT = m.WB = Clamp16(static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(h / (std::int64_t(SafeMaskRows(m.MaskType)) * 3), INT16_MIN, INT16_MAX)));
 }
 
 }  // namespace velmap

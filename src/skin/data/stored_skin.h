@@ -23,7 +23,7 @@ struct TsSkinGeneral {
     bool ReservedBoolean = false;
     std::int32_t ShadowOffset = 3;
     std::int32_t ShadowTransparency = 50;
-    std::string FontColor = "0 -1 -1 -1 -1";     // colour and four contour colours
+    std::string FontColor = "0 -1 -1 -1 -1";  // colour and four contour colours
     std::string HotFontColor = "0 -1 -1 -1 -1";
     std::int32_t Transparency = 0;
     std::int32_t GradientPercent = 0;

@@ -53,9 +53,15 @@ std::size_t MemoryStream::Write(const void* buffer, std::size_t count) {
 std::int64_t MemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
     std::int64_t base = 0;
     switch (origin) {
-    case SeekOrigin::Begin: base = 0; break;
-    case SeekOrigin::Current: base = static_cast<std::int64_t>(pos_); break;
-    case SeekOrigin::End: base = static_cast<std::int64_t>(bytes_.size()); break;
+        case SeekOrigin::Begin:
+            base = 0;
+            break;
+        case SeekOrigin::Current:
+            base = static_cast<std::int64_t>(pos_);
+            break;
+        case SeekOrigin::End:
+            base = static_cast<std::int64_t>(bytes_.size());
+            break;
     }
     // Positions past the end are allowed (a later write fills the gap);
     // before the start they are not.
@@ -68,11 +74,11 @@ std::int64_t MemoryStream::CopyFrom(Stream& source, std::int64_t count) {
     std::int64_t left = count;
     while (left > 0) {
         const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, CopyPieceSize));
-        const std::size_t oldSize = bytes_.size();
-        if (pos_ + n > oldSize) bytes_.resize(pos_ + n);
+        const std::size_t old_size = bytes_.size();
+        if (pos_ + n > old_size) bytes_.resize(pos_ + n);
         const std::size_t got = source.Read(bytes_.data() + pos_, n);
         if (got != n) {  // like the generic copy, a short piece is not written
-            bytes_.resize(oldSize);
+            bytes_.resize(old_size);
             throw EReadError();
         }
         pos_ += n;
@@ -87,15 +93,15 @@ void MemoryStream::Clear() {
     pos_ = 0;
 }
 
-void MemoryStream::LoadFromFile(const std::filesystem::path& path, std::int64_t maxBytes) {
+void MemoryStream::LoadFromFile(const std::filesystem::path& path, std::int64_t max_bytes) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw EStreamError("Cannot open file \"" + path.string() + "\"");
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     if (size < 0) throw EStreamError("Cannot read file \"" + path.string() + "\"");
-    if (size > maxBytes)
-        throw EStreamError("File \"" + path.string() + "\" is too large (" + std::to_string(size) +
-                           " bytes, at most " + std::to_string(maxBytes) + ")");
+    if (size > max_bytes)
+        throw EStreamError("File \"" + path.string() + "\" is too large (" + std::to_string(size) + " bytes, at most " +
+                           std::to_string(max_bytes) + ")");
     in.seekg(0, std::ios::beg);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))

@@ -70,8 +70,8 @@ public:
     void Clear();
 
     // Replaces the content with the whole file, refusing files larger than
-    // maxBytes. Raises EStreamError when the file cannot be read.
-    void LoadFromFile(const std::filesystem::path& path, std::int64_t maxBytes);
+    // max_bytes. Raises EStreamError when the file cannot be read.
+    void LoadFromFile(const std::filesystem::path& path, std::int64_t max_bytes);
 
 private:
     std::vector<std::uint8_t> bytes_;

@@ -17,17 +17,14 @@ std::unique_ptr<paint::Bitmap> DecodeWithWic(const std::uint8_t* data, std::size
     if (!data || size == 0 || size > MAXDWORD) return nullptr;
     try {
         ComPtr<IWICImagingFactory> factory;
-        if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                    IID_PPV_ARGS(&factory))))
+        if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))))
             return nullptr;
         ComPtr<IWICStream> stream;
         if (FAILED(factory->CreateStream(&stream))) return nullptr;
         // The stream reads the caller's bytes in place; they outlive it.
-        if (FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size))))
-            return nullptr;
+        if (FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size)))) return nullptr;
         ComPtr<IWICBitmapDecoder> decoder;
-        if (FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
-                                                    &decoder)))
+        if (FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, &decoder)))
             return nullptr;
         ComPtr<IWICBitmapFrameDecode> frame;
         if (FAILED(decoder->GetFrame(0, &frame))) return nullptr;

@@ -49,7 +49,7 @@ private:
     struct State;
     Stream& source_;
     std::unique_ptr<State> state_;
-    std::int64_t sourcePos_;
+    std::int64_t source_pos_;
     bool ended_ = false;
 };
 

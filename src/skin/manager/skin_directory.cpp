@@ -3,6 +3,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include "win/strings.h"
+
 #include <vector>
 #endif
 
@@ -14,8 +16,8 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
-std::string NormalizeSkinDirectory(std::string_view dir, std::string_view baseFolder) {
-    std::string base(baseFolder);
+std::string NormalizeSkinDirectory(std::string_view dir, std::string_view base_folder) {
+    std::string base(base_folder);
     if (dir.starts_with("..")) {
         // One folder up from the base: drop its trailing separator, then the
         // last folder name.
@@ -69,25 +71,6 @@ std::string RemoveBlanksFromIniLines(std::string_view text) {
 
 #ifdef _WIN32
 
-std::wstring Utf8ToWide(std::string_view s) {
-    if (s.empty()) return {};
-    int n = ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
-
-std::string WideToUtf8(std::wstring_view s) {
-    if (s.empty()) return {};
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0,
-                                  nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n,
-                              nullptr, nullptr);
-    return out;
-}
-
 std::string HostExecutableFolder() {
     std::vector<wchar_t> buf(MAX_PATH);
     for (;;) {
@@ -96,7 +79,11 @@ std::string HostExecutableFolder() {
         if (n < buf.size()) {
             std::wstring path(buf.data(), n);
             auto slash = path.find_last_of(L"\\/");
-            return WideToUtf8(slash == std::wstring::npos ? std::wstring{} : path.substr(0, slash + 1));
+            try {
+                return win::WideToUtf8(slash == std::wstring::npos ? std::wstring{} : path.substr(0, slash + 1));
+            } catch (const win::EncodingError&) {
+                return {};
+            }
         }
         if (buf.size() >= 32768) return {};
         buf.resize(buf.size() * 2);
@@ -107,7 +94,11 @@ namespace {
 
 DWORD Attributes(const std::string& path) {
     if (path.empty()) return INVALID_FILE_ATTRIBUTES;
-    return ::GetFileAttributesW(Utf8ToWide(path).c_str());
+    try {
+        return ::GetFileAttributesW(win::Utf8ToWide(path).c_str());
+    } catch (const win::EncodingError&) {
+        return INVALID_FILE_ATTRIBUTES;  // no file can have that name
+    }
 }
 
 }  // namespace

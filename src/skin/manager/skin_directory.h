@@ -16,11 +16,11 @@ inline constexpr char DefaultSkinDirectory[] = "c:\\Skins";
 // to the disk. "|" is not a wildcard, so listing the folder finds nothing too.
 inline constexpr char SealedSkinDirectory[] = "|:\\VelmapBand|no skins";
 
-// Resolves a relative skin directory against baseFolder (the host program's
+// Resolves a relative skin directory against base_folder (the host program's
 // folder, ending with a separator): "..\x" one folder up, ".\x" or "./x"
 // inside it, a name with neither ":" nor "\\" below it; anything else is
 // returned unchanged. No separator is appended.
-std::string NormalizeSkinDirectory(std::string_view dir, std::string_view baseFolder);
+std::string NormalizeSkinDirectory(std::string_view dir, std::string_view base_folder);
 
 // The packed skin file "<dir>\<name>.asz". The directory is not normalized: a
 // relative one is taken relative to the current directory. A trailing "/"
@@ -37,8 +37,6 @@ std::string HostExecutableFolder();
 // File-system probes on UTF-8 paths; false for any path the system rejects.
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
-std::wstring Utf8ToWide(std::string_view s);
-std::string WideToUtf8(std::wstring_view s);
 #endif
 
 }  // namespace velmap::skin

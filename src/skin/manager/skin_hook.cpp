@@ -1,6 +1,9 @@
 #include "skin/manager/skin_hook.h"
 
 #include <atomic>
+#include <exception>
+
+#include "ui/window_proc_error.h"
 
 namespace velmap::skin {
 
@@ -10,11 +13,18 @@ HHOOK g_hook = nullptr;
 std::atomic<SkinHookObserver> g_observer{nullptr};
 std::atomic<SkinHookCleanup> g_cleanup{nullptr};
 
-LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK CbtProc(int code, WPARAM wparam, LPARAM lparam) {
     // The chain comes first and decides the answer; the observer only watches.
-    LRESULT result = ::CallNextHookEx(g_hook, code, wParam, lParam);
+    LRESULT result = ::CallNextHookEx(g_hook, code, wparam, lparam);
     if (code >= 0) {
-        if (SkinHookObserver observer = g_observer.load()) observer(code, wParam, lParam);
+        // Nothing may unwind into user32: a failing observer is reported.
+        try {
+            if (SkinHookObserver observer = g_observer.load()) observer(code, wparam, lparam);
+        } catch (const std::exception& e) {
+            ui::ReportWindowProcError(e.what());
+        } catch (...) {
+            ui::ReportWindowProcError("unknown error");
+        }
     }
     return result;
 }

@@ -9,7 +9,7 @@ namespace velmap::skin {
 
 // Called after the next hook in the chain, with the hook's arguments. The
 // hook's result is always the chain's.
-using SkinHookObserver = void (*)(int code, WPARAM wParam, LPARAM lParam);
+using SkinHookObserver = void (*)(int code, WPARAM wparam, LPARAM lparam);
 
 // Installs the hook for the calling thread when none is installed. False
 // when the system refuses.

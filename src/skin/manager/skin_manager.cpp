@@ -6,7 +6,9 @@
 
 #include "skin/messages/message_routines.h"
 #include "skin/manager/skin_hook.h"
-#include "skin/data/stream.h"
+#include "skin/data/skin_loader.h"
+#include "win/handles.h"
+#include "win/strings.h"
 
 namespace velmap::skin {
 
@@ -40,6 +42,22 @@ std::string CommonSectionsText(const std::vector<std::string>& lines) {
     return text;
 }
 
+// What resolved indexes point into: the sections with their parents, the
+// masks and the patterns, each in table order.
+std::string IndexLayout(const SkinModel& m) {
+    std::string layout;
+    auto add = [&](std::string_view a, std::string_view b, int c) {
+        layout.append(a).push_back('\x1F');
+        layout.append(b).push_back('\x1F');
+        layout += std::to_string(c);
+        layout.push_back('\x1E');
+    };
+    for (const auto& s : m.Sections) add(s.Name, s.ParentClass, 0);
+    for (const auto& k : m.Masks) add(k.SectionName, k.PropertyName, 1 + static_cast<int>(k.ImgType));
+    for (const auto& p : m.Patterns) add(p.SectionName, p.PropertyName, 9);
+    return layout;
+}
+
 bool SystemMajorBelow6() {
     OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof(info);
@@ -59,15 +77,14 @@ void RegisterSkinnedForm(SkinnedFormLink* link) {
     if (link && std::find(g_registeredForms.begin(), g_registeredForms.end(), link) == g_registeredForms.end())
         g_registeredForms.push_back(link);
 }
-void UnregisterSkinnedForm(SkinnedFormLink* link) {
-    std::erase(g_registeredForms, link);
-}
+void UnregisterSkinnedForm(SkinnedFormLink* link) { std::erase(g_registeredForms, link); }
 const std::vector<SkinnedFormLink*>& RegisteredForms() { return g_registeredForms; }
 
 // ---- construction and destruction ---------------------------------------------
 
 TsSkinManager::TsSkinManager(ui::TComponent* owner)
-    : ui::TComponent(owner), animEffects_(std::make_unique<TacAnimEffects>(this)),
+    : ui::TComponent(owner),
+      anim_effects_(std::make_unique<TacAnimEffects>(this)),
       model_(std::make_unique<SkinModel>()) {
     RegisterSkinMessage();
     if (!g_primary) g_primary = this;
@@ -85,26 +102,26 @@ TsSkinManager::~TsSkinManager() {
     RemoveHook();
     model_->Clear();
     if (g_primary == this) g_primary = nullptr;
-    for (int i = 0; i < ThirdPartyKindCount; ++i) thirdParty_.Lists[i] = JoinLines(thirdLists_[i]);
+    for (int i = 0; i < ThirdPartyKindCount; ++i) third_party_.Lists[i] = JoinLines(third_lists_[i]);
 }
 
 void TsSkinManager::AfterConstruction() {
     ui::TComponent::AfterConstruction();
     ApplyThirdPartyDefaults();
-    if (skinDirectory_.empty()) skinDirectory_ = DefaultSkinDirectory;
+    if (skin_directory_.empty()) skin_directory_ = DefaultSkinDirectory;
 }
 
 void TsSkinManager::Loaded() {
     ui::TComponent::Loaded();
-    if (skinDirectory_.empty()) skinDirectory_ = DefaultSkinDirectory;
-    if (menuSupport_.IcoLineSkin.empty()) menuSupport_.IcoLineSkin = DefaultIcoLineSkin;
+    if (skin_directory_.empty()) skin_directory_ = DefaultSkinDirectory;
+    if (menu_support_.IcoLineSkin.empty()) menu_support_.IcoLineSkin = DefaultIcoLineSkin;
     ApplyThirdPartyDefaults();
-    if (active_ && !skinName_.empty()) ActivateLoadedSkin();
+    if (active_ && !skin_name_.empty()) ActivateLoadedSkin();
 }
 
 void TsSkinManager::ApplyThirdPartyDefaults() {
-    thirdParty_.ApplyDefaults();
-    for (int i = 0; i < ThirdPartyKindCount; ++i) thirdLists_[i] = SplitLines(thirdParty_.Lists[i]);
+    third_party_.ApplyDefaults();
+    for (int i = 0; i < ThirdPartyKindCount; ++i) third_lists_[i] = SplitLines(third_party_.Lists[i]);
 }
 
 // ---- properties ----------------------------------------------------------------
@@ -113,7 +130,7 @@ void TsSkinManager::SetActive(bool value) {
     if (value == active_) return;
     active_ = value;
     if (value) {
-        ChangeSkin(skinName_);
+        ChangeSkin(skin_name_);
     } else {
         if (!Reading()) DropSkin();
         model_->RebuildCommonIndexes();
@@ -121,23 +138,23 @@ void TsSkinManager::SetActive(bool value) {
 }
 
 void TsSkinManager::SetSkinDirectory(const std::string& value) {
-    if (value == skinDirectory_) return;
-    skinDirectory_ = value;
+    if (value == skin_directory_) return;
+    skin_directory_ = value;
     model_->SkinData.SkinFolder = NormalizedSkinDirectory();
 }
 
 void TsSkinManager::SetCommonSections(const std::vector<std::string>& lines) {
-    commonSections_.clear();
-    for (const auto& l : lines) commonSections_.push_back(RemoveBlanksFromIniLines(l));
+    common_sections_.clear();
+    for (const auto& l : lines) common_sections_.push_back(RemoveBlanksFromIniLines(l));
     // Without a skin name there is nothing to reload; loading "" would pick
     // the first internal skin, or switch the manager off when it has none,
     // before the stored SkinName is even read.
-    if (!skinName_.empty()) ChangeSkin(skinName_);
+    if (!skin_name_.empty()) ChangeSkin(skin_name_);
 }
 
 void TsSkinManager::SetHueOffset(int value) {
-    if (value == hueOffset_) return;
-    hueOffset_ = value;
+    if (value == hue_offset_) return;
+    hue_offset_ = value;
     ReloadForRecolour();
 }
 
@@ -149,21 +166,21 @@ void TsSkinManager::SetSaturation(int value) {
 
 void TsSkinManager::ReloadForRecolour() {
     if (!SkinLoaded()) return;  // stored; the next load applies it
-    bool sameTables = true;
+    bool same_tables = true;
     {
         ChangeInProgress guard;
-        std::vector<std::string> before;
-        for (const auto& s : model_->Sections) before.push_back(s.Name);
+        const std::string before = IndexLayout(*model_);
         // The same source again; the skin stays in force meanwhile, so
         // SkinLoaded is kept.
         LoadResult r = LoadNamedSkin();
         model_->SkinData.SkinLoaded = true;
         if (r != LoadResult::Loaded) return;
-        sameTables = model_->Sections.size() == before.size() &&
-                     std::equal(before.begin(), before.end(), model_->Sections.begin(),
-                                [](const std::string& n, const TsGeneralData& s) { return n == s.Name; });
+        // The model was rebuilt: its own indexes always, the controls' when
+        // what they point into moved.
+        model_->RebuildCommonIndexes();
+        same_tables = IndexLayout(*model_) == before;
     }
-    if (!sameTables) {
+    if (!same_tables) {
         // The source changed under us (a skin file replaced or gone): the
         // controls' indexes are stale, so announce it as a new skin.
         ActivateLoadedSkin();
@@ -188,7 +205,7 @@ void TsSkinManager::SetIsDefault(bool value) {
 }
 
 void TsSkinManager::SetSkinnedPopups(bool value) {
-    skinnedPopups_ = value;
+    skinned_popups_ = value;
     // Popup-menu skinning is window skinning's; it reads this flag when a menu opens.
 }
 
@@ -201,35 +218,35 @@ std::string TsSkinManager::SkinInfo() const {
 }
 
 std::string TsSkinManager::NormalizedSkinDirectory() const {
-    return NormalizeSkinDirectory(skinDirectory_, HostExecutableFolder());
+    return NormalizeSkinDirectory(skin_directory_, HostExecutableFolder());
 }
 
 // ---- loading --------------------------------------------------------------------
 
 void TsSkinManager::ChangeSkin(const std::string& name) {
-    skinName_ = name;
+    skin_name_ = name;
     if (!active_) return;
     if (OnBeforeChange) OnBeforeChange(this);
     {
         ChangeInProgress guard;
-        bool wasLoaded = model_->SkinData.SkinLoaded;
+        bool was_loaded = model_->SkinData.SkinLoaded;
         model_->SkinData.SkinLoaded = false;
-        const std::string requested = skinName_;
+        const std::string requested = skin_name_;
         try {
             LoadResult r = LoadNamedSkin();
             if (r == LoadResult::BadArchive) {
                 // The archive was refused (and the user warned): fall back to
                 // the first internal skin, unless that is the one that failed.
-                if (!internalSkins_.empty() && skinName_ != internalSkins_.front().Name) {
-                    skinName_ = internalSkins_.front().Name;
+                if (!internal_skins_.empty() && skin_name_ != internal_skins_.front().Name) {
+                    skin_name_ = internal_skins_.front().Name;
                     r = LoadNamedSkin();
                 }
             }
             if (r != LoadResult::Loaded) active_ = false;
         } catch (...) {
             // A malformed skin: the previous skin stays in force untouched.
-            model_->SkinData.SkinLoaded = wasLoaded;
-            skinName_ = requested;
+            model_->SkinData.SkinLoaded = was_loaded;
+            skin_name_ = requested;
             throw;
         }
         if (!active_)
@@ -241,76 +258,43 @@ void TsSkinManager::ChangeSkin(const std::string& name) {
 }
 
 void TsSkinManager::PrepareModelLoad() {
-    model_->HueOffset = hueOffset_;
+    model_->HueOffset = hue_offset_;
     model_->Saturation = saturation_;
-    model_->CommonSections = CommonSectionsText(commonSections_);
-}
-
-TsSkinManager::LoadResult TsSkinManager::LoadArchive(std::unique_ptr<TacSkinConvertor>& reader,
-                                                     const std::string& folder) {
-    if (!reader || !reader->OptionsData) return LoadResult::BadArchive;
-    ArchiveFiles files;
-    // Only the image entries count, in archive order.
-    for (const auto& e : reader->Entries) files.Add(e.Name, e.Data->Bytes());
-    const auto& opts = reader->OptionsData->Bytes();
-    std::string_view text(reinterpret_cast<const char*>(opts.data()), opts.size());
-    PrepareModelLoad();
-    model_->Load(text, files);
-    model_->SkinData.SkinFolder = folder;
-    return LoadResult::Loaded;
+    model_->CommonSections = CommonSectionsText(common_sections_);
 }
 
 TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin() {
     const std::string normalized = NormalizedSkinDirectory();
+    PrepareModelLoad();
 
     // A packed skin file first, looked up as written (relative to the current directory).
-    const std::string packed = PackedSkinPath(skinDirectory_, skinName_);
+    const std::string packed = PackedSkinPath(skin_directory_, skin_name_);
     if (FileExists(packed)) {
-        std::unique_ptr<TacSkinConvertor> reader;
-        if (!LoadPackedSkinFile(Utf8ToWide(packed), reader, true)) return LoadResult::BadArchive;
-        LoadResult r = LoadArchive(reader, normalized + "\\");
-        if (r == LoadResult::Loaded) fromPackedFile_ = true;
-        return r;
+        if (!LoadPackedSkinFromFile(*model_, win::Utf8ToWide(packed), normalized + "\\")) return LoadResult::BadArchive;
+        from_packed_file_ = true;
+        return LoadResult::Loaded;
     }
 
     // Then a skin folder below the normalized directory.
-    const std::string folder = normalized + "\\" + skinName_ + "\\";
-    const std::string options = folder + "Options.dat";
-    if (FileExists(options)) {
-        std::vector<std::uint8_t> bytes;
-        if (ReadWholeFile(options, bytes)) {
-            FolderFiles files(folder);
-            PrepareModelLoad();
-            model_->Load(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), files);
-            model_->SkinData.SkinFolder = folder;
-            fromPackedFile_ = false;
-            return LoadResult::Loaded;
-        }
+    if (LoadSkinFolder(*model_, normalized + "\\" + skin_name_ + "\\")) {
+        from_packed_file_ = false;
+        return LoadResult::Loaded;
     }
 
     // Last an internal skin of exactly that name, else the first one.
-    if (internalSkins_.empty()) return LoadResult::NothingFound;
-    auto it = std::find_if(internalSkins_.begin(), internalSkins_.end(),
-                           [&](const TsStoredSkin& s) { return s.Name == skinName_; });
-    if (it == internalSkins_.end()) {
-        it = internalSkins_.begin();
-        skinName_ = it->Name;
+    if (internal_skins_.empty()) return LoadResult::NothingFound;
+    auto it = std::find_if(internal_skins_.begin(), internal_skins_.end(),
+                           [&](const TsStoredSkin& s) { return s.Name == skin_name_; });
+    if (it == internal_skins_.end()) {
+        it = internal_skins_.begin();
+        skin_name_ = it->Name;
     }
     if (!it->Data.empty()) {
-        auto reader = std::make_unique<TacSkinConvertor>();
-        MemoryStream stored(it->Data);
-        reader->SetSource(&stored);
-        // On a wrong magic the reader is gone already: only the result is used.
-        if (!LoadPackedSkin(reader)) return LoadResult::BadArchive;
-        LoadResult r = LoadArchive(reader, std::string{});
-        reader.reset();
-        if (r == LoadResult::Loaded) fromPackedFile_ = false;
-        return r;
+        if (!LoadPackedSkinData(*model_, it->Data, std::string{})) return LoadResult::BadArchive;
+    } else {
+        LoadStoredSkin(*model_, *it);
     }
-    PrepareModelLoad();
-    model_->LoadStored(*it);
-    model_->SkinData.SkinFolder.clear();
-    fromPackedFile_ = false;
+    from_packed_file_ = false;
     return LoadResult::Loaded;
 }
 
@@ -322,7 +306,7 @@ void TsSkinManager::ActivateLoadedSkin() {
     model_->RebuildCommonIndexes();
     BroadcastSkinMessage(SMC_SKIN_LOADED);
     model_->SkinData.SkinLoaded = true;
-    if (IsDefault() && !hookInstalled_) InstallHook();
+    if (IsDefault() && !hook_installed_) InstallHook();
     // Thaws the forms frozen above.
     RefreshSkinnedForms();
 }
@@ -360,14 +344,14 @@ void TsSkinManager::InstallHook() {
     if (Is(ui::TComponentState::csDesigning)) return;
     if (!InstallSkinHook()) return;
     // A manager made primary later takes the hook over from the first one.
-    if (g_hookOwner && g_hookOwner != this) g_hookOwner->hookInstalled_ = false;
+    if (g_hookOwner && g_hookOwner != this) g_hookOwner->hook_installed_ = false;
     g_hookOwner = this;
-    hookInstalled_ = true;
+    hook_installed_ = true;
 }
 
 void TsSkinManager::RemoveHook() {
-    if (!hookInstalled_) return;
-    hookInstalled_ = false;
+    if (!hook_installed_) return;
+    hook_installed_ = false;
     if (g_hookOwner != this) return;
     g_hookOwner = nullptr;
     RemoveSkinHook();
@@ -376,26 +360,26 @@ void TsSkinManager::RemoveHook() {
 // ---- messages --------------------------------------------------------------------
 
 void TsSkinManager::BroadcastSkinMessage(SkinCommand code, std::uint16_t arg) {
-    const WPARAM wParam = SkinWParam(code, arg);
-    const LPARAM lParam = AsParam(this);
+    const WPARAM wparam = SkinWParam(code, arg);
+    const LPARAM lparam = AsParam(this);
     // The form that holds this manager is reached without registering it.
-    auto* ownForm = dynamic_cast<ui::TWinControl*>(Owner());
+    auto* own_form = dynamic_cast<ui::TWinControl*>(Owner());
     const auto& forms = BroadcastForms();
-    const bool ownRegistered = std::find(forms.begin(), forms.end(), ownForm) != forms.end();
-    if (ownForm && !ownRegistered) RegisterBroadcastForm(ownForm);
+    const bool own_registered = std::find(forms.begin(), forms.end(), own_form) != forms.end();
+    if (own_form && !own_registered) RegisterBroadcastForm(own_form);
     try {
-        BroadcastToForms(SM_SKINCMD, wParam, lParam);
+        BroadcastToForms(SM_SKINCMD, wparam, lparam);
     } catch (...) {
-        if (ownForm && !ownRegistered) UnregisterBroadcastForm(ownForm);
+        if (own_form && !own_registered) UnregisterBroadcastForm(own_form);
         throw;
     }
-    if (ownForm && !ownRegistered) UnregisterBroadcastForm(ownForm);
+    if (own_form && !own_registered) UnregisterBroadcastForm(own_form);
     // Copy: a receiver may register or unregister forms.
     auto links = g_registeredForms;
     for (SkinnedFormLink* link : links)
         if (std::find(g_registeredForms.begin(), g_registeredForms.end(), link) != g_registeredForms.end() &&
             !link->FormDestroying())
-            link->Broadcast(SM_SKINCMD, wParam, lParam);
+            link->Broadcast(SM_SKINCMD, wparam, lparam);
 }
 
 namespace {
@@ -422,19 +406,19 @@ void TsSkinManager::ThawFormRedraw(bool animate) {
             ::SendMessageW(wnd, WM_SETREDRAW, 1, 0);
             continue;
         }
-        const bool oldSystem = SystemMajorBelow6();
-        if (animEffects_->SkinChanging.Active)
-            link->AnimateSkinChange(oldSystem ? animEffects_->SkinChanging.Time : 0);
+        const bool old_system = SystemMajorBelow6();
+        if (anim_effects_->SkinChanging.Active)
+            link->AnimateSkinChange(old_system ? anim_effects_->SkinChanging.Time : 0);
         ::SendMessageW(wnd, WM_SETREDRAW, 1, 0);
-        if (oldSystem) ::SetWindowRgn(wnd, nullptr, FALSE);
+        if (old_system) ::SetWindowRgn(wnd, nullptr, FALSE);
         link->RebuildFrame();
         ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_NOERASE);
     }
 }
 
 void TsSkinManager::SetHotWindow(HWND wnd) {
-    if (wnd == hotWindow_) return;
-    HWND previous = std::exchange(hotWindow_, wnd);
+    if (wnd == hot_window_) return;
+    HWND previous = std::exchange(hot_window_, wnd);
     if (previous && ::IsWindow(previous))
         ::SendMessageW(previous, SM_SKINCMD, SkinWParam(SMC_MOUSE_LEAVE), AsParam(this));
     if (wnd) ::SendMessageW(wnd, SM_SKINCMD, SkinWParam(SMC_MOUSE_ENTER), AsParam(this));
@@ -445,23 +429,28 @@ void TsSkinManager::SetHotWindow(HWND wnd) {
 std::string TsSkinManager::ListSkins(std::vector<std::string>& names, int kind) const {
     names.clear();
     std::string first;
-    for (const auto& s : internalSkins_) {
+    for (const auto& s : internal_skins_) {
         names.push_back(s.Name);
         if (first.empty()) first = s.Name;
     }
     const std::string dir = NormalizedSkinDirectory();
     if (DirectoryExists(dir)) {
         WIN32_FIND_DATAW fd;
-        HANDLE find = ::FindFirstFileW(Utf8ToWide(dir + "\\*").c_str(), &fd);
-        if (find != INVALID_HANDLE_VALUE) {
+        win::unique_find find(::FindFirstFileW(win::Utf8ToWide(dir + "\\*").c_str(), &fd));
+        if (find) {
             do {
-                std::string name = WideToUtf8(fd.cFileName);
+                std::string name;
+                try {
+                    name = win::WideToUtf8(fd.cFileName);
+                } catch (const win::EncodingError&) {
+                    continue;  // a name no skin can be loaded by
+                }
                 if (name.empty() || name[0] == '.') continue;
-                const bool isDir = fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+                const bool is_dir = fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
                 std::string found;
-                if (isDir && (kind == 0 || kind == 2)) {
+                if (is_dir && (kind == 0 || kind == 2)) {
                     if (FileExists(dir + "\\" + name + "\\Options.dat")) found = name;
-                } else if (!isDir && (kind == 1 || kind == 2)) {
+                } else if (!is_dir && (kind == 1 || kind == 2)) {
                     // The extension compares exactly: ".ASZ" is not a packed skin.
                     if (name.size() > 4 && name.ends_with(".asz")) found = name.substr(0, name.find('.'));
                 }
@@ -469,8 +458,7 @@ std::string TsSkinManager::ListSkins(std::vector<std::string>& names, int kind) 
                     names.push_back(found);
                     if (first.empty()) first = found;
                 }
-            } while (::FindNextFileW(find, &fd));
-            ::FindClose(find);
+            } while (::FindNextFileW(find.get(), &fd));
         }
     }
     std::sort(names.begin(), names.end());

@@ -41,11 +41,11 @@ public:
     virtual bool IsMdiChild() const { return false; }
     virtual bool HasParentWindow() const { return ::GetParent(FormWindow()) != nullptr; }
     // Sends msg to the form's window and all its child controls.
-    virtual void Broadcast(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+    virtual void Broadcast(UINT msg, WPARAM wparam, LPARAM lparam) = 0;
     // Rebuilds the skinned frame after a skin change.
     virtual void RebuildFrame() {}
     // The skin-change animation of window skinning (time in milliseconds).
-    virtual void AnimateSkinChange(int /*timeMs*/) {}
+    virtual void AnimateSkinChange(int /*time_ms*/) {}
 };
 void RegisterSkinnedForm(SkinnedFormLink* link);
 void UnregisterSkinnedForm(SkinnedFormLink* link);
@@ -55,7 +55,7 @@ const std::vector<SkinnedFormLink*>& RegisteredForms();
 void RegisterSkinManagerClass();
 
 // Supplies the text of a popup menu's extra line.
-using TacGetExtraLineData = std::function<void(HMENU menu, std::string& caption, bool& showLine)>;
+using TacGetExtraLineData = std::function<void(HMENU menu, std::string& caption, bool& show_line)>;
 
 class TsSkinManager : public ui::TComponent {
 public:
@@ -74,27 +74,27 @@ public:
     // ---- published properties ----
     bool Active() const { return active_; }
     void SetActive(bool value);
-    const std::string& SkinName() const { return skinName_; }
+    const std::string& SkinName() const { return skin_name_; }
     void SetSkinName(const std::string& value) { ChangeSkin(value); }
-    const std::string& SkinDirectory() const { return skinDirectory_; }
+    const std::string& SkinDirectory() const { return skin_directory_; }
     void SetSkinDirectory(const std::string& value);
-    TsStoredSkins& InternalSkins() { return internalSkins_; }
-    const TsStoredSkins& InternalSkins() const { return internalSkins_; }
-    const std::vector<std::string>& CommonSections() const { return commonSections_; }
+    TsStoredSkins& InternalSkins() { return internal_skins_; }
+    const TsStoredSkins& InternalSkins() const { return internal_skins_; }
+    const std::vector<std::string>& CommonSections() const { return common_sections_; }
     void SetCommonSections(const std::vector<std::string>& lines);
-    int HueOffset() const { return hueOffset_; }
+    int HueOffset() const { return hue_offset_; }
     void SetHueOffset(int value);
     int Saturation() const { return saturation_; }
     void SetSaturation(int value);
     bool IsDefault() const;
     void SetIsDefault(bool value);
-    bool SkinnedPopups() const { return skinnedPopups_; }
+    bool SkinnedPopups() const { return skinned_popups_; }
     void SetSkinnedPopups(bool value);
-    TacSkinningRules SkinningRules() const { return skinningRules_; }
-    void SetSkinningRules(TacSkinningRules value) { skinningRules_ = value; }
-    TacAnimEffects& AnimEffects() { return *animEffects_; }
-    TacMenuSupport& MenuSupport() { return menuSupport_; }
-    ThirdPartyList& ThirdParty() { return thirdParty_; }
+    TacSkinningRules SkinningRules() const { return skinning_rules_; }
+    void SetSkinningRules(TacSkinningRules value) { skinning_rules_ = value; }
+    TacAnimEffects& AnimEffects() { return *anim_effects_; }
+    TacMenuSupport& MenuSupport() { return menu_support_; }
+    ThirdPartyList& ThirdParty() { return third_party_; }
     std::string SkinInfo() const;
     void SetSkinInfo(const std::string&) {}
     std::string Version() const { return EngineVersion; }
@@ -105,7 +105,7 @@ public:
     TacGetExtraLineData OnGetMenuExtraLineData;
 
     // The working copy of a foreign-control class list (window skinning reads it).
-    const std::vector<std::string>& ThirdList(ThirdPartyKind kind) const { return thirdLists_[kind]; }
+    const std::vector<std::string>& ThirdList(ThirdPartyKind kind) const { return third_lists_[kind]; }
 
     // ---- the loaded skin ----
     const SkinModel& Model() const { return *model_; }
@@ -117,18 +117,18 @@ public:
     const TsGeneralData* Section(int index) const {
         return index >= 0 && index < SectionCount() ? &model_->Sections[index] : nullptr;
     }
-    bool FromPackedFile() const { return fromPackedFile_; }
+    bool FromPackedFile() const { return from_packed_file_; }
     bool Destroying() const { return Is(ui::TComponentState::csDestroying); }
 
     int FindSectionIndex(std::string_view name) const { return model_->FindSectionIndex(name); }
-    int FindMaskIndex(int section, std::string_view sectionName, std::string_view mask) const {
-        return model_->FindMaskIndex(section, sectionName, mask);
+    int FindMaskIndex(int section, std::string_view section_name, std::string_view mask) const {
+        return model_->FindMaskIndex(section, section_name, mask);
     }
-    int FindTextureIndex(int section, std::string_view sectionName, std::string_view key) const {
-        return model_->FindTextureIndex(section, sectionName, key);
+    int FindTextureIndex(int section, std::string_view section_name, std::string_view key) const {
+        return model_->FindTextureIndex(section, section_name, key);
     }
-    int FindPatternIndex(int section, std::string_view sectionName, std::string_view key) const {
-        return model_->FindPatternIndex(section, sectionName, key);
+    int FindPatternIndex(int section, std::string_view section_name, std::string_view key) const {
+        return model_->FindPatternIndex(section, section_name, key);
     }
 
     // ---- operations ----
@@ -144,13 +144,13 @@ public:
     // Remembers the one hot window; tells the previous one it was left and the
     // new one it was entered.
     void SetHotWindow(HWND wnd);
-    HWND HotWindow() const { return hotWindow_; }
+    HWND HotWindow() const { return hot_window_; }
     // Names of the available skins, sorted; kind 0 folders, 1 packed files, 2
     // both (internal skins always). Returns the first name found.
     std::string ListSkins(std::vector<std::string>& names, int kind) const;
     // SkinDirectory resolved against the host program's folder.
     std::string NormalizedSkinDirectory() const;
-    bool HookInstalled() const { return hookInstalled_; }
+    bool HookInstalled() const { return hook_installed_; }
     // True while DropSkin announces the removal.
     bool RemovingSkin() const { return removing_; }
 
@@ -161,31 +161,30 @@ private:
     LoadResult LoadNamedSkin();
     // Hands the recolouring and the common sections to the next load.
     void PrepareModelLoad();
-    LoadResult LoadArchive(std::unique_ptr<TacSkinConvertor>& reader, const std::string& folder);
     void InstallHook();
     void RemoveHook();
     void ApplyThirdPartyDefaults();
     void ReloadForRecolour();
 
     bool active_ = true;
-    std::string skinName_;
-    std::string skinDirectory_;
-    TsStoredSkins internalSkins_;
-    std::vector<std::string> commonSections_;
-    int hueOffset_ = 0;
+    std::string skin_name_;
+    std::string skin_directory_;
+    TsStoredSkins internal_skins_;
+    std::vector<std::string> common_sections_;
+    int hue_offset_ = 0;
     int saturation_ = 0;
-    bool skinnedPopups_ = true;
-    TacSkinningRules skinningRules_ = TacSkinningRules::All();
-    std::unique_ptr<TacAnimEffects> animEffects_;
-    TacMenuSupport menuSupport_;
-    ThirdPartyList thirdParty_;
-    std::vector<std::string> thirdLists_[ThirdPartyKindCount];
+    bool skinned_popups_ = true;
+    TacSkinningRules skinning_rules_ = TacSkinningRules::All();
+    std::unique_ptr<TacAnimEffects> anim_effects_;
+    TacMenuSupport menu_support_;
+    ThirdPartyList third_party_;
+    std::vector<std::string> third_lists_[ThirdPartyKindCount];
 
     std::unique_ptr<SkinModel> model_;
-    bool fromPackedFile_ = false;
-    bool hookInstalled_ = false;
+    bool from_packed_file_ = false;
+    bool hook_installed_ = false;
     bool removing_ = false;
-    HWND hotWindow_ = nullptr;
+    HWND hot_window_ = nullptr;
 };
 
 }  // namespace velmap::skin

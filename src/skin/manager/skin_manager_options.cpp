@@ -14,22 +14,22 @@ void TacBtnEffects::SetEvents(TacBtnEffectSet value) {
 namespace {
 
 constexpr std::string_view kNames[ThirdPartyKindCount] = {
-    "ThirdEdits",      "ThirdButtons", "ThirdBitBtns",    "ThirdCheckBoxes", "ThirdComboBoxes",
-    "ThirdGrids",      "ThirdGroupBoxes", "ThirdListViews", "ThirdPanels",    "ThirdTreeViews",
-    "ThirdWWEdits",    "ThirdGridEh",  "ThirdVirtualTrees",
+    "ThirdEdits",   "ThirdButtons",    "ThirdBitBtns",      "ThirdCheckBoxes", "ThirdComboBoxes",
+    "ThirdGrids",   "ThirdGroupBoxes", "ThirdListViews",    "ThirdPanels",     "ThirdTreeViews",
+    "ThirdWWEdits", "ThirdGridEh",     "ThirdVirtualTrees",
 };
 
 const std::vector<std::string_view>& Defaults(ThirdPartyKind kind) {
     static const std::vector<std::string_view> lists[ThirdPartyKindCount] = {
-        {"TEdit", "TMemo", "TMaskEdit", "TLabeledEdit", "THotKey", "TListBox", "TCheckListBox",
-         "TDBListBox", "TRichEdit", "TDBMemo", "TSynEdit", "TSynMemo", "TDBSynEdit",
-         "TDBLookupListBox", "TDBRichEdit", "TDBCtrlGrid", "TDateTimePicker", "TDBEdit"},
+        {"TEdit", "TMemo", "TMaskEdit", "TLabeledEdit", "THotKey", "TListBox", "TCheckListBox", "TDBListBox",
+         "TRichEdit", "TDBMemo", "TSynEdit", "TSynMemo", "TDBSynEdit", "TDBLookupListBox", "TDBRichEdit", "TDBCtrlGrid",
+         "TDateTimePicker", "TDBEdit"},
         {"TButton"},
         {"TBitBtn"},
         {"TCheckBox", "TRadioButton", "TDBCheckBox", "TDBCheckBoxEh", "TGroupButton"},
         {"TComboBox", "TColorBox", "TDBComboBox"},
-        {"TStringGrid", "TDrawGrid", "TRichView", "TDBRichViewEdit", "TRichViewEdit", "TDBRichView",
-         "TwwDBGrid", "TAdvStringGrid", "TDBAdvGrid", "TValueListEditor", "TDBGrid"},
+        {"TStringGrid", "TDrawGrid", "TRichView", "TDBRichViewEdit", "TRichViewEdit", "TDBRichView", "TwwDBGrid",
+         "TAdvStringGrid", "TDBAdvGrid", "TValueListEditor", "TDBGrid"},
         {"TGroupBox", "TDBRadioGroup", "TRadioGroup"},
         {"TListView"},
         {"TPanel", "TDBCtrlPanel"},
@@ -62,17 +62,17 @@ std::string ThirdPartyList::DefaultText(ThirdPartyKind kind) {
 }
 
 void ThirdPartyList::ApplyDefaults() {
-    int shiftedFrom = -1;
+    int shifted_from = -1;
     if (HoldsExactly(Lists[tpEdits], "TButton"))
-        shiftedFrom = tpEdits;
+        shifted_from = tpEdits;
     else if (HoldsExactly(Lists[tpButtons], "TBitBtn"))
-        shiftedFrom = tpButtons;
-    if (shiftedFrom >= 0) {
+        shifted_from = tpButtons;
+    if (shifted_from >= 0) {
         // Every list from the first misplaced one sits one place early: move
         // each one place on. The list pushed past ThirdGridEh belonged to no
         // property of the old order, and the place left open takes its default.
-        for (int i = tpGridEh; i > shiftedFrom; --i) Lists[i] = std::move(Lists[i - 1]);
-        Lists[shiftedFrom].clear();
+        for (int i = tpGridEh; i > shifted_from; --i) Lists[i] = std::move(Lists[i - 1]);
+        Lists[shifted_from].clear();
         Lists[tpVirtualTrees] = DefaultText(tpVirtualTrees);
     }
     for (int i = 0; i < ThirdPartyKindCount; ++i)

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "skin/data/convert.h"
+#include "win/strings.h"
 #include "skin/manager/skin_manager.h"
 #include "ui/reader.h"
 
@@ -17,7 +18,7 @@ using ui::TReader;
 using ui::TValue;
 using ui::TValueType;
 
-std::string Narrow(const std::wstring& w) { return WideToUtf8(w); }
+std::string Narrow(const std::wstring& w) { return win::WideToUtf8(w); }
 
 // A list property may be stored as one text (lines split at CR LF) or as a
 // string list.
@@ -51,23 +52,33 @@ private:
 
 const ui::TPropTable& StoredSkinItem::Props() const {
     static const TPropInfo infos[] = {
-        {"Name", [](TPersistent& o, const TValue& v, TReader&) { As<StoredSkinItem>(o).Skin().Name = Narrow(props::ToString(v)); }},
-        {"Data", [](TPersistent& o, const TValue& v, TReader& r) {
+        {"Name", [](TPersistent& o, const TValue& v,
+                    TReader&) { As<StoredSkinItem>(o).Skin().Name = Narrow(props::ToString(v)); }},
+        {"Data",
+         [](TPersistent& o, const TValue& v, TReader& r) {
              r.Expect(v, TValueType::Binary, "a resource reference (@NAME)");
              As<StoredSkinItem>(o).Skin().Data = r.Resource(v.ident, v.line);
          }},
-        {"Version", [](TPersistent& o, const TValue& v, TReader&) {
+        {"Version",
+         [](TPersistent& o, const TValue& v, TReader&) {
              // A real number: written as text ("5.43") or as a whole number.
-             As<StoredSkinItem>(o).Skin().Version =
-                 v.type == TValueType::String ? ParseVersion(Narrow(v.string)) : props::ToInt(v);
+             As<StoredSkinItem>(o).Skin().Version = v.type == TValueType::String ? ParseVersion(Narrow(v.string))
+                                                                                 : props::ToInt(v);
          }},
-        {"Author", [](TPersistent& o, const TValue& v, TReader&) { As<StoredSkinItem>(o).Skin().Author = Narrow(props::ToString(v)); }},
-        {"Description", [](TPersistent& o, const TValue& v, TReader&) { As<StoredSkinItem>(o).Skin().Description = Narrow(props::ToString(v)); }},
-        {"Shadow1Color", [](TPersistent& o, const TValue& v, TReader&) { As<StoredSkinItem>(o).Skin().Shadow1Color = props::ToColor(v); }},
-        {"Shadow1Offset", [](TPersistent& o, const TValue& v, TReader&) { As<StoredSkinItem>(o).Skin().Shadow1Offset = props::ToInt(v); }},
-        {"Shadow1Blur", [](TPersistent& o, const TValue& v, TReader&) { As<StoredSkinItem>(o).Skin().Shadow1Blur = props::ToInt(v); }},
-        {"Shadow1Transparency", [](TPersistent& o, const TValue& v, TReader&) { As<StoredSkinItem>(o).Skin().Shadow1Transparency = props::ToInt(v); }},
-        {"BorderColor", [](TPersistent& o, const TValue& v, TReader&) { As<StoredSkinItem>(o).Skin().BorderColor = props::ToColor(v); }},
+        {"Author", [](TPersistent& o, const TValue& v,
+                      TReader&) { As<StoredSkinItem>(o).Skin().Author = Narrow(props::ToString(v)); }},
+        {"Description", [](TPersistent& o, const TValue& v,
+                           TReader&) { As<StoredSkinItem>(o).Skin().Description = Narrow(props::ToString(v)); }},
+        {"Shadow1Color", [](TPersistent& o, const TValue& v,
+                            TReader&) { As<StoredSkinItem>(o).Skin().Shadow1Color = props::ToColor(v); }},
+        {"Shadow1Offset", [](TPersistent& o, const TValue& v,
+                             TReader&) { As<StoredSkinItem>(o).Skin().Shadow1Offset = props::ToInt(v); }},
+        {"Shadow1Blur",
+         [](TPersistent& o, const TValue& v, TReader&) { As<StoredSkinItem>(o).Skin().Shadow1Blur = props::ToInt(v); }},
+        {"Shadow1Transparency", [](TPersistent& o, const TValue& v,
+                                   TReader&) { As<StoredSkinItem>(o).Skin().Shadow1Transparency = props::ToInt(v); }},
+        {"BorderColor", [](TPersistent& o, const TValue& v,
+                           TReader&) { As<StoredSkinItem>(o).Skin().BorderColor = props::ToColor(v); }},
     };
     static const ui::TPropTable table{&TPersistent::ClassProps(), infos};
     return table;
@@ -98,7 +109,8 @@ constexpr std::array<const char*, 4> kBtnEffectNames = {"beMouseEnter", "beMouse
 
 const ui::TPropTable& TacBtnEffects::Props() const {
     static const TPropInfo infos[] = {
-        {"Events", [](TPersistent& o, const TValue& v, TReader&) {
+        {"Events",
+         [](TPersistent& o, const TValue& v, TReader&) {
              As<TacBtnEffects>(o).SetEvents(TacBtnEffectSet::FromBits(props::ToSet(v, kBtnEffectNames)));
          }},
     };
@@ -108,7 +120,8 @@ const ui::TPropTable& TacBtnEffects::Props() const {
 
 const ui::TPropTable& TacFormAnimation::Props() const {
     static const TPropInfo infos[] = {
-        {"Active", [](TPersistent& o, const TValue& v, TReader&) { As<TacFormAnimation>(o).SetActive(props::ToBool(v)); }},
+        {"Active",
+         [](TPersistent& o, const TValue& v, TReader&) { As<TacFormAnimation>(o).SetActive(props::ToBool(v)); }},
         {"Time", [](TPersistent& o, const TValue& v, TReader&) { As<TacFormAnimation>(o).SetTime(props::ToInt(v)); }},
     };
     static const ui::TPropTable table{&TPersistent::ClassProps(), infos};
@@ -129,9 +142,12 @@ const ui::TPropTable& TacAnimEffects::Props() const {
 
 const ui::TPropTable& TacMenuSupport::Props() const {
     static const TPropInfo infos[] = {
-        {"IcoLineSkin", [](TPersistent& o, const TValue& v, TReader&) { As<TacMenuSupport>(o).IcoLineSkin = Narrow(props::ToString(v)); }},
-        {"UseExtraLine", [](TPersistent& o, const TValue& v, TReader&) { As<TacMenuSupport>(o).UseExtraLine = props::ToBool(v); }},
-        {"ExtraLineWidth", [](TPersistent& o, const TValue& v, TReader&) { As<TacMenuSupport>(o).ExtraLineWidth = props::ToInt(v); }},
+        {"IcoLineSkin", [](TPersistent& o, const TValue& v,
+                           TReader&) { As<TacMenuSupport>(o).IcoLineSkin = Narrow(props::ToString(v)); }},
+        {"UseExtraLine",
+         [](TPersistent& o, const TValue& v, TReader&) { As<TacMenuSupport>(o).UseExtraLine = props::ToBool(v); }},
+        {"ExtraLineWidth",
+         [](TPersistent& o, const TValue& v, TReader&) { As<TacMenuSupport>(o).ExtraLineWidth = props::ToInt(v); }},
     };
     static const ui::TPropTable table{&TPersistent::ClassProps(), infos};
     return table;
@@ -141,18 +157,17 @@ namespace {
 
 template <ThirdPartyKind K>
 TPropInfo ThirdProp() {
-    return {ThirdPartyList::PropertyName(K).data(), [](TPersistent& o, const TValue& v, TReader&) {
-                As<ThirdPartyList>(o).Lists[K] = JoinLines(ToLines(v));
-            }};
+    return {ThirdPartyList::PropertyName(K).data(),
+            [](TPersistent& o, const TValue& v, TReader&) { As<ThirdPartyList>(o).Lists[K] = JoinLines(ToLines(v)); }};
 }
 
 }  // namespace
 
 const ui::TPropTable& ThirdPartyList::Props() const {
     static const TPropInfo infos[] = {
-        ThirdProp<tpEdits>(),      ThirdProp<tpButtons>(),   ThirdProp<tpBitBtns>(),  ThirdProp<tpCheckBoxes>(),
-        ThirdProp<tpComboBoxes>(), ThirdProp<tpGrids>(),     ThirdProp<tpGroupBoxes>(), ThirdProp<tpListViews>(),
-        ThirdProp<tpPanels>(),     ThirdProp<tpTreeViews>(), ThirdProp<tpWWEdits>(),  ThirdProp<tpGridEh>(),
+        ThirdProp<tpEdits>(),        ThirdProp<tpButtons>(),   ThirdProp<tpBitBtns>(),    ThirdProp<tpCheckBoxes>(),
+        ThirdProp<tpComboBoxes>(),   ThirdProp<tpGrids>(),     ThirdProp<tpGroupBoxes>(), ThirdProp<tpListViews>(),
+        ThirdProp<tpPanels>(),       ThirdProp<tpTreeViews>(), ThirdProp<tpWWEdits>(),    ThirdProp<tpGridEh>(),
         ThirdProp<tpVirtualTrees>(),
     };
     static const ui::TPropTable table{&TPersistent::ClassProps(), infos};
@@ -162,27 +177,38 @@ const ui::TPropTable& ThirdPartyList::Props() const {
 const ui::TPropTable& TsSkinManager::ClassProps() {
     static const TPropInfo infos[] = {
         {"Active", [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetActive(props::ToBool(v)); }},
-        {"InternalSkins", [](TPersistent& o, const TValue& v, TReader& r) {
+        {"InternalSkins",
+         [](TPersistent& o, const TValue& v, TReader& r) {
              r.Expect(v, TValueType::Collection, "a collection");
              StoredSkinsCollection c(As<TsSkinManager>(o).InternalSkins());
              c.Clear();
              for (const auto& item : v.items) r.ApplyProps(c.Add(), item.props);
          }},
-        {"SkinDirectory", [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetSkinDirectory(Narrow(props::ToString(v))); }},
-        {"SkinName", [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetSkinName(Narrow(props::ToString(v))); }},
-        {"CommonSections", [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetCommonSections(ToLines(v)); }},
-        {"HueOffset", [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetHueOffset(props::ToInt(v)); }},
-        {"Saturation", [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetSaturation(props::ToInt(v)); }},
-        {"IsDefault", [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetIsDefault(props::ToBool(v)); }},
-        {"SkinnedPopups", [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetSkinnedPopups(props::ToBool(v)); }},
-        {"SkinningRules", [](TPersistent& o, const TValue& v, TReader&) {
+        {"SkinDirectory", [](TPersistent& o, const TValue& v,
+                             TReader&) { As<TsSkinManager>(o).SetSkinDirectory(Narrow(props::ToString(v))); }},
+        {"SkinName", [](TPersistent& o, const TValue& v,
+                        TReader&) { As<TsSkinManager>(o).SetSkinName(Narrow(props::ToString(v))); }},
+        {"CommonSections",
+         [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetCommonSections(ToLines(v)); }},
+        {"HueOffset",
+         [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetHueOffset(props::ToInt(v)); }},
+        {"Saturation",
+         [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetSaturation(props::ToInt(v)); }},
+        {"IsDefault",
+         [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetIsDefault(props::ToBool(v)); }},
+        {"SkinnedPopups",
+         [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetSkinnedPopups(props::ToBool(v)); }},
+        {"SkinningRules",
+         [](TPersistent& o, const TValue& v, TReader&) {
              As<TsSkinManager>(o).SetSkinningRules(TacSkinningRules::FromBits(props::ToSet(v, kRuleNames)));
          }},
         {"AnimEffects", nullptr, [](TPersistent& o) -> TPersistent* { return &As<TsSkinManager>(o).AnimEffects(); }},
         {"MenuSupport", nullptr, [](TPersistent& o) -> TPersistent* { return &As<TsSkinManager>(o).MenuSupport(); }},
         {"ThirdParty", nullptr, [](TPersistent& o) -> TPersistent* { return &As<TsSkinManager>(o).ThirdParty(); }},
-        {"SkinInfo", [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetSkinInfo(Narrow(props::ToString(v))); }},
-        {"Version", [](TPersistent& o, const TValue& v, TReader&) { As<TsSkinManager>(o).SetVersion(Narrow(props::ToString(v))); }},
+        {"SkinInfo", [](TPersistent& o, const TValue& v,
+                        TReader&) { As<TsSkinManager>(o).SetSkinInfo(Narrow(props::ToString(v))); }},
+        {"Version", [](TPersistent& o, const TValue& v,
+                       TReader&) { As<TsSkinManager>(o).SetVersion(Narrow(props::ToString(v))); }},
         props::Event<&TsSkinManager::OnBeforeChange>("OnBeforeChange"),
         props::Event<&TsSkinManager::OnAfterChange>("OnAfterChange"),
         props::Event<&TsSkinManager::OnGetMenuExtraLineData>("OnGetMenuExtraLineData"),

@@ -14,18 +14,18 @@ std::vector<ui::TWinControl*> g_forms;
 
 }  // namespace
 
-LRESULT SendSkinMessage(ui::TControl* control, SkinCommand code, LPARAM lParam, std::uint16_t arg) {
+LRESULT SendSkinMessage(ui::TControl* control, SkinCommand code, LPARAM lparam, std::uint16_t arg) {
     if (!control) return 0;
-    const WPARAM wParam = SkinWParam(code, arg);
+    const WPARAM wparam = SkinWParam(code, arg);
     if (auto* win = dynamic_cast<ui::TWinControl*>(control)) {
         if (Destroying(win) || !win->HandleAllocated()) return 0;
-        return ::SendMessageW(win->Handle(), SM_SKINCMD, wParam, lParam);
+        return ::SendMessageW(win->Handle(), SM_SKINCMD, wparam, lparam);
     }
-    return control->Perform(SM_SKINCMD, wParam, lParam);
+    return control->Perform(SM_SKINCMD, wparam, lparam);
 }
 
-LRESULT SendSkinMessageToWindow(HWND wnd, SkinCommand code, LPARAM lParam, std::uint16_t arg) {
-    return ::SendMessageW(wnd, SM_SKINCMD, SkinWParam(code, arg), lParam);
+LRESULT SendSkinMessageToWindow(HWND wnd, SkinCommand code, LPARAM lparam, std::uint16_t arg) {
+    return ::SendMessageW(wnd, SM_SKINCMD, SkinWParam(code, arg), lparam);
 }
 
 bool QuerySkinMessage(ui::TControl* control, SkinCommand code) {
@@ -54,35 +54,34 @@ void NotifyParentForm(ui::TControl* control) {
     if (!control || control->Is(TComponentState::csDesigning)) return;
     ui::TWinControl* form = ParentFormOf(control);
     if (form && form->HandleAllocated())
-        ::SendMessageW(form->Handle(), SM_SKINCMD, SkinWParam(SMC_CONTROL_CHANGED),
-                       reinterpret_cast<LPARAM>(control));
+        ::SendMessageW(form->Handle(), SM_SKINCMD, SkinWParam(SMC_CONTROL_CHANGED), reinterpret_cast<LPARAM>(control));
 }
 
-void BroadcastToChildren(ui::TWinControl* control, UINT msg, WPARAM wParam, LPARAM lParam) {
+void BroadcastToChildren(ui::TWinControl* control, UINT msg, WPARAM wparam, LPARAM lparam) {
     if (!control) return;
     // A child may remove itself while handling the message: walk a copy.
     const std::vector<ui::TControl*> children = control->Controls();
-    const bool ownWindow = control->HandleAllocated();
+    const bool own_window = control->HandleAllocated();
     for (ui::TControl* child : children) {
         if (Destroying(child)) break;
         auto* win = dynamic_cast<ui::TWinControl*>(child);
-        if (!win || !ownWindow) {
-            child->Perform(msg, wParam, lParam);
+        if (!win || !own_window) {
+            child->Perform(msg, wparam, lparam);
         } else if (QuerySkinMessage(win, SMC_IS_SKINNED)) {
-            if (win->HandleAllocated()) ::SendMessageW(win->Handle(), msg, wParam, lParam);
+            if (win->HandleAllocated()) ::SendMessageW(win->Handle(), msg, wparam, lparam);
         } else {
-            BroadcastToChildren(win, msg, wParam, lParam);
+            BroadcastToChildren(win, msg, wparam, lparam);
         }
     }
 }
 
-void BroadcastToForm(ui::TWinControl* form, UINT msg, WPARAM wParam, LPARAM lParam) {
+void BroadcastToForm(ui::TWinControl* form, UINT msg, WPARAM wparam, LPARAM lparam) {
     if (!form || Destroying(form)) return;
     if (form->HandleAllocated())
-        ::SendMessageW(form->Handle(), msg, wParam, lParam);
+        ::SendMessageW(form->Handle(), msg, wparam, lparam);
     else
-        form->Perform(msg, wParam, lParam);
-    BroadcastToChildren(form, msg, wParam, lParam);
+        form->Perform(msg, wparam, lparam);
+    BroadcastToChildren(form, msg, wparam, lparam);
 }
 
 void NotifyChildrenReady(ui::TWinControl* control) {
@@ -118,7 +117,7 @@ void UnregisterBroadcastForm(ui::TWinControl* form) { std::erase(g_forms, form);
 
 const std::vector<ui::TWinControl*>& BroadcastForms() { return g_forms; }
 
-void BroadcastToForms(UINT msg, WPARAM wParam, LPARAM lParam) {
+void BroadcastToForms(UINT msg, WPARAM wparam, LPARAM lparam) {
     const std::vector<ui::TWinControl*> forms = g_forms;
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
         ui::TWinControl* form = *it;
@@ -126,7 +125,7 @@ void BroadcastToForms(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (std::find(g_forms.begin(), g_forms.end(), form) == g_forms.end()) continue;
         if (form->Is(TComponentState::csDestroying) || form->Is(TComponentState::csReading)) continue;
         if (QuerySkinMessage(form, SMC_IS_SKINNED)) continue;
-        BroadcastToForm(form, msg, wParam, lParam);
+        BroadcastToForm(form, msg, wparam, lparam);
     }
 }
 

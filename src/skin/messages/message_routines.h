@@ -14,11 +14,11 @@ namespace velmap::skin {
 
 // A windowed control gets SendMessage to its window (0 when it is being
 // destroyed or has no window); a non-windowed one gets direct dispatch.
-LRESULT SendSkinMessage(ui::TControl* control, SkinCommand code, LPARAM lParam = 0, std::uint16_t arg = 0);
-LRESULT SendSkinMessageToWindow(HWND wnd, SkinCommand code, LPARAM lParam = 0, std::uint16_t arg = 0);
+LRESULT SendSkinMessage(ui::TControl* control, SkinCommand code, LPARAM lparam = 0, std::uint16_t arg = 0);
+LRESULT SendSkinMessageToWindow(HWND wnd, SkinCommand code, LPARAM lparam = 0, std::uint16_t arg = 0);
 
-// Calls the control's window procedure directly with lParam 0: true when the
-// answer came back as lParam 1, or, for a control with a window, when
+// Calls the control's window procedure directly with lparam 0: true when the
+// answer came back as lparam 1, or, for a control with a window, when
 // SendMessage of the same message returns 1.
 bool QuerySkinMessage(ui::TControl* control, SkinCommand code);
 bool QueryWindowSkinMessage(HWND wnd, SkinCommand code);
@@ -35,11 +35,11 @@ void NotifyParentForm(ui::TControl* control);
 // control has no window) get direct dispatch; windowed children that answer
 // SMC_IS_SKINNED get SendMessage; other windowed children are searched in
 // turn instead of being messaged.
-void BroadcastToChildren(ui::TWinControl* control, UINT msg, WPARAM wParam, LPARAM lParam);
+void BroadcastToChildren(ui::TWinControl* control, UINT msg, WPARAM wparam, LPARAM lparam);
 
 // Sends msg to a form's window (or dispatches it when the window does not
 // exist yet) and then to all its child controls.
-void BroadcastToForm(ui::TWinControl* form, UINT msg, WPARAM wParam, LPARAM lParam);
+void BroadcastToForm(ui::TWinControl* form, UINT msg, WPARAM wparam, LPARAM lparam);
 
 // SMC_PARENT_READY to every child that paints itself (windowed children that
 // show by SendMessage, others by SendSkinMessage; plain graphic controls are
@@ -56,6 +56,6 @@ const std::vector<ui::TWinControl*>& BroadcastForms();
 // Sends msg to every registered form (last registered first) that is neither
 // being destroyed nor read and does not answer SMC_IS_SKINNED itself, and to
 // all its controls.
-void BroadcastToForms(UINT msg, WPARAM wParam, LPARAM lParam);
+void BroadcastToForms(UINT msg, WPARAM wparam, LPARAM lparam);
 
 }  // namespace velmap::skin

@@ -19,7 +19,7 @@ UINT RegisterSkinMessage() noexcept {
 namespace {
 // Module start-up: every program or DLL that links the skin message has it
 // registered before its first window exists.
-[[maybe_unused]] const UINT registeredAtStartUp = RegisterSkinMessage();
+[[maybe_unused]] const UINT registered_at_start_up = RegisterSkinMessage();
 }  // namespace
 
 }  // namespace velmap::skin

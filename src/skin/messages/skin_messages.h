@@ -14,7 +14,7 @@ namespace velmap::skin {
 // every module of the process agrees on it without a look-up.
 inline constexpr UINT SM_SKINCMD = 0xA100;
 
-// High word of wParam. The gaps (18, 24, 28, 33-50, 53-59) are unused.
+// High word of wparam. The gaps (18, 24, 28, 33-50, 53-59) are unused.
 enum SkinCommand : std::uint16_t {
     SMC_SKIN_LOADED = 1,
     SMC_SKIN_REMOVED = 2,
@@ -51,16 +51,14 @@ enum SkinCommand : std::uint16_t {
     SMC_GET_CLIENT_OFFSET = 61,
 };
 
-// wParam of a skin message: sub-command high, small argument low.
+// wparam of a skin message: sub-command high, small argument low.
 constexpr WPARAM SkinWParam(SkinCommand code, std::uint16_t arg = 0) noexcept {
     return static_cast<WPARAM>((static_cast<std::uint32_t>(code) << 16) | arg);
 }
-constexpr std::uint16_t SkinCommandOf(WPARAM wParam) noexcept {
-    return static_cast<std::uint16_t>((wParam >> 16) & 0xFFFF);
+constexpr std::uint16_t SkinCommandOf(WPARAM wparam) noexcept {
+    return static_cast<std::uint16_t>((wparam >> 16) & 0xFFFF);
 }
-constexpr std::uint16_t SkinArgOf(WPARAM wParam) noexcept {
-    return static_cast<std::uint16_t>(wParam & 0xFFFF);
-}
+constexpr std::uint16_t SkinArgOf(WPARAM wparam) noexcept { return static_cast<std::uint16_t>(wparam & 0xFFFF); }
 
 // Registers the string "SM_SKINCMD" with the system once per process (module
 // start-up calls it; so does every skin manager and skin state as a fallback).

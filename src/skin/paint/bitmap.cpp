@@ -53,9 +53,7 @@ std::uint8_t* Bitmap::RowStart() const noexcept {
     return order_ == RowOrder::TopDown ? bits_ : bits_ + (height_ - 1) * stride_;
 }
 
-std::ptrdiff_t Bitmap::RowDelta() const noexcept {
-    return order_ == RowOrder::TopDown ? stride_ : -stride_;
-}
+std::ptrdiff_t Bitmap::RowDelta() const noexcept { return order_ == RowOrder::TopDown ? stride_ : -stride_; }
 
 std::uint8_t* Bitmap::ScanLine(int y) const noexcept {
     assert(y >= 0 && y < height_);
@@ -81,13 +79,9 @@ std::unique_ptr<Bitmap> Bitmap::Clone() const {
     return copy;
 }
 
-std::unique_ptr<Bitmap> CreateBitmap24(int width, int height) {
-    return Bitmap::Create(width, height, 24);
-}
+std::unique_ptr<Bitmap> CreateBitmap24(int width, int height) { return Bitmap::Create(width, height, 24); }
 
-std::unique_ptr<Bitmap> CreateBitmap32(int width, int height) {
-    return Bitmap::Create(width, height, 32);
-}
+std::unique_ptr<Bitmap> CreateBitmap32(int width, int height) { return Bitmap::Create(width, height, 32); }
 
 TColor ColorToRGB(TColor color) {
     if (color < 0) return static_cast<TColor>(detail::SystemColorRGB(color & 0xFF) & 0xFFFFFF);

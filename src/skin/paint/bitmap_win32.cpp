@@ -10,6 +10,7 @@
 #include "skin/paint/color.h"
 #include "skin/paint/platform.h"
 #include "skin/paint/pixel_ops.h"
+#include "win/handles.h"
 
 namespace velmap::paint {
 
@@ -85,12 +86,10 @@ bool FillRectColor(HDC dc, const TRect& r, TColor color) {
     if (!dc) return false;
     const int saved = ::SaveDC(dc);
     bool ok = false;
-    if (HBRUSH brush = ::CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(color)) & 0xFFFFFF)) {
-        HGDIOBJ old = ::SelectObject(dc, brush);
+    if (win::unique_hbrush brush(::CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(color)) & 0xFFFFFF)); brush) {
+        win::select_object selected(dc, brush.get());
         const RECT rc{r.Left, r.Top, r.Right, r.Bottom};
-        ok = ::FillRect(dc, &rc, brush) != 0;
-        if (old && old != HGDI_ERROR) ::SelectObject(dc, old);
-        ::DeleteObject(brush);
+        ok = ::FillRect(dc, &rc, brush.get()) != 0;
     }
     if (saved) ::RestoreDC(dc, saved);
     return ok;

@@ -41,12 +41,36 @@ TColor ShiftHue(int degrees, TColor color) {
     const double p = v * (1.0 - s), q = v * (1.0 - s * f), t = v * (1.0 - s * (1.0 - f));
     double rr, gg, bb;
     switch (sector) {
-        case 0: rr = v; gg = t; bb = p; break;
-        case 1: rr = q; gg = v; bb = p; break;
-        case 2: rr = p; gg = v; bb = t; break;
-        case 3: rr = p; gg = q; bb = v; break;
-        case 4: rr = t; gg = p; bb = v; break;
-        default: rr = v; gg = p; bb = q; break;
+        case 0:
+            rr = v;
+            gg = t;
+            bb = p;
+            break;
+        case 1:
+            rr = q;
+            gg = v;
+            bb = p;
+            break;
+        case 2:
+            rr = p;
+            gg = v;
+            bb = t;
+            break;
+        case 3:
+            rr = p;
+            gg = q;
+            bb = v;
+            break;
+        case 4:
+            rr = t;
+            gg = p;
+            bb = v;
+            break;
+        default:
+            rr = v;
+            gg = p;
+            bb = q;
+            break;
     }
     return MakeColor(LimitToByte(RoundHalfEven(rr)), LimitToByte(RoundHalfEven(gg)), LimitToByte(RoundHalfEven(bb)));
 }

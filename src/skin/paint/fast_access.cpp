@@ -29,8 +29,7 @@ template class TacFastBitmap<32>;
 
 bool TacFastSum24::Attach(Bitmap* src, Bitmap* dst) noexcept {
     TacFast24 s, d;
-    if (!src || !dst || src->Width() < 2 || src->Height() < 2 || dst->Width() < 2 || dst->Height() < 2)
-        return false;
+    if (!src || !dst || src->Width() < 2 || src->Height() < 2 || dst->Width() < 2 || dst->Height() < 2) return false;
     if (!s.Attach(src) || !d.Attach(dst)) return false;
     Src = src;
     Dst = dst;

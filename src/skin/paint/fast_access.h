@@ -19,7 +19,7 @@ public:
     Bitmap* Bmp = nullptr;  // borrowed
     std::int32_t Width = 0;
     std::int32_t Height = 0;
-    std::ptrdiff_t Delta = 0;  // row 1 minus row 0, negative for bottom-up
+    std::ptrdiff_t Delta = 0;       // row 1 minus row 0, negative for bottom-up
     std::uint8_t* Start = nullptr;  // row 0
 
     bool Attach(Bitmap* bmp) noexcept;
@@ -43,8 +43,8 @@ extern template class TacFastBitmap<32>;
 //   d := (d * Alpha + s * (255 - Alpha) + 127) >> 8 per byte.
 class TacFastSum24 {
 public:
-    Bitmap* Src = nullptr;  // borrowed
-    Bitmap* Dst = nullptr;  // borrowed
+    Bitmap* Src = nullptr;    // borrowed
+    Bitmap* Dst = nullptr;    // borrowed
     std::int32_t Width = 0;   // the smaller of the two widths
     std::int32_t Height = 0;  // the smaller of the two heights
     std::uint8_t* SrcStart = nullptr;

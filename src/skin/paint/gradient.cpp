@@ -130,10 +130,17 @@ void PaintGradient(Bitmap& bmp, TRect r, std::span<const GradientSegment> gradie
     r = detail::ClipToBitmap(r, bmp);
     if (gradient.empty() || detail::IsEmpty(r)) return;
     switch (gradient[0].Mode) {
-        case 0: PaintVertical(bmp, r, gradient, offset); break;
-        case 1: PaintHorizontal(bmp, r, gradient); break;
-        case 2: PaintTriangles(bmp, r, gradient); break;
-        default: break;
+        case 0:
+            PaintVertical(bmp, r, gradient, offset);
+            break;
+        case 1:
+            PaintHorizontal(bmp, r, gradient);
+            break;
+        case 2:
+            PaintTriangles(bmp, r, gradient);
+            break;
+        default:
+            break;
     }
 }
 

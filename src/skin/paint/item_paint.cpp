@@ -29,8 +29,8 @@ void PaintParentBackground(Bitmap& bmp, const TRect& r, const BackgroundSource& 
     if (ParentBgColor != KeyColor) {
         FillRectColor(bmp, r, ParentBgColor);
     } else if (bg.Bmp) {
-        detail::CopyPixels(bmp, r.Left, r.Top, *bg.Bmp, std::int64_t{bg.X} + p.X, std::int64_t{bg.Y} + p.Y,
-                           r.Width(), r.Height());
+        detail::CopyPixels(bmp, r.Left, r.Top, *bg.Bmp, std::int64_t{bg.X} + p.X, std::int64_t{bg.Y} + p.Y, r.Width(),
+                           r.Height());
     }
 }
 
@@ -87,8 +87,8 @@ void PaintSkinItem(const SkinItemView& item, BackgroundSource bg, bool centre, i
     }
 }
 
-void RefreshCornerPixels(const MaskView& border, Bitmap& cache, int state, unsigned corners,
-                         const BackgroundSource& bg, TColor plain) {
+void RefreshCornerPixels(const MaskView& border, Bitmap& cache, int state, unsigned corners, const BackgroundSource& bg,
+                         TColor plain) {
     if (!bg.Ready || !detail::Attachable(bg.Bmp) || !detail::Usable(*bg.Bmp)) return;
     if (!border.Image || !detail::Usable(*border.Image) || !detail::Usable(cache)) return;
     const int W = cache.Width(), H = cache.Height();

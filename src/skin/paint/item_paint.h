@@ -58,14 +58,14 @@ void PaintSkinItem(const SkinItemView& item, BackgroundSource bg, bool centre, i
 void PaintSkinBackground(const SkinItemView& item, BackgroundSource bg, int state, TRect r, TPoint p, Bitmap* bmp);
 
 // Corner bits of RefreshCornerPixels.
-inline constexpr unsigned kCornerTopLeft = 1, kCornerBottomLeft = 2, kCornerTopRight = 4,
-                          kCornerBottomRight = 8, kAllCorners = 15;
+inline constexpr unsigned kCornerTopLeft = 1, kCornerBottomLeft = 2, kCornerTopRight = 4, kCornerBottomRight = 8,
+                          kAllCorners = 15;
 
 // Refills the cache pixels under the key-coloured pixels of the border's
 // corners (of the frame of state, widths fitted to the cache) from bg
 // (offset already holding the control's position): with plain when it is
 // not KeyColor, else with the parent's pixels. Nothing without a Ready bg.
-void RefreshCornerPixels(const MaskView& border, Bitmap& cache, int state, unsigned corners,
-                         const BackgroundSource& bg, TColor plain);
+void RefreshCornerPixels(const MaskView& border, Bitmap& cache, int state, unsigned corners, const BackgroundSource& bg,
+                         TColor plain);
 
 }  // namespace velmap::paint

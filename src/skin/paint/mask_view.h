@@ -16,11 +16,11 @@ struct MaskView {
     Bitmap* Image = nullptr;
     // Image is the record's own bitmap (not the master bitmap).
     bool OwnImage = false;
-    TRect R;                   // all frames side by side, mask half below
-    int ImageCount = 1;        // frames side by side
-    int MaskType = 0;          // 0: no mask half; >= 1: the lower part of R is a per-pixel mask
+    TRect R;                             // all frames side by side, mask half below
+    int ImageCount = 1;                  // frames side by side
+    int MaskType = 0;                    // 0: no mask half; >= 1: the lower part of R is a per-pixel mask
     int WL = 0, WT = 0, WR = 0, WB = 0;  // border widths
-    int StretchMode = 0;       // border: bit set (1 stretch, 2 not in state 0, 4 centre); texture: fill mode
+    int StretchMode = 0;                 // border: bit set (1 stretch, 2 not in state 0, 4 centre); texture: fill mode
 
     // The values the drawing code works with: a frame count of at least 1,
     // a mask type of at least 0.
@@ -31,8 +31,8 @@ struct MaskView {
 };
 
 // StretchMode bits of a border mask.
-inline constexpr int kStretchEdges = 1;   // edges and centre stretched, not tiled (no mask half)
-inline constexpr int kNotInNormal = 2;    // not drawn in state 0
-inline constexpr int kPaintCentre = 4;    // centre piece drawn when asked for
+inline constexpr int kStretchEdges = 1;  // edges and centre stretched, not tiled (no mask half)
+inline constexpr int kNotInNormal = 2;   // not drawn in state 0
+inline constexpr int kPaintCentre = 4;   // centre piece drawn when asked for
 
 }  // namespace velmap::paint

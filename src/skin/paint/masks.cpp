@@ -56,7 +56,9 @@ void Compose(TRect dst, TRect src, Bitmap& bmp, std::int64_t mask_rows, KeyRule 
     const Rows D(bmp), S(img);
     const bool packed = D.bpp == 3 && S.bpp == 3;
     const bool keys = rule != KeyRule::BlendAll;
-    thread_local std::vector<std::uint8_t> before;  // the row as it was, for key pixels left alone
+    // Scratch of the one painting thread. Not thread_local: in a DLL each such
+    // object pins the module in its host until the thread ends.
+    static std::vector<std::uint8_t> before;  // the row as it was, for key pixels left alone
     for (std::int64_t i = 0; i < h; ++i) {
         std::uint8_t* d = D.At(dx, dy + i);
         const std::uint8_t* s = S.At(sx, sy + i);
@@ -98,9 +100,10 @@ void ComposeTiled(TRect to, TRect block, Bitmap& bmp, std::int64_t mask_rows, Bi
         // Tile by tile, each clipped on its own.
         TileSpan(to.Top, to.Bottom, th, [&](std::int64_t py, std::int64_t h) {
             TileSpan(to.Left, to.Right, tw, [&](std::int64_t px, std::int64_t w) {
-                const TRect d{static_cast<int>(px), static_cast<int>(py), static_cast<int>(px + w), static_cast<int>(py + h)};
-                Compose(d, {block.Left, block.Top, block.Left + static_cast<int>(w), block.Top + static_cast<int>(h)}, bmp,
-                        mask_rows, KeyRule::BlendAll, {}, img);
+                const TRect d{static_cast<int>(px), static_cast<int>(py), static_cast<int>(px + w),
+                              static_cast<int>(py + h)};
+                Compose(d, {block.Left, block.Top, block.Left + static_cast<int>(w), block.Top + static_cast<int>(h)},
+                        bmp, mask_rows, KeyRule::BlendAll, {}, img);
             });
         });
         return;
@@ -124,7 +127,7 @@ void ComposeTiled(TRect to, TRect block, Bitmap& bmp, std::int64_t mask_rows, Bi
     }
     const std::int64_t distinct = std::min<std::int64_t>(th, out.Height());
     const bool keep_all = static_cast<std::uint64_t>(distinct) * row_bytes <= (std::uint64_t{1} << 20);
-    thread_local std::vector<std::uint8_t> image_rows, mask_rows_buf;
+    static std::vector<std::uint8_t> image_rows, mask_rows_buf;
     const std::size_t slots = keep_all ? static_cast<std::size_t>(distinct) : 1;
     image_rows.resize(slots * row_bytes), mask_rows_buf.resize(slots * row_bytes);
     // Source row sy repeated along the run, starting ox pixels into the block.
@@ -132,7 +135,8 @@ void ComposeTiled(TRect to, TRect block, Bitmap& bmp, std::int64_t mask_rows, Bi
         for (auto [dst, row] : {std::pair{image, sy}, std::pair{mask, sy + mask_rows}}) {
             const std::uint8_t* src = S.At(block.Left, row);
             // One period, phase included, then the period doubled over the run.
-            const std::size_t period = static_cast<std::size_t>(std::min<std::int64_t>(tw, static_cast<std::int64_t>(n)));
+            const std::size_t period = static_cast<std::size_t>(
+                std::min<std::int64_t>(tw, static_cast<std::int64_t>(n)));
             const std::size_t head = std::min<std::size_t>(static_cast<std::size_t>(tw - ox), period);
             std::memcpy(dst, src + ox * 3, head * 3);
             std::memcpy(dst + head * 3, src, (period - head) * 3);
@@ -163,7 +167,8 @@ void ComposeTiled(TRect to, TRect block, Bitmap& bmp, std::int64_t mask_rows, Bi
             build(sy, image_rows.data(), mask_rows_buf.data());
             built = sy;
         }
-        kernels::ComposeRow(D.At(out.Left, y), &image_rows[slot * row_bytes], &mask_rows_buf[slot * row_bytes], row_bytes);
+        kernels::ComposeRow(D.At(out.Left, y), &image_rows[slot * row_bytes], &mask_rows_buf[slot * row_bytes],
+                            row_bytes);
     }
 }
 
@@ -201,7 +206,7 @@ void CopyTransparentRect(Bitmap& bmp, Bitmap& img, int x, bool use_bg, const Bac
     const std::int64_t right = std::min<std::int64_t>(src.Right, img.Width() - 1);
     const std::int64_t bottom = std::min<std::int64_t>(src.Bottom, img.Height() - 1);
     const Bitmap* parent = use_bg && bg.Ready && detail::Attachable(bg.Bmp) && bg.Bmp->BitsPerPixel() == 24 ? bg.Bmp
-                                                                                                         : nullptr;
+                                                                                                            : nullptr;
     const TColor k = ColorToRGB(key);
     for (std::int64_t i = 0; top + i <= bottom; ++i) {
         const std::int64_t ty = dy + i;

@@ -35,9 +35,9 @@ void StretchHalftone(Bitmap& dst, TRect d, Bitmap& src, TRect s);
 
 // Text format flags, the values of the platform's DrawText.
 namespace text_format {
-inline constexpr unsigned kLeft = 0x0, kCenter = 0x1, kRight = 0x2, kVCenter = 0x4, kBottom = 0x8,
-                          kWordBreak = 0x10, kSingleLine = 0x20, kExpandTabs = 0x40, kNoClip = 0x100,
-                          kCalcRect = 0x400, kRtlReading = 0x20000;
+inline constexpr unsigned kLeft = 0x0, kCenter = 0x1, kRight = 0x2, kVCenter = 0x4, kBottom = 0x8, kWordBreak = 0x10,
+                          kSingleLine = 0x20, kExpandTabs = 0x40, kNoClip = 0x100, kCalcRect = 0x400,
+                          kRtlReading = 0x20000;
 }
 
 // Where text is written.

@@ -75,10 +75,22 @@ void MixColorIntoRect(Bitmap& bmp, TRect r, std::uint8_t percent, TColor color) 
 void BlendBitmapRect(Bitmap& dst, Bitmap& src, std::uint8_t weight, TPoint p, TRect r) {
     // 64-bit so that no clipping step can overflow, whatever the caller passes.
     std::int64_t px = p.X, py = p.Y, left = r.Left, top = r.Top, right = r.Right, bottom = r.Bottom;
-    if (px < 0) { left -= px; px = 0; }
-    if (py < 0) { top -= py; py = 0; }
-    if (left < 0) { px -= left; left = 0; }
-    if (top < 0) { py -= top; top = 0; }
+    if (px < 0) {
+        left -= px;
+        px = 0;
+    }
+    if (py < 0) {
+        top -= py;
+        py = 0;
+    }
+    if (left < 0) {
+        px -= left;
+        left = 0;
+    }
+    if (top < 0) {
+        py -= top;
+        top = 0;
+    }
     right = std::min<std::int64_t>(right, src.Width());
     bottom = std::min<std::int64_t>(bottom, src.Height());
     if (px + (right - left) > dst.Width()) right = dst.Width() - px + left;
@@ -116,8 +128,14 @@ void BlendBitmapFactor(Bitmap& dst, int x, int y, TColor key, double k, TRect r,
     const bool all = (static_cast<std::uint32_t>(key) >> 24) == 0xFF;
     const TColor key_rgb = all ? key : ColorToRGB(key);
     std::int64_t dx = x, dy = y, left = r.Left, top = r.Top;
-    if (left < 0) { dx -= left; left = 0; }
-    if (top < 0) { dy -= top; top = 0; }
+    if (left < 0) {
+        dx -= left;
+        left = 0;
+    }
+    if (top < 0) {
+        dy -= top;
+        top = 0;
+    }
     const std::int64_t right = std::min<std::int64_t>(r.Right, src.Width() - 1);
     const std::int64_t bottom = std::min<std::int64_t>(r.Bottom, src.Height() - 1);
     // Source columns whose destination lies inside dst.
@@ -141,9 +159,8 @@ void BlendBitmapFactor(Bitmap& dst, int x, int y, TColor key, double k, TRect r,
 
 void GrayscaleBitmap(Bitmap& bmp) {
     if (!Usable(bmp)) return;
-    ForEachPixel(bmp, 0, 0, bmp.Width(), bmp.Height(), [](std::uint8_t* p) {
-        p[0] = p[1] = p[2] = static_cast<std::uint8_t>((p[0] + p[1] + p[2]) / 3);
-    });
+    ForEachPixel(bmp, 0, 0, bmp.Width(), bmp.Height(),
+                 [](std::uint8_t* p) { p[0] = p[1] = p[2] = static_cast<std::uint8_t>((p[0] + p[1] + p[2]) / 3); });
 }
 
 void GrayscaleBitmapExcept(Bitmap& bmp, TColor except) {
@@ -202,8 +219,7 @@ void PaintDisabled(Bitmap& cache, TsDisabledKinds kinds, TColor parent_color, TP
     if (parent_cache.Ready && parent_cache.Bmp) {
         const std::int32_t ox = parent_cache.X + pos.X, oy = parent_cache.Y + pos.Y;
         const TRect r{ox, oy, ox + cache.Width(), oy + cache.Height()};
-        BlendBitmapFactor(cache, 0, 0, static_cast<TColor>(0xFF000000u | KeyColor), 0.4, r,
-                          *parent_cache.Bmp);
+        BlendBitmapFactor(cache, 0, 0, static_cast<TColor>(0xFF000000u | KeyColor), 0.4, r, *parent_cache.Bmp);
     } else {
         const TColor c = ParentBgColor != KeyColor ? ParentBgColor : ColorToRGB(parent_color);
         MixColorIntoRect(cache, {0, 0, cache.Width(), cache.Height()}, 50, c);

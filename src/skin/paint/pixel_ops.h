@@ -13,9 +13,7 @@
 
 namespace velmap::paint {
 
-constexpr std::uint8_t LimitToByte(int v) noexcept {
-    return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
-}
+constexpr std::uint8_t LimitToByte(int v) noexcept { return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
 
 // Blend weight for a transparency percentage (0..100): truncating, so 50 %
 // gives 127 and 100 % gives 255.

@@ -34,7 +34,9 @@ std::int64_t RoundDiv(std::int64_t num, std::int64_t den) { return (2 * num + de
 // Fills t (keeping its storage) with the taps of one axis.
 void AxisTaps(Taps& t, std::int64_t src, std::int64_t dst) {
     t.first.clear(), t.count.clear(), t.weights.clear(), t.offset.clear();
-    thread_local std::vector<std::int64_t> w;
+    // Scratch of the one painting thread. Not thread_local: in a DLL each such
+    // object pins the module in its host until the thread ends.
+    static std::vector<std::int64_t> w;
     for (std::int64_t i = 0; i < dst; ++i) {
         w.clear();
         if (src == dst) {
@@ -89,7 +91,7 @@ void ResampleBox(Bitmap& dst, TRect d, const Bitmap& src, TRect s) {
                            out.Width(), out.Height());
         return;
     }
-    thread_local Taps tx, ty;
+    static Taps tx, ty;
     AxisTaps(tx, sw, dw);
     AxisTaps(ty, sh, dh);
     const int sbpp = src.BytesPerPixel(), dbpp = dst.BytesPerPixel();
@@ -118,16 +120,18 @@ void ResampleBox(Bitmap& dst, TRect d, const Bitmap& src, TRect s) {
         return;
     }
     if (sw == dw) {
+        const std::uint8_t* src0 = detail::PixelAt(src, s.Left + (out.Left - d.Left), s.Top);
+        const std::ptrdiff_t src_delta = src.RowDelta();
         for (std::int64_t y = out.Top; y < out.Bottom; ++y) {
             const std::size_t k = static_cast<std::size_t>(y - d.Top);
             std::uint8_t* p = detail::PixelAt(dst, out.Left, y);
             const std::uint32_t* w = &ty.weights[ty.offset[k]];
-            for (std::int64_t x = out.Left; x < out.Right; ++x, p += dbpp) {
+            const std::uint8_t* first = src0 + ty.first[k] * src_delta;
+            for (std::int64_t x = 0; x < cols; ++x, p += dbpp) {
                 std::uint32_t acc[3] = {0, 0, 0};
-                for (std::int32_t j = 0; j < ty.count[k]; ++j) {
-                    const std::uint8_t* q = detail::PixelAt(src, s.Left + (x - d.Left), s.Top + ty.first[k] + j);
+                const std::uint8_t* q = first + x * sbpp;
+                for (std::int32_t j = 0; j < ty.count[k]; ++j, q += src_delta)
                     acc[0] += q[0] * w[j], acc[1] += q[1] * w[j], acc[2] += q[2] * w[j];
-                }
                 put16(p, acc);
             }
         }
@@ -139,7 +143,7 @@ void ResampleBox(Bitmap& dst, TRect d, const Bitmap& src, TRect s) {
     // (scaled by 2^32), rounded back to bytes.
     const std::int64_t row0 = ty.first[out.Top - d.Top];
     const std::int64_t row1 = ty.first[out.Bottom - 1 - d.Top] + ty.count[out.Bottom - 1 - d.Top];
-    thread_local std::vector<std::uint32_t> mid;
+    static std::vector<std::uint32_t> mid;
     mid.assign(static_cast<std::size_t>((row1 - row0) * cols * 3), 0);
     for (std::int64_t y = row0; y < row1; ++y) {
         const std::uint8_t* row = detail::PixelAt(src, s.Left, s.Top + y);
@@ -193,7 +197,8 @@ void RasterizeGradientTriangles(Bitmap& bmp, TRect clip, std::span<const Gradien
                 if (area < 0) wa = -wa, wb = -wb, wc = -wc, area = -area;
                 if (wa < 0 || wb < 0 || wc < 0) continue;
                 auto mix = [&](std::uint16_t GradientVertex::*ch) {
-                    return static_cast<std::uint8_t>(((wa * (t.a->*ch) + wb * (t.b->*ch) + wc * (t.c->*ch)) / area) >> 8);
+                    return static_cast<std::uint8_t>(((wa * (t.a->*ch) + wb * (t.b->*ch) + wc * (t.c->*ch)) / area) >>
+                                                     8);
                 };
                 px[0] = mix(&GradientVertex::Blue);
                 px[1] = mix(&GradientVertex::Green);

@@ -12,8 +12,8 @@ TColor MixTwoColors(TColor a, TColor b, double factor) {
     return static_cast<TColor>((static_cast<std::uint32_t>(ra) & 0xFF000000u) | static_cast<std::uint32_t>(rgb));
 }
 
-void WriteSkinText(TextSurface& surface, std::wstring_view text, bool enabled, bool hot,
-                   const SkinTextColors* section, bool custom_font, unsigned format, TRect r) {
+void WriteSkinText(TextSurface& surface, std::wstring_view text, bool enabled, bool hot, const SkinTextColors* section,
+                   bool custom_font, unsigned format, TRect r) {
     if (!enabled) {
         if (!section) {
             surface.DrawText(text, r, format, std::nullopt);

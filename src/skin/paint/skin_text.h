@@ -25,7 +25,7 @@ struct SkinTextColors {
 // the section colour; enabled text after its contours, in the (hot) text
 // colour. custom_font keeps the surface's own colour and draws no contours.
 // section null: the text is drawn once as the surface stands.
-void WriteSkinText(TextSurface& surface, std::wstring_view text, bool enabled, bool hot,
-                   const SkinTextColors* section, bool custom_font, unsigned format, TRect r);
+void WriteSkinText(TextSurface& surface, std::wstring_view text, bool enabled, bool hot, const SkinTextColors* section,
+                   bool custom_font, unsigned format, TRect r);
 
 }  // namespace velmap::paint

@@ -74,7 +74,13 @@ void FillByStretchMode(Bitmap& bmp, TRect& d, const Bitmap* image, int mode, con
             TileCopy(bmp, {L, std::max(T, B - th), R, B}, img, src, L, B - th);
             d = Remainder({L, T, R, B - th});
             break;
-        case 7: case 8: case 9: case 11: case 12: case 13: case 14:
+        case 7:
+        case 8:
+        case 9:
+        case 11:
+        case 12:
+        case 13:
+        case 14:
             TileCopy(bmp, {std::max(L, R - tw), T, R, B}, img, src, L, T);
             d = Remainder({L, T, R - tw, B});
             break;

@@ -9,27 +9,27 @@ using namespace velmap;
 
 namespace {
 
-void test_unit_initialize() {
+void TestUnitInitialize() {
     com::TComServer* server = com::ComServer();
     server->SetServerName(L"VelmapComTestDll");
-    test::create_test_factories(*server, test::kDllIds);
+    test::CreateTestFactories(*server, test::kDllIds);
 }
 
-com::module_unit test_unit{test_unit_initialize, nullptr};
+com::ModuleUnit test_unit{TestUnitInitialize, nullptr};
 
 }  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    com::module_unit* const units[] = {&com::com_object_support(), &com::com_server_support(), &test_unit};
+    com::ModuleUnit* const units[] = {&com::ComObjectSupport(), &com::ComServerSupport(), &test_unit};
     if (reason == DLL_PROCESS_ATTACH) {
         ::DisableThreadLibraryCalls(instance);
         try {
-            com::module_start(units);
+            com::ModuleStart(units);
         } catch (...) {
             return FALSE;
         }
     } else if (reason == DLL_PROCESS_DETACH && !reserved) {
-        com::module_end(units);
+        com::ModuleEnd(units);
     }
     return TRUE;
 }

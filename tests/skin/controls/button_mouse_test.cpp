@@ -44,7 +44,8 @@ TEST(ButtonMouseTest, EnterOnceAndClickOnlyOnALeftReleaseInside) {
     ASSERT_TRUE(PumpUntil([&] { return clicks == 2; }));
     // Released at x = Width or y = Height: outside. Dragged out and back in:
     // inside.
-    for (auto path : {std::vector<POINT>{{20, 5}}, std::vector<POINT>{{5, 20}}, std::vector<POINT>{{26, 5}, {19, 19}}}) {
+    for (auto path :
+         {std::vector<POINT>{{20, 5}}, std::vector<POINT>{{5, 20}}, std::vector<POINT>{{26, 5}, {19, 19}}}) {
         SendMouse(0, at(5, 5));
         SendMouse(MOUSEEVENTF_LEFTDOWN);
         ASSERT_TRUE(PumpUntil(pressed));

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
+
 #include "skin/messages/message_routines.h"
 #include "skin_test_support.h"
 
@@ -86,6 +89,32 @@ TEST_F(CommonDataTest, ControlsWithoutASectionTakeTheirKindsDefault) {
     EXPECT_EQ(panel_->SkinData().EffectiveManager(), manager_);
 }
 
+// A manager that always lives at one address, as a new one may after the old
+// one was freed.
+struct SameAddressManager : TsSkinManager {
+    using TsSkinManager::TsSkinManager;
+    static void* operator new(std::size_t size) {
+        EXPECT_LE(size, sizeof(storage));
+        return storage;
+    }
+    static void operator delete(void*) {}
+    alignas(std::max_align_t) static inline unsigned char storage[sizeof(TsSkinManager) + 64];
+};
+
+TEST_F(CommonDataTest, ANewManagerWhereAFreedOneLivedIsTakenUp) {
+    TsCommonData& sd = inner_->SkinData();
+    SameAddressManager* first = ui::Make<SameAddressManager>(nullptr);
+    sd.SetSkinManager(first);
+    ASSERT_EQ(sd.SkinManager(), first);
+    first->Free();
+    EXPECT_EQ(sd.EffectiveManager(), nullptr);
+    ui::owned<SameAddressManager> second(ui::Make<SameAddressManager>(nullptr));
+    ASSERT_EQ(static_cast<void*>(second.get()), static_cast<void*>(first));
+    sd.SetSkinManager(second.get());
+    EXPECT_EQ(sd.SkinManager(), second.get());
+    EXPECT_EQ(sd.EffectiveManager(), second.get());
+}
+
 TEST_F(CommonDataTest, AnEmptySectionIsStoredAsUnknownAndRemovesTheSkin) {
     TsCommonData& sd = inner_->SkinData();
     inner_->ClearReceived();
@@ -161,6 +190,19 @@ TEST_F(CommonDataTest, HalfTransparentBlackOverWhiteGives0x313131) {
     manager_->SetActive(false);
     panel_->SetColor(0x123456);
     EXPECT_EQ(TsCommonData::GetParentBgColor(inner_), 0x123456u);
+}
+
+TEST_F(CommonDataTest, TheDisabledLookMixesWithTheColourTheParentAnswered) {
+    // Inner answers its half-transparent mix; painting a control inside it
+    // disabled, without a parent cache, must take that answer and not the
+    // fallback colour it is given.
+    const COLORREF answer = TsCommonData::GetParentBgColor(inner_);
+    ASSERT_NE(answer, ui::ColorRefOf(ui::clWhite));
+    auto painted = paint::CreateBitmap24(2, 1);
+    auto expected = paint::CreateBitmap24(2, 1);
+    paint::PaintDisabled(*painted, paint::dkBlended, ui::clWhite, {0, 0}, {});
+    paint::MixColorIntoRect(*expected, {0, 0, 2, 1}, 50, static_cast<paint::TColor>(answer));
+    EXPECT_EQ(0, std::memcmp(painted->ScanLine(0), expected->ScanLine(0), 6));
 }
 
 TEST_F(CommonDataTest, HidingEmptiesTheCacheAndShowingMarksItStale) {
@@ -251,9 +293,9 @@ TEST_F(CommonDataTest, UpdatesAndSectionChangesReachTheControl) {
 
 TEST_F(CommonDataTest, AChildFindsItsBackgroundInTheParentsCache) {
     panel_->SkinData().PrepareCacheBitmap();
-    BackgroundSource bg = button_->SkinData().QueryParentCache();
+    paint::BackgroundSource bg = button_->SkinData().QueryParentCache();
     EXPECT_TRUE(bg.Ready);
-    EXPECT_EQ(bg.Bmp, panel_->SkinData().CacheBitmap.get());
+    EXPECT_EQ(bg.Bmp, &panel_->SkinData().CacheBitmap->Image());
     EXPECT_EQ(bg.X, 0);
     // The form keeps no cache: not ready.
     EXPECT_FALSE(panel_->SkinData().QueryParentCache().Ready);

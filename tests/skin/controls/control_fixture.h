@@ -28,7 +28,9 @@ inline bool PumpUntil(const std::function<bool()>& done, int ms = 8000) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
 }
-inline void Pump(int ms) { PumpUntil([] { return false; }, ms); }
+inline void Pump(int ms) {
+    PumpUntil([] { return false; }, ms);
+}
 
 // Panels are grey; a button face is faces[state].
 class FacePainter : public ControlPainter {
@@ -36,8 +38,8 @@ public:
     static constexpr COLORREF kPanel = 0x404040;
     COLORREF faces[3] = {0xFFFFFF, 0x000000, 0x000000};
 
-    void PaintItem(TsCommonData& data, const BackgroundSource&, bool, int state, const RECT& r, POINT, ui::TBitmap& bmp,
-                   bool) override {
+    void PaintItem(TsCommonData& data, const paint::BackgroundSource&, bool, int state, const RECT& r, POINT,
+                   ui::TBitmap& bmp, bool) override {
         const COLORREF c = data.ControlKind == ControlKindPanel ? kPanel : faces[state > 2 ? 2 : state];
         paint::FillRectColor(bmp.Image(), {r.left, r.top, r.right, r.bottom}, static_cast<paint::TColor>(c));
     }
@@ -83,7 +85,7 @@ inline std::string Button(const char* name, int left, const std::string& section
 // A 200 x 40 form and panel in the shared host, the children inside the
 // panel, with a test skin (`extra` sections added) or the given options.
 inline ui::owned<ui::TForm> MakeControlsForm(const std::string& children, const std::string& extra = {},
-                                              const std::string& options = {}) {
+                                             const std::string& options = {}) {
     RegisterSkinControlClasses();
     const std::string text =
         "object TestForm : TForm\n Width = 200\n Height = 40\n Visible = True\n"

@@ -63,9 +63,10 @@ protected:
     static void TearDownTestSuite() { ::CoUninitialize(); }
     void SetUp() override {
         const std::string dir = velmap::test::SourcePath("assets/skins/cold/");
-        const Bytes cold = velmap::test::BuildArchive({{"Options.dat", velmap::test::ReadFile(dir + "Options.dat")},
-                                                       {"ButtonHuge.bmp", velmap::test::ReadFile(dir + "ButtonHuge.bmp")},
-                                                       {"Master.bmp", velmap::test::ReadFile(dir + "Master.bmp")}});
+        const Bytes cold = velmap::test::BuildArchive(
+            {{"Options.dat", velmap::test::ReadFile(dir + "Options.dat")},
+             {"ButtonHuge.bmp", velmap::test::ReadFile(dir + "ButtonHuge.bmp")},
+             {"Master.bmp", velmap::test::ReadFile(dir + "Master.bmp")}});
         form_ = MakeForm(host_.get(), kFormText, {{"SKIN", cold}});
         panel_ = dynamic_cast<ProbePanel*>(form_->FindComponent("Panel"));
         button_ = dynamic_cast<ProbeButton*>(form_->FindComponent("Button"));

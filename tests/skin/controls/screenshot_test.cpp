@@ -36,8 +36,8 @@ void Save(const paint::Bitmap& bmp, const std::string& name) {
     const std::filesystem::path dir = std::filesystem::path(VELMAP_TEST_BINARY_DIR) / "screenshots";
     std::filesystem::create_directories(dir);
     const auto png = skinpack::EncodePng(bmp);
-    std::ofstream(dir / (name + ".png"), std::ios::binary).write(reinterpret_cast<const char*>(png.data()),
-                                                                  static_cast<std::streamsize>(png.size()));
+    std::ofstream(dir / (name + ".png"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
 }
 
 TEST(ScreenshotTest, TheBandButtonsInEachLook) {

@@ -14,10 +14,10 @@ class FadeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         TsAnimTimer::SetManualTicks(true);
-        form_ = MakeControlsForm(Button("A", 10, "FADE20") + Button("Still", 40, "STILL") + Button("Five", 70) +
-                                     Button("Huge", 100, "HUGE"),
-                                 "[FADE20]\r\nFADINGENABLED=TRUE\r\nFADINGITERATIONS=20\r\n[STILL]\r\nCOLOR=0\r\n"
-                                 "[HUGE]\r\nFADINGENABLED=TRUE\r\nFADINGITERATIONS=100000\r\n");
+        form_ = MakeControlsForm(
+            Button("A", 10, "FADE20") + Button("Still", 40, "STILL") + Button("Five", 70) + Button("Huge", 100, "HUGE"),
+            "[FADE20]\r\nFADINGENABLED=TRUE\r\nFADINGITERATIONS=20\r\n[STILL]\r\nCOLOR=0\r\n"
+            "[HUGE]\r\nFADINGENABLED=TRUE\r\nFADINGITERATIONS=100000\r\n");
         panel_ = Find<TsPanel>(form_, "Panel");
     }
     void TearDown() override {

@@ -47,8 +47,8 @@ TEST(ImageDecode, EveryBmpVariantGivesTheReferencePicture) {
     // Top-left pixel is colour 0 (black), the next one colour 1 (white).
     EXPECT_EQ(ref->ScanLine(0)[0], 0);
     EXPECT_EQ(ref->ScanLine(0)[3], 255);
-    for (const char* name : {"rgb24_topdown.bmp", "core24.bmp", "pal8.bmp", "pal4.bmp", "rgb555.bmp",
-                             "rgb565.bmp", "rgb32.bmp", "bitfields32.bmp", "v5_32.bmp", "rle8.bmp", "rle4.bmp"}) {
+    for (const char* name : {"rgb24_topdown.bmp", "core24.bmp", "pal8.bmp", "pal4.bmp", "rgb555.bmp", "rgb565.bmp",
+                             "rgb32.bmp", "bitfields32.bmp", "v5_32.bmp", "rle8.bmp", "rle4.bmp"}) {
         auto b = Decode(name);
         ASSERT_TRUE(b) << name;
         EXPECT_EQ(Pixels(*b), Pixels(*ref)) << name;
@@ -119,8 +119,8 @@ TEST(ImageDecode, PaletteRowsOfEveryWidthExpandToTheirColours) {
 }
 
 TEST(ImageDecode, RowPaddingIsZeroInEveryVariant) {
-    for (const char* name : {"reference.bmp", "rgb24_topdown.bmp", "core24.bmp", "pal8.bmp", "pal4.bmp",
-                             "rgb555.bmp", "rgb32.bmp", "rle8.bmp", "rle4.bmp", "mono1.bmp"}) {
+    for (const char* name : {"reference.bmp", "rgb24_topdown.bmp", "core24.bmp", "pal8.bmp", "pal4.bmp", "rgb555.bmp",
+                             "rgb32.bmp", "rle8.bmp", "rle4.bmp", "mono1.bmp"}) {
         auto bytes = Image(name);
         auto b = DecodeBmp(bytes.data(), bytes.size());
         ASSERT_TRUE(b) << name;

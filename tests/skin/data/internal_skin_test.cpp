@@ -62,11 +62,12 @@ TEST_F(ColdSkin, SectionsInFileOrderFromGlobalInfo) {
     EXPECT_GE(m().FindSectionIndex("PANEL"), 0);
     EXPECT_GE(m().FindSectionIndex("SPEEDBUTTON"), 0);
     EXPECT_EQ(m().FindSectionIndex("panel"), -1);
-    for (const char* s : {"BUTTON", "CHECKBOX", "EDIT", "COMBOBOX", "COMBOBTN", "GROUPBOX", "DIALOG", "MAINMENU",
-                          "BAR", "TOOLBAR", "TABTOP", "TABBOTTOM", "TABLEFT", "TABRIGHT", "SCROLLBTNTOP",
-                          "SCROLLBTNLEFT", "SCROLLBTNRIGHT", "SCROLLSLIDERV", "SCROLLSLIDERH", "SCROLLBAR1H",
-                          "SCROLLBAR1V", "SCROLLBAR2H", "SCROLLBAR2V", "DIVIDER", "GRIPH", "BARPANEL", "BUTTON_HUGE",
-                          "EXTRALINE"})
+    for (const char* s :
+         {"BUTTON",        "CHECKBOX",    "EDIT",         "COMBOBOX",      "COMBOBTN",       "GROUPBOX",
+          "DIALOG",        "MAINMENU",    "BAR",          "TOOLBAR",       "TABTOP",         "TABBOTTOM",
+          "TABLEFT",       "TABRIGHT",    "SCROLLBTNTOP", "SCROLLBTNLEFT", "SCROLLBTNRIGHT", "SCROLLSLIDERV",
+          "SCROLLSLIDERH", "SCROLLBAR1H", "SCROLLBAR1V",  "SCROLLBAR2H",   "SCROLLBAR2V",    "DIVIDER",
+          "GRIPH",         "BARPANEL",    "BUTTON_HUGE",  "EXTRALINE"})
         EXPECT_GE(m().FindSectionIndex(s), 0) << s;
 }
 

@@ -78,9 +78,9 @@ TEST_F(ColdItems, SpeedButtonFaces) {
         {0, Ready, Grey(59), Grey(67), Grey(59), Grey(59)},  // (59 * 160 + 82 * 96) >> 8 = 67
         {0, ColourOnly, Grey(59), Grey(67), Grey(59), Grey(59)},
         {0, Nothing, {255, 0, 255}, Grey(190), Grey(254), Grey(255)},  // the section's own white, the key stays
-        {1, Ready, Grey(59), Grey(128), Grey(122), Grey(105)},   // hot gradient row 5; (123 * 255 + 59) >> 8
+        {1, Ready, Grey(59), Grey(128), Grey(122), Grey(105)},         // hot gradient row 5; (123 * 255 + 59) >> 8
         {1, Nothing, {255, 0, 255}, Grey(128), Grey(122), Grey(105)},
-        {2, Ready, Grey(59), Grey(33), Grey(42), Grey(105)},     // pressed frame, same hot colours
+        {2, Ready, Grey(59), Grey(33), Grey(42), Grey(105)},  // pressed frame, same hot colours
     };
     for (const Case& c : cases) {
         auto cache = paint::CreateBitmap24(20, 20);
@@ -90,7 +90,8 @@ TEST_F(ColdItems, SpeedButtonFaces) {
         if (c.parent == ColourOnly) colors = {charcoal, charcoal};
         paint::PaintSkinItem(view, bg, true, c.state, {0, 0, 20, 20}, {6, 2}, cache.get(), false, colors);
         const std::string what = "state " + std::to_string(c.state) + " parent " + std::to_string(c.parent);
-        for (const auto& [x, y] : {std::pair{0, 0}, {19, 0}, {0, 19}, {19, 19}}) EXPECT_EQ(At(*cache, x, y), c.corner) << what;
+        for (const auto& [x, y] : {std::pair{0, 0}, {19, 0}, {0, 19}, {19, 19}})
+            EXPECT_EQ(At(*cache, x, y), c.corner) << what;
         EXPECT_EQ(At(*cache, 10, 0), c.ring) << what;
         EXPECT_EQ(At(*cache, 0, 10), c.ring) << what;
         EXPECT_EQ(At(*cache, 10, 1), c.inner_row) << what;
@@ -107,7 +108,8 @@ TEST_F(ColdItems, PatternOverlayBandsShowTheParentAtTheItem) {
     ASSERT_TRUE(view.Overlay.has_value());
     auto parent = paint::CreateBitmap24(40, 40);
     for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 40; ++x) Put(*parent, x, y, {7, static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x)});
+        for (int x = 0; x < 40; ++x)
+            Put(*parent, x, y, {7, static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x)});
     auto cache = paint::CreateBitmap24(10, 9);
     paint::PaintSkinItem(view, {parent.get(), 2, 1, true}, false, 0, {0, 0, 10, 9}, {5, 6}, cache.get(), true, {});
     for (int y = 0; y < 9; ++y) EXPECT_EQ(At(*cache, 9, y), (Bgr{7, static_cast<std::uint8_t>(7 + y), 16})) << y;

@@ -12,7 +12,7 @@ TEST(MemIniFile, SplitsLinesAtEveryLineEndAndTrims) {
     EXPECT_EQ(ini.Sections()[0].name, "one");
     EXPECT_EQ(ini.ReadString("one", "A", "?"), "1");
     EXPECT_EQ(ini.ReadString("one", "B", "?"), "2");
-    EXPECT_FALSE(ini.ValueExists("one", "C"));            // comment
+    EXPECT_FALSE(ini.ValueExists("one", "C"));               // comment
     EXPECT_FALSE(ini.ValueExists("one", "no equals sign"));  // kept, never matched
     EXPECT_EQ(ini.Sections()[0].entries.size(), 3u);
     EXPECT_EQ(ini.ReadString("two", "a", "?"), "x=y");  // first "=" splits

@@ -103,7 +103,9 @@ TEST(PackedSkinReader, RecognisesTheOptionsEntryInAnyLetterCase) {
     EXPECT_FALSE(IsOptionsEntryName("Options.dat "));
     EXPECT_FALSE(IsOptionsEntryName("Options_dat"));
     // Only a-z fold: a byte 0x20 apart outside the letters must not match.
-    EXPECT_FALSE(IsOptionsEntryName("Options\x0e" "dat"));
+    EXPECT_FALSE(
+        IsOptionsEntryName("Options\x0e"
+                           "dat"));
 }
 
 TEST(PackedSkinReader, WrongMagicWarnsAndDestroysTheReader) {
@@ -170,7 +172,8 @@ INSTANTIATE_TEST_SUITE_P(PackedSkinReader, ChunkBoundary,
 
 TEST(PackedSkinReader, ReadsEntriesWhoseCompressedDataExceedOneChunk) {
     std::vector<ArchiveEntry> entries{{"Options.dat", test::OptionsText(4000)}};
-    for (int i = 0; i < 5; ++i) entries.push_back({"n" + std::to_string(i) + ".bmp", test::NoiseBytes(30000 + i * 777, i)});
+    for (int i = 0; i < 5; ++i)
+        entries.push_back({"n" + std::to_string(i) + ".bmp", test::NoiseBytes(30000 + i * 777, i)});
     const Bytes archive = BuildArchive(entries);
     ASSERT_GT(archive.size(), 150000u);
     Loaded l = LoadLent(archive);
@@ -266,9 +269,9 @@ TEST(PackedSkinHostile, CutHeaderFieldsAreNamedInTheError) {
 
 TEST(PackedSkinHostile, FieldsOutOfBoundsAreRefusedBeforeAnyAllocation) {
     for (std::int32_t count : {0, -1, kMaxPackedFileCount + 1, INT_MAX, INT_MIN})
-        EXPECT_NE(ExpectRefused<EPackedSkinError>(BuildArchive({{"Options.dat", {'x'}}}, "ASzf", count))
-                      .find("FileCount"),
-                  std::string::npos)
+        EXPECT_NE(
+            ExpectRefused<EPackedSkinError>(BuildArchive({{"Options.dat", {'x'}}}, "ASzf", count)).find("FileCount"),
+            std::string::npos)
             << count;
 
     for (std::int32_t length : {0, -1, kMaxPackedNameLength + 1, INT_MAX, INT_MIN}) {
@@ -483,8 +486,8 @@ protected:
     }
     std::filesystem::path Write(const std::string& name, const Bytes& bytes) {
         const auto p = dir_ / name;
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return p;
     }
     std::filesystem::path dir_;
@@ -512,7 +515,7 @@ TEST_F(PackedSkinFile, LoadsIntoANewOrAClearedReader) {
     EXPECT_EQ(reader->Source(), nullptr);
     EXPECT_EQ(reader->Entries.size(), 1u);
 
-    // Loading again clears first instead of adding; without freeSource the
+    // Loading again clears first instead of adding; without free_source the
     // reader keeps (and owns) the file's memory copy.
     ASSERT_TRUE(LoadPackedSkinFile(path, reader, false));
     EXPECT_EQ(reader->Entries.size(), 1u);
@@ -535,7 +538,7 @@ TEST_F(PackedSkinFile, AWrongMagicLeavesNoReader) {
     WarningSpy spy;
     const auto path = Write("Foreign.asz", test::ToBytes("MZ this is not an archive"));
     auto reader = std::make_unique<TacSkinConvertor>();
-    EXPECT_TRUE(LoadPackedSkinFile(path, reader, true));
+    EXPECT_FALSE(LoadPackedSkinFile(path, reader, true));  // no caller may take the empty reader as loaded
     EXPECT_EQ(reader, nullptr);
     EXPECT_EQ(spy.texts.size(), 1u);
 }

@@ -4,6 +4,7 @@
 #include "skin/data/convert.h"
 #include "skin/data/skin_model.h"
 #include "skin/data/stored_skin.h"
+#include "skin/paint/color_adjust.h"
 
 namespace velmap {
 namespace {
@@ -209,6 +210,23 @@ TEST(SkinRecolour, KeysAndGreysStayAsTheyAre) {
     EXPECT_EQ(m.Masks[1].Bmp->ScanLine(1)[1], 0x80);
 }
 
+TEST(SkinRecolour, SystemColoursTurnAsTheColourTheyStandFor) {
+    // HOTCOLOR is kept as written; a system colour must not lose its high
+    // bits (and become a near-black) before it is turned.
+    const TColor highlight = paint::ColorToRGB(paint::SystemColor(13));
+    struct Case {
+        int hue, saturation;
+        TColor expected;
+    } const cases[] = {{40, 0, paint::ShiftHue(40, highlight)}, {0, -30, paint::AdjustSaturation(highlight, 30)}};
+    for (const Case& c : cases) {
+        SkinModel m;
+        m.HueOffset = c.hue;
+        m.Saturation = c.saturation;
+        Load(m, "[S]\nHOTCOLOR=-2147483635\n");
+        EXPECT_EQ(m.Sections[m.FindSectionIndex("S")].HotColor, c.expected & 0xFFFFFF) << c.hue << " " << c.saturation;
+    }
+}
+
 TEST(SkinCommonSections, MergeOverwritesOrAppends) {
     SkinModel m;
     m.CommonSections = "[PANEL]\nHOTCOLOR=0x10\n[NEWONE]\nPARENTCLASS=panel\nFADINGITERATIONS=9\n";
@@ -232,6 +250,20 @@ TEST(SkinCommonIndexes, MissingSectionsGiveMinusOne) {
     EXPECT_EQ(m.Indexes.ScrollBtn[1].Section, 1);
     EXPECT_EQ(m.Indexes.ScrollBtn[1].GlyphMask, 1);
     EXPECT_EQ(m.Indexes.ScrollBtn[0].Section, -1);
+}
+
+TEST(StoredSkins, CommonSectionsJoinAStoredSkinToo) {
+    TsStoredSkin s;
+    TsSkinGeneral g;
+    g.SectionName = "PANEL";
+    g.Color = 3881787;
+    s.GeneralData.push_back(g);
+    SkinModel m;
+    m.CommonSections = "[PANEL]\r\nCOLOR=255\r\n[EXTRA]\r\nTRANSPARENCY=40\r\n";
+    m.LoadStored(s);
+    ASSERT_GE(m.FindSectionIndex("EXTRA"), 0);
+    EXPECT_EQ(m.Sections[m.FindSectionIndex("EXTRA")].Transparency, 40);
+    EXPECT_EQ(m.Sections[m.FindSectionIndex("PANEL")].Color, 255);
 }
 
 TEST(StoredSkins, CollectionsBecomeRecords) {

@@ -48,12 +48,12 @@ void CALLBACK InspectBox(HWND, UINT, UINT_PTR timer, DWORD) {
     PostMessageA(g_box, WM_COMMAND, IDOK, 0);
 }
 
-LRESULT CALLBACK WatchBoxes(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK WatchBoxes(int code, WPARAM wparam, LPARAM lparam) {
     if (code == HCBT_ACTIVATE && !g_box) {
-        g_box = reinterpret_cast<HWND>(wParam);
+        g_box = reinterpret_cast<HWND>(wparam);
         SetTimer(nullptr, 0, 50, InspectBox);
     }
-    return CallNextHookEx(g_hook, code, wParam, lParam);
+    return CallNextHookEx(g_hook, code, wparam, lparam);
 }
 
 TEST(SkinWarning, WindowsBuildShowsAWarningMessageBoxWithOk) {

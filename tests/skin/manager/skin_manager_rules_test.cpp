@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "skin/manager/skin_directory.h"
+#include "win/strings.h"
 #include "skin/manager/skin_manager_options.h"
 
 namespace velmap::skin {
@@ -48,9 +49,9 @@ TEST(SealedSkinDirectory, NothingCanExistOrBeCreatedBelowIt) {
     EXPECT_FALSE(FileExists(PackedSkinPath(dir, "Cold (internal)")));
     EXPECT_FALSE(FileExists(dir + "\\Cold (internal)\\Options.dat"));
 
-    EXPECT_FALSE(::CreateDirectoryW(Utf8ToWide(dir).c_str(), nullptr));
-    HANDLE h = ::CreateFileW(Utf8ToWide(PackedSkinPath(dir, "Cold (internal)")).c_str(), GENERIC_WRITE, 0,
-                             nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_FALSE(::CreateDirectoryW(win::Utf8ToWide(dir).c_str(), nullptr));
+    HANDLE h = ::CreateFileW(win::Utf8ToWide(PackedSkinPath(dir, "Cold (internal)")).c_str(), GENERIC_WRITE, 0, nullptr,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_EQ(h, INVALID_HANDLE_VALUE);
     if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
 

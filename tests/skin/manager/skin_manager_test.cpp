@@ -9,8 +9,10 @@
 #include <thread>
 
 #include "skin_test_support.h"
+#include "win/strings.h"
 #include "skin/data/convert.h"
 #include "skin/manager/skin_hook.h"
+#include "ui/window_proc_error.h"
 
 namespace velmap::skin {
 namespace {
@@ -190,7 +192,8 @@ TEST_F(SkinManagerTest, HueOffsetReloadsOnlyWhenItChangesAndASkinIsLoaded) {
 
 TEST_F(SkinManagerTest, ARecolourThatFindsAnotherSkinAnnouncesIt) {
     TempDir dir("gone");
-    WriteFile(dir.path() / "Gone" / "Options.dat", "[GLOBALINFO]\r\nVERSION=2\r\n[A]\r\n[B]\r\n[C]\r\n" + SkinOptions("2"));
+    WriteFile(dir.path() / "Gone" / "Options.dat",
+              "[GLOBALINFO]\r\nVERSION=2\r\n[A]\r\n[B]\r\n[C]\r\n" + SkinOptions("2"));
     manager_->SetSkinDirectory(dir.str());
     manager_->SetSkinName("Gone");
     ASSERT_EQ(manager_->SkinInfo(), "2");
@@ -200,6 +203,29 @@ TEST_F(SkinManagerTest, ARecolourThatFindsAnotherSkinAnnouncesIt) {
     EXPECT_EQ(manager_->SkinName(), "Cold (internal)");
     EXPECT_EQ(panel_->Received(SMC_SKIN_LOADED), 1);
     EXPECT_EQ(panel_->SkinData().SectionIndex, manager_->FindSectionIndex("PANEL"));
+}
+
+TEST_F(SkinManagerTest, ARecolourThatMovesMasksUnderTheSameSectionsReResolves) {
+    ComApartment com;
+    TempDir dir("moved");
+    const std::string head = "[GLOBALINFO]\r\nVERSION=1\r\n[BOX]\r\nCOLOR=255\r\n";
+    const std::string panel = "[PANEL]\r\nCOLOR=255\r\nBORDERSMASK=FRAME.BMP\r\n";
+    std::filesystem::create_directories(dir.path() / "Moved");
+    std::filesystem::copy_file(win::Utf8ToWide(VELMAP_TEST_SOURCE_DIR "/tests/skins/folder/FRAME.BMP"),
+                               dir.path() / "Moved" / "FRAME.BMP");
+    WriteFile(dir.path() / "Moved" / "Options.dat", head + panel);
+    manager_->SetSkinDirectory(dir.str());
+    manager_->SetSkinName("Moved");
+    const auto expected = [&] {
+        return manager_->FindMaskIndex(manager_->FindSectionIndex("PANEL"), "PANEL", "BORDERSMASK");
+    };
+    ASSERT_EQ(panel_->SkinData().BorderMaskIndex, expected());
+    // The same sections, but now BOX has a mask first: PANEL's moves on.
+    WriteFile(dir.path() / "Moved" / "Options.dat", head + "BORDERSMASK=FRAME.BMP\r\n" + panel);
+    manager_->SetHueOffset(30);
+    ASSERT_EQ(manager_->SkinName(), "Moved");
+    EXPECT_EQ(panel_->SkinData().BorderMaskIndex, expected());
+    EXPECT_GE(expected(), 1);
 }
 
 TEST_F(SkinManagerTest, ABrokenPackedSkinFallsBackToTheFirstInternalSkin) {
@@ -266,7 +292,7 @@ TEST_F(SkinManagerTest, PackedFileWinsOverFolderAndFolderOverInternalSkin) {
 
 TEST_F(SkinManagerTest, RelativeDirectoryMeansExeFolderForFoldersButCurrentDirForPackedFiles) {
     const std::string sub = "velmap-rel-" + std::to_string(::GetCurrentProcessId());
-    const std::filesystem::path exeDir = Utf8ToWide(HostExecutableFolder());
+    const std::filesystem::path exeDir = win::Utf8ToWide(HostExecutableFolder());
     TempDir cwd("cwd");
     wchar_t old[MAX_PATH];
     ::GetCurrentDirectoryW(MAX_PATH, old);
@@ -309,6 +335,31 @@ TEST_F(SkinManagerTest, CommonSectionsLoseBlanksAndJoinEveryLoad) {
     EXPECT_EQ(manager_->Section(extra)->Color, 4210752);
     manager_->SetSkinName("Second");
     EXPECT_GE(manager_->FindSectionIndex("EXTRA"), 0);
+}
+
+TEST_F(SkinManagerTest, CommonSectionImagesComeFromTheSkinBeingLoaded) {
+    // Skin "A" holds the images the common sections name, "B" does not: what
+    // is found must not depend on which skin was loaded before.
+    ComApartment com;
+    TempDir dir("common");
+    const std::filesystem::path sources = win::Utf8ToWide(VELMAP_TEST_SOURCE_DIR "/tests/skins");
+    std::filesystem::create_directories(dir.path() / "A");
+    std::filesystem::copy_file(sources / "folder" / "FRAME.BMP", dir.path() / "A" / "FRAME.BMP");
+    std::filesystem::copy_file(sources / "jpeg" / "big.jpg", dir.path() / "A" / "big.jpg");
+    WriteFile(dir.path() / "A" / "Options.dat", SkinOptions("1.0"));
+    WriteFile(dir.path() / "B" / "Options.dat", SkinOptions("2.0"));
+    manager_->SetSkinDirectory(dir.str());
+    manager_->SetCommonSections({"[EXTRA]", "BORDERSMASK=FRAME.BMP", "PATTERN=big.jpg"});
+    auto found = [&] {
+        const int extra = manager_->FindSectionIndex("EXTRA");
+        return std::pair(manager_->FindMaskIndex(extra, "EXTRA", "BORDERSMASK") >= 0,
+                         manager_->FindPatternIndex(extra, "EXTRA", "PATTERN") >= 0);
+    };
+    for (const char* name : {"A", "B", "A", "A"}) {
+        manager_->SetSkinName(name);
+        const bool own = std::string(name) == "A";
+        EXPECT_EQ(found(), std::pair(own, own)) << "after loading " << name;
+    }
 }
 
 TEST_F(SkinManagerTest, AnotherManagersRefreshIsIgnored) {
@@ -372,7 +423,8 @@ TEST(SkinManagerColdSkin, TheInternalSkinLoadsFromItsArchiveAndReachesTheControl
         EXPECT_GE(panel->Received(SMC_SKIN_LOADED), 1);
         EXPECT_GE(button->Received(SMC_SKIN_LOADED), 1);
         EXPECT_EQ(panel->SkinData().SectionIndex, m->FindSectionIndex("PANEL"));
-        EXPECT_EQ(panel->SkinData().BorderMaskIndex, m->FindMaskIndex(panel->SkinData().SectionIndex, "PANEL", "BORDERSMASK"));
+        EXPECT_EQ(panel->SkinData().BorderMaskIndex,
+                  m->FindMaskIndex(panel->SkinData().SectionIndex, "PANEL", "BORDERSMASK"));
         EXPECT_GE(panel->SkinData().BorderMaskIndex, 0);
         EXPECT_EQ(button->SkinData().SectionIndex, m->FindSectionIndex("SPEEDBUTTON"));
         EXPECT_TRUE(warnings.texts.empty());
@@ -472,13 +524,11 @@ std::vector<HWND>& CreatedWindows() {
     return created;
 }
 
-void RecordCreation(int code, WPARAM wParam, LPARAM) {
-    if (code == HCBT_CREATEWND) CreatedWindows().push_back(reinterpret_cast<HWND>(wParam));
+void RecordCreation(int code, WPARAM wparam, LPARAM) {
+    if (code == HCBT_CREATEWND) CreatedWindows().push_back(reinterpret_cast<HWND>(wparam));
 }
 
-HWND MakeStatic() {
-    return ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-}
+HWND MakeStatic() { return ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr); }
 
 TEST(SkinManagerHook, SeesWindowCreationOnItsThreadOnlyWhileASkinIsActive) {
     WarningCatcher warnings;
@@ -507,6 +557,21 @@ TEST(SkinManagerHook, SeesWindowCreationOnItsThreadOnlyWhileASkinIsActive) {
 
     for (HWND w : {before, during, after}) ::DestroyWindow(w);
     SetSkinHookObserver(nullptr);
+}
+
+TEST(SkinManagerHook, AnObserverThatThrowsIsReportedAndTheWindowStillComes) {
+    ASSERT_TRUE(InstallSkinHook());
+    SetSkinHookObserver([](int, WPARAM, LPARAM) { throw std::runtime_error("observer failed"); });
+    std::string reported;
+    ui::SetWindowProcErrorHandler([&](const char* what) { reported = what; });
+    HWND wnd = nullptr;
+    EXPECT_NO_THROW(wnd = MakeStatic());
+    EXPECT_NE(wnd, nullptr);
+    EXPECT_EQ(reported, "observer failed");
+    ui::SetWindowProcErrorHandler(nullptr);
+    SetSkinHookObserver(nullptr);
+    RemoveSkinHook();
+    if (wnd) ::DestroyWindow(wnd);
 }
 
 }  // namespace

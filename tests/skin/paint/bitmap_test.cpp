@@ -26,8 +26,7 @@ TEST(Bitmap, LayoutFollowsFormatAndRowOrder) {
             // 5 * 3 = 15 bytes pad to 16; 5 * 4 = 20 needs none.
             EXPECT_EQ(bmp->Stride(), bpp == 24 ? 16 : 20);
             EXPECT_EQ(bmp->RowDelta(), order == RowOrder::TopDown ? bmp->Stride() : -bmp->Stride());
-            for (int y = 0; y < 3; ++y)
-                EXPECT_EQ(bmp->ScanLine(y), bmp->RowStart() + y * bmp->RowDelta());
+            for (int y = 0; y < 3; ++y) EXPECT_EQ(bmp->ScanLine(y), bmp->RowStart() + y * bmp->RowDelta());
             // Every byte, padding included, starts zeroed and lies in one block.
             std::uint8_t* lowest = order == RowOrder::TopDown ? bmp->ScanLine(0) : bmp->ScanLine(2);
             for (int i = 0; i < 3 * bmp->Stride(); ++i) ASSERT_EQ(lowest[i], 0) << i;

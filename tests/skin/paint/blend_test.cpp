@@ -16,7 +16,9 @@ using testing::Bgr;
 using testing::Fill;
 using testing::Put;
 
-constexpr std::uint8_t Formula(int d, int s, int a) { return static_cast<std::uint8_t>((d * a + s * (255 - a) + 127) >> 8); }
+constexpr std::uint8_t Formula(int d, int s, int a) {
+    return static_cast<std::uint8_t>((d * a + s * (255 - a) + 127) >> 8);
+}
 
 TEST(BlendKernel, WorkedValues) {
     EXPECT_EQ(Formula(255, 0, 255), 254);  // a kept white still darkens
@@ -38,7 +40,8 @@ TEST(BlendKernel, ScalarAndSse2MatchTheFormulaForEveryInput) {
         }
         kernels::BlendRowScalar(scalar.data() + off, src.data() + off, kN, static_cast<std::uint8_t>(a));
         for (std::size_t i = 0; i < kN; ++i)
-            ASSERT_EQ(scalar[off + i], Formula(i & 255, i >> 8, a)) << "d=" << (i & 255) << " s=" << (i >> 8) << " a=" << a;
+            ASSERT_EQ(scalar[off + i], Formula(i & 255, i >> 8, a))
+                << "d=" << (i & 255) << " s=" << (i >> 8) << " a=" << a;
 #if defined(VELMAP_HAVE_SSE2)
         // Lengths n and n - 1..n - 23 cover the 16-, 8- and 1-byte paths.
         const std::size_t n = kN - static_cast<std::size_t>(a % 24);
@@ -160,7 +163,8 @@ TEST(BlendBitmapRect, WeightFromPercentTruncates) {
 TEST(BlendBitmapRect, ClipsOnEverySide) {
     auto src = CreateBitmap24(6, 4);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 6; ++x) Put(*src, x, y, {0, static_cast<std::uint8_t>(10 * (x + 1)), static_cast<std::uint8_t>(10 * (y + 1))});
+        for (int x = 0; x < 6; ++x)
+            Put(*src, x, y, {0, static_cast<std::uint8_t>(10 * (x + 1)), static_cast<std::uint8_t>(10 * (y + 1))});
     auto taken = [](int v) { return static_cast<std::uint8_t>((v * 255 + 127) >> 8); };
 
     // A destination point at (-3, 0): source from its fourth column on lands at column 0.

@@ -26,21 +26,33 @@ TColor ReferenceShift(int degrees, TColor c) {
     const double hp = hue / 60.0, x = chroma * (1 - std::fabs(std::fmod(hp, 2.0) - 1));
     double rr = 0, gg = 0, bb = 0;
     switch (static_cast<int>(hp)) {
-        case 0: rr = chroma, gg = x; break;
-        case 1: rr = x, gg = chroma; break;
-        case 2: gg = chroma, bb = x; break;
-        case 3: gg = x, bb = chroma; break;
-        case 4: rr = x, bb = chroma; break;
-        default: rr = chroma, bb = x; break;
+        case 0:
+            rr = chroma, gg = x;
+            break;
+        case 1:
+            rr = x, gg = chroma;
+            break;
+        case 2:
+            gg = chroma, bb = x;
+            break;
+        case 3:
+            gg = x, bb = chroma;
+            break;
+        case 4:
+            rr = x, bb = chroma;
+            break;
+        default:
+            rr = chroma, bb = x;
+            break;
     }
     auto ch = [&](double v) { return std::clamp(static_cast<int>(std::lround(v + min)), 0, 255); };
     return MakeColor(ch(rr), ch(gg), ch(bb));
 }
 
 TEST(ShiftHue, AgreesWithTheHsvRuleWithinOneStep) {
-    const TColor samples[] = {MakeColor(255, 0, 0), MakeColor(200, 120, 40), MakeColor(12, 200, 90),
+    const TColor samples[] = {MakeColor(255, 0, 0),   MakeColor(200, 120, 40),  MakeColor(12, 200, 90),
                               MakeColor(30, 60, 250), MakeColor(128, 127, 129), MakeColor(1, 0, 0),
-                              MakeColor(59, 59, 80), MakeColor(255, 254, 0)};
+                              MakeColor(59, 59, 80),  MakeColor(255, 254, 0)};
     for (TColor c : samples) {
         for (int deg = -720; deg <= 720; deg += 7) {
             const TColor got = ShiftHue(deg, c), want = ReferenceShift(deg, c);

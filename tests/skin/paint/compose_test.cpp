@@ -21,8 +21,8 @@ constexpr std::uint8_t Formula(int d, int s, int m) {
 }
 
 TEST(ComposeKernel, WorkedValues) {
-    EXPECT_EQ(Formula(200, 17, 0), 17);     // black mask: the image
-    EXPECT_EQ(Formula(255, 0, 255), 254);   // white mask: 255/256 of the destination
+    EXPECT_EQ(Formula(200, 17, 0), 17);    // black mask: the image
+    EXPECT_EQ(Formula(255, 0, 255), 254);  // white mask: 255/256 of the destination
     EXPECT_EQ(Formula(100, 200, 128), 150);
 }
 
@@ -40,7 +40,8 @@ TEST(ComposeKernel, ScalarAndSse2MatchTheFormulaForEveryInput) {
         }
         kernels::ComposeRowScalar(scalar.data() + off, s.data() + off, m.data() + off, kN);
         for (std::size_t i = 0; i < kN; ++i)
-            ASSERT_EQ(scalar[off + i], Formula(i & 255, i >> 8, mv)) << "d=" << (i & 255) << " s=" << (i >> 8) << " m=" << mv;
+            ASSERT_EQ(scalar[off + i], Formula(i & 255, i >> 8, mv))
+                << "d=" << (i & 255) << " s=" << (i >> 8) << " m=" << mv;
 #if defined(VELMAP_HAVE_SSE2)
         const std::size_t n = kN - static_cast<std::size_t>(mv % 24);
         simd[off + n] = 0x5A;
@@ -74,10 +75,10 @@ TEST(ComposeThroughMask, KeyPixelsOfCornersShowTheBackground) {
         Bgr key_pixel;
     };
     const Case cases[] = {
-        {true, true, KeyColor, {40, 50, 60}},           // the parent's pixel at (bg.X + x, bg.Y + y)
-        {true, false, MakeColor(1, 2, 3), {3, 2, 1}},    // no usable parent: MaskFillColor
-        {true, false, KeyColor, {255, 0, 255}},         // nothing to show: the key stays
-        {false, true, KeyColor, {255, 0, 255}},         // edges: blended through a black mask
+        {true, true, KeyColor, {40, 50, 60}},          // the parent's pixel at (bg.X + x, bg.Y + y)
+        {true, false, MakeColor(1, 2, 3), {3, 2, 1}},  // no usable parent: MaskFillColor
+        {true, false, KeyColor, {255, 0, 255}},        // nothing to show: the key stays
+        {false, true, KeyColor, {255, 0, 255}},        // edges: blended through a black mask
     };
     for (const Case& c : cases) {
         auto dst = CreateBitmap24(4, 3);
@@ -120,7 +121,8 @@ TEST(ComposeTiled, SameAsTileByTile) {
             });
         });
         for (int y = 0; y < 14; ++y)
-            ASSERT_EQ(std::memcmp(fast->ScanLine(y), slow->ScanLine(y), 60), 0) << "row " << y << " of case " << (&c - cases);
+            ASSERT_EQ(std::memcmp(fast->ScanLine(y), slow->ScanLine(y), 60), 0)
+                << "row " << y << " of case " << (&c - cases);
     }
 }
 

@@ -65,7 +65,7 @@ TEST(DrawButtonGlyph, FramesTransparencyAndBlend) {
 }
 
 TEST(MixTwoColors, WorkedValueAndSystemColours) {
-    EXPECT_EQ(MixTwoColors(0xC0C0C0, 0x3B3B3B, 0.4), 0x707070);  // Round(112.2) per channel
+    EXPECT_EQ(MixTwoColors(0xC0C0C0, 0x3B3B3B, 0.4), 0x707070);               // Round(112.2) per channel
     EXPECT_EQ(MixTwoColors(MakeColor(1, 0, 0), MakeColor(0, 0, 0), 0.5), 0);  // Round(0.5) = 0
     EXPECT_EQ(MixTwoColors(MakeColor(3, 0, 0), MakeColor(0, 0, 0), 0.5), MakeColor(2, 0, 0));
     const TColor face = SystemColor(15);
@@ -100,9 +100,18 @@ TEST(WriteSkinText, ContoursThenText) {
         std::vector<Recorder::Call> expected;
     };
     const Case cases[] = {
-        {"left and right contours", true, false, false, &s,
+        {"left and right contours",
+         true,
+         false,
+         false,
+         &s,
          {{{9, 10, 49, 30}, kNoClip, 0xCACACA}, {{11, 10, 51, 30}, kNoClip, 0x0000FF}, {r, kNoClip, 0x111111}}},
-        {"hot: the bottom contour", true, true, false, &s, {{{10, 11, 50, 31}, kNoClip, 0x00FF00}, {r, kNoClip, 0xFFFFFF}}},
+        {"hot: the bottom contour",
+         true,
+         true,
+         false,
+         &s,
+         {{{10, 11, 50, 31}, kNoClip, 0x00FF00}, {r, kNoClip, 0xFFFFFF}}},
         {"custom font: no contours, own colour", true, false, true, &s, {{r, kNoClip, std::nullopt}}},
         {"disabled: 40 % text on the section colour", false, false, false, &s, {{r, 0, 0x2A2A2A}}},
         {"no section", true, true, false, nullptr, {{r, kNoClip, std::nullopt}}},

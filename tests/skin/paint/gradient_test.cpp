@@ -14,8 +14,10 @@ using testing::Bgr;
 TColor Grey(int v) { return MakeColor(v, v, v); }
 
 // The hot face of the band's SPEEDBUTTON and the normal face of its BUTTON.
-const TsGradArray kSpeedButtonHot = {
-    {Grey(0x80), Grey(0x52), 51, 0}, {Grey(0x52), Grey(0x3B), 2, 0}, {Grey(0x3B), Grey(0x21), 44, 0}, {Grey(0x21), Grey(0x21), 0, 0}};
+const TsGradArray kSpeedButtonHot = {{Grey(0x80), Grey(0x52), 51, 0},
+                                     {Grey(0x52), Grey(0x3B), 2, 0},
+                                     {Grey(0x3B), Grey(0x21), 44, 0},
+                                     {Grey(0x21), Grey(0x21), 0, 0}};
 const TsGradArray kButton = {{Grey(0x52), Grey(0x3B), 51, 0}, {Grey(0x3B), Grey(0x2A), 49, 0}};
 
 // Rows worked out by hand from the accumulator rule: a single-precision
@@ -39,7 +41,8 @@ TEST(PaintGradient, VerticalRowsOfTheBandsFaces) {
         PaintGradient(*bmp, {0, 0, 5, row.height}, *row.gradient);
         for (int y = 0; y < row.height; ++y) {
             const auto v = static_cast<std::uint8_t>(row.grey[y]);
-            for (int x = 0; x < 5; ++x) ASSERT_EQ(At(*bmp, x, y), (Bgr{v, v, v})) << "height " << row.height << " row " << y;
+            for (int x = 0; x < 5; ++x)
+                ASSERT_EQ(At(*bmp, x, y), (Bgr{v, v, v})) << "height " << row.height << " row " << y;
         }
     }
 }
@@ -102,8 +105,8 @@ TEST(PaintGradient, PaintsItsRectangleOnlyAndIsExactAtTriangleVertices) {
             }
         EXPECT_EQ(painted, mode >= 0 && mode <= 2 ? r.Width() * r.Height() : 0) << "mode " << mode;
         if (mode == 2) {
-            EXPECT_EQ(At(*bmp, r.Left, r.Top), (Bgr{30, 10, 200}));                        // vertex 0: segment 0
-            EXPECT_EQ(At(*bmp, r.Left + 5, r.Top + 4), (Bgr{90, 220, 20}));                // vertex 1: segment 1
+            EXPECT_EQ(At(*bmp, r.Left, r.Top), (Bgr{30, 10, 200}));          // vertex 0: segment 0
+            EXPECT_EQ(At(*bmp, r.Left + 5, r.Top + 4), (Bgr{90, 220, 20}));  // vertex 1: segment 1
         }
     }
     auto bmp = CreateBitmap24(4, 4);

@@ -88,7 +88,7 @@ TEST(PaintSkinBackground, TransparencyOverTheParent) {
         Bgr at_origin, at_corner;
     };
     const Case cases[] = {
-        {50, KeyColor, KeyColor, GreyPx(127), {5, 10, 15}},   // (255 * 127 + 0 * 128 + 127) >> 8
+        {50, KeyColor, KeyColor, GreyPx(127), {5, 10, 15}},    // (255 * 127 + 0 * 128 + 127) >> 8
         {100, KeyColor, KeyColor, GreyPx(255), {10, 20, 30}},  // the parent's pixels at the item's place
         {100, Grey(70), KeyColor, GreyPx(70), GreyPx(70)},     // the parent's plain colour
         {100, KeyColor, Grey(90), GreyPx(90), GreyPx(90)},     // the control's own colour: opaque
@@ -202,7 +202,8 @@ TEST(RefreshCornerPixels, TouchesExactlyTheKeyPixels) {
     Item item;
     auto parent = CreateBitmap24(40, 40);
     for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 40; ++x) Put(*parent, x, y, {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 9});
+        for (int x = 0; x < 40; ++x)
+            Put(*parent, x, y, {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 9});
     struct Case {
         bool ready;
         TColor plain;

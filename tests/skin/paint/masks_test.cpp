@@ -36,7 +36,7 @@ TEST(FitBorderWidths, WidthsNeverExceedTheRectangle) {
     };
     const Case cases[] = {
         {3, 3, 5, 3, 2}, {3, 3, 4, 2, 2}, {3, 3, 9, 3, 3},
-        {3, 2, 4, 3, 1},   // halving leaves one too many: taken from the right
+        {3, 2, 4, 3, 1},  // halving leaves one too many: taken from the right
         {6, 6, 1, 1, 0}, {5, 0, 3, 3, 0}, {-2, 4, 10, 0, 4},
     };
     for (const Case& c : cases) {
@@ -77,9 +77,11 @@ TEST(DrawBorderMask, FramesStateZeroBitAndCentre) {
         bool centre_drawn;
     };
     const Case cases[] = {
-        {0, 0, true, 0, false},  {1, 0, false, 10, false}, {5, 0, false, 20, false},  // beyond the last frame: the last
-        {0, 2, false, -1, false}, {1, 2, false, 10, false},                           // bit 2: not in state 0
-        {1, 4, false, 10, false}, {1, 4, true, 10, true},  {1, 5, true, 10, true},    // bit 4: centre when asked
+        {0, 0, true, 0, false},   {1, 0, false, 10, false},
+        {5, 0, false, 20, false},                            // beyond the last frame: the last
+        {0, 2, false, -1, false}, {1, 2, false, 10, false},  // bit 2: not in state 0
+        {1, 4, false, 10, false}, {1, 4, true, 10, true},
+        {1, 5, true, 10, true},  // bit 4: centre when asked
     };
     for (const Case& c : cases) {
         const MaskView m = Border(img.get(), {0, 0, 30, 10}, 3, 0, 3, 3, 3, 3, c.stretch);
@@ -113,7 +115,8 @@ TEST(DrawBorderMask, NothingOutsideTheRectangleChanges) {
                     for (int x = 0; x < 24; ++x)
                         if (x < d.Left || x >= d.Right || y < d.Top || y >= d.Bottom) {
                             ASSERT_EQ(At(*dst, x, y), (Bgr{1, 2, 3}))
-                                << "mask type " << mask_type << " stretch " << stretch << " width " << w << " at " << x << "," << y;
+                                << "mask type " << mask_type << " stretch " << stretch << " width " << w << " at " << x
+                                << "," << y;
                         }
             }
 }
@@ -153,11 +156,11 @@ TEST(MaskValues, OutOfRangeValuesStayInside) {
     auto img = Coded(8, 8);
     auto parent = CreateBitmap24(3, 3);
     const MaskView cases[] = {
-        Border(img.get(), {0, 0, 8, 8}, 0, 1, 2, 2, 2, 2, 1),        // no frames
-        Border(img.get(), {4, 4, 40, 40}, 1, 1, 3, 3, 3, 3, 4),      // region beyond the image
-        Border(img.get(), {-6, -6, 6, 6}, 2, 0, -3, 9, -1, 9, 5),    // negative widths, region before it
-        Border(img.get(), {0, 0, 8, 8}, 1, 3, 1, 1, 1, 1, 99),       // a fill mode nobody knows
-        Border(img.get(), {6, 6, 2, 2}, 1, -2, 1, 1, 1, 1, 10),      // inverted region
+        Border(img.get(), {0, 0, 8, 8}, 0, 1, 2, 2, 2, 2, 1),      // no frames
+        Border(img.get(), {4, 4, 40, 40}, 1, 1, 3, 3, 3, 3, 4),    // region beyond the image
+        Border(img.get(), {-6, -6, 6, 6}, 2, 0, -3, 9, -1, 9, 5),  // negative widths, region before it
+        Border(img.get(), {0, 0, 8, 8}, 1, 3, 1, 1, 1, 1, 99),     // a fill mode nobody knows
+        Border(img.get(), {6, 6, 2, 2}, 1, -2, 1, 1, 1, 1, 10),    // inverted region
     };
     for (const MaskView& m : cases) {
         auto dst = CreateBitmap24(12, 12);

@@ -89,7 +89,7 @@ TEST(MixColorIntoRect, RoundsHalfToEvenAndKeepsPercentOfThePixels) {
     Put(*bmp, 0, 0, {1, 3, 5});
     Put(*bmp, 1, 0, {2, 4, 200});
     MixColorIntoRect(*bmp, {0, 0, 0, 0}, 50, MakeColor(0, 0, 0));
-    EXPECT_EQ(At(*bmp, 0, 0), (Bgr{0, 2, 2}));  // 0.5 -> 0, 1.5 -> 2, 2.5 -> 2
+    EXPECT_EQ(At(*bmp, 0, 0), (Bgr{0, 2, 2}));    // 0.5 -> 0, 1.5 -> 2, 2.5 -> 2
     EXPECT_EQ(At(*bmp, 1, 0), (Bgr{2, 4, 200}));  // outside the one-pixel rectangle
 
     MixColorIntoRect(*bmp, {0, 0, 1, 1}, 100, MakeColor(255, 0, 0));

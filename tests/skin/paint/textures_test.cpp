@@ -35,19 +35,16 @@ struct Texture {
 TEST(FillByStretchMode, ModesCoverAndReport) {
     struct Case {
         int mode;
-        TRect rest;               // in rectangle coordinates (origin at D's corner)
-        int tile_x, tile_y;       // a covered pixel and the texture pixel it shows
+        TRect rest;          // in rectangle coordinates (origin at D's corner)
+        int tile_x, tile_y;  // a covered pixel and the texture pixel it shows
         int tex_x, tex_y;
     };
     const Case cases[] = {
-        {0, kAllCovered, 7, 4, 1, 1},
-        {2, {0, 3, 10, 10}, 9, 2, 0, 2},
-        {3, {3, 0, 10, 10}, 2, 9, 2, 0},
-        {6, {0, 0, 10, 7}, 4, 7, 1, 0},              // one row along the bottom edge
-        {7, {0, 0, 7, 10}, 9, 5, 0, 2},              // right band, grid anchored at the left edge
-        {13, {0, 0, 7, 10}, 7, 0, 1, 0},
-        {10, kAllCovered, 8, 8, 2, 2},
-        {99, {0, 0, 10, 10}, -1, -1, 0, 0},          // not a fill mode: nothing
+        {0, kAllCovered, 7, 4, 1, 1},       {2, {0, 3, 10, 10}, 9, 2, 0, 2},
+        {3, {3, 0, 10, 10}, 2, 9, 2, 0},    {6, {0, 0, 10, 7}, 4, 7, 1, 0},  // one row along the bottom edge
+        {7, {0, 0, 7, 10}, 9, 5, 0, 2},  // right band, grid anchored at the left edge
+        {13, {0, 0, 7, 10}, 7, 0, 1, 0},    {10, kAllCovered, 8, 8, 2, 2},
+        {99, {0, 0, 10, 10}, -1, -1, 0, 0},  // not a fill mode: nothing
     };
     for (const Case& c : cases) {
         Texture t(c.mode);
@@ -55,8 +52,9 @@ TEST(FillByStretchMode, ModesCoverAndReport) {
         testing::Fill(*dst, kBlank);
         TRect d{2, 2, 12, 12};
         FillByStretchMode(*dst, d, nullptr, c.mode, t.view);
-        const TRect rest = c.rest == kAllCovered ? kAllCovered
-                                                 : TRect{c.rest.Left + 2, c.rest.Top + 2, c.rest.Right + 2, c.rest.Bottom + 2};
+        const TRect rest = c.rest == kAllCovered
+                               ? kAllCovered
+                               : TRect{c.rest.Left + 2, c.rest.Top + 2, c.rest.Right + 2, c.rest.Bottom + 2};
         EXPECT_EQ(d, rest) << "mode " << c.mode;
         if (c.tile_x >= 0) {
             EXPECT_EQ(At(*dst, 2 + c.tile_x, 2 + c.tile_y),
@@ -115,7 +113,11 @@ TEST(ResampleBox, CopiesAveragesAndInterpolates) {
     for (int x = 0; x < 9; ++x) EXPECT_EQ(At(*dst, x, 3).g, 77);
     EXPECT_EQ(At(*dst, 0, 2).b, 0);
     EXPECT_EQ(At(*dst, 8, 0).b, 200);
-    EXPECT_EQ(At(*dst, 4, 0).b, 100);  // the middle source pixel's centre
+    EXPECT_EQ(At(*dst, 4, 0).b, 100);                     // the middle source pixel's centre
+    ResampleBox(*dst, {0, 0, 4, 4}, *src, {0, 0, 4, 2});  // rows only: 0, a quarter of the way, ..., 90
+    EXPECT_EQ(At(*dst, 1, 0), (Bgr{100, 77, 0}));
+    EXPECT_EQ(At(*dst, 1, 1), (Bgr{100, 77, 23}));
+    EXPECT_EQ(At(*dst, 1, 3), (Bgr{100, 77, 90}));
 }
 
 // The platform's halftone stretch, wherever it comes from: along an axis on

@@ -1,0 +1,135 @@
+#include "skin/windows/window_subclass.h"
+
+#include <new>
+
+namespace velmap::skin {
+
+namespace {
+
+// The window property that holds a subclass's link.
+constexpr wchar_t kLinkProperty[] = L"VelmapSkinSubclass";
+
+}  // namespace
+
+// Lives as long as our procedure may be called for the window: with the
+// subclass, or, when the subclass could not take itself out of the chain,
+// until the window is destroyed.
+struct WindowSubclass::Link {
+    WNDPROC original = nullptr;
+    bool unicode = true;
+    WindowSubclass* owner = nullptr;
+};
+
+WindowSubclass::~WindowSubclass() { Unhook(); }
+
+WNDPROC WindowSubclass::ReplacementProc() noexcept { return &WindowSubclass::Proc; }
+
+bool WindowSubclass::IsSubclassed(HWND wnd) noexcept {
+    auto* link = static_cast<Link*>(::GetPropW(wnd, kLinkProperty));
+    return link && link->owner;
+}
+
+bool WindowSubclass::Hook() noexcept {
+    if (link_ || !::IsWindow(wnd_) || ::GetPropW(wnd_, kLinkProperty)) return false;
+    auto* link = new (std::nothrow) Link;
+    if (!link) return false;
+    link->unicode = ::IsWindowUnicode(wnd_) != FALSE;
+    link->owner = this;
+    if (!::SetPropW(wnd_, kLinkProperty, link)) {
+        delete link;
+        return false;
+    }
+    const LONG_PTR proc = reinterpret_cast<LONG_PTR>(&WindowSubclass::Proc);
+    ::SetLastError(0);
+    const LONG_PTR old = link->unicode ? ::SetWindowLongPtrW(wnd_, GWLP_WNDPROC, proc)
+                                       : ::SetWindowLongPtrA(wnd_, GWLP_WNDPROC, proc);
+    if (!old) {
+        ::RemovePropW(wnd_, kLinkProperty);
+        delete link;
+        return false;
+    }
+    link->original = reinterpret_cast<WNDPROC>(old);
+    original_ = link->original;
+    unicode_ = link->unicode;
+    link_ = link;
+    return true;
+}
+
+void WindowSubclass::Unhook() noexcept {
+    Link* link = link_;
+    if (!link) return;
+    link_ = nullptr;
+    link->owner = nullptr;
+    if (!::IsWindow(wnd_)) return;  // the link went with the window
+    const LONG_PTR current = link->unicode ? ::GetWindowLongPtrW(wnd_, GWLP_WNDPROC)
+                                           : ::GetWindowLongPtrA(wnd_, GWLP_WNDPROC);
+    if (current != reinterpret_cast<LONG_PTR>(&WindowSubclass::Proc)) return;  // stays as a pass-through
+    const LONG_PTR original = reinterpret_cast<LONG_PTR>(link->original);
+    if (link->unicode)
+        ::SetWindowLongPtrW(wnd_, GWLP_WNDPROC, original);
+    else
+        ::SetWindowLongPtrA(wnd_, GWLP_WNDPROC, original);
+    ::RemovePropW(wnd_, kLinkProperty);
+    delete link;
+}
+
+LRESULT WindowSubclass::CallOriginal(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (passed_) *passed_ = true;
+    if (!original_) return ::DefWindowProcW(wnd_, msg, wParam, lParam);
+    return unicode_ ? ::CallWindowProcW(original_, wnd_, msg, wParam, lParam)
+                    : ::CallWindowProcA(original_, wnd_, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK WindowSubclass::Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* link = static_cast<Link*>(::GetPropW(wnd, kLinkProperty));
+    if (!link) return ::DefWindowProcW(wnd, msg, wParam, lParam);
+    auto call = [&](UINT m, WPARAM w, LPARAM l) {
+        return link->unicode ? ::CallWindowProcW(link->original, wnd, m, w, l)
+                             : ::CallWindowProcA(link->original, wnd, m, w, l);
+    };
+    if (msg == WM_NCDESTROY) {
+        // The window goes: out of the chain first, then the original's last
+        // message, then the owner learns it (and may go too).
+        WindowSubclass* owner = link->owner;
+        const WNDPROC original = link->original;
+        const bool unicode = link->unicode;
+        if (owner) owner->link_ = nullptr;
+        ::RemovePropW(wnd, kLinkProperty);
+        delete link;
+        const LONG_PTR current = unicode ? ::GetWindowLongPtrW(wnd, GWLP_WNDPROC)
+                                         : ::GetWindowLongPtrA(wnd, GWLP_WNDPROC);
+        if (current == reinterpret_cast<LONG_PTR>(&WindowSubclass::Proc)) {
+            if (unicode)
+                ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+            else
+                ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        }
+        const LRESULT r = unicode ? ::CallWindowProcW(original, wnd, msg, wParam, lParam)
+                                  : ::CallWindowProcA(original, wnd, msg, wParam, lParam);
+        if (owner) owner->WindowGone();
+        return r;
+    }
+    WindowSubclass* owner = link->owner;
+    if (!owner) return call(msg, wParam, lParam);  // a pass-through left behind
+    bool passed = false;
+    bool* const outer = owner->passed_;
+    owner->passed_ = &passed;
+    LRESULT r = 0;
+    bool failed = false;
+    try {
+        r = owner->WindowProc(msg, wParam, lParam);
+    } catch (...) {
+        failed = true;
+    }
+    // The handler may have unhooked (or freed) the owner: look again.
+    auto* now = static_cast<Link*>(::GetPropW(wnd, kLinkProperty));
+    if (now == link && link->owner == owner) owner->passed_ = outer;
+    if (failed && !passed) {
+        // The window keeps working with its own procedure.
+        if (now == link) return call(msg, wParam, lParam);
+        return ::DefWindowProcW(wnd, msg, wParam, lParam);
+    }
+    return r;
+}
+
+}  // namespace velmap::skin
