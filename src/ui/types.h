@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "skin/paint/color.h"
+#include "ui/error.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -11,12 +12,6 @@
 #include <string>
 
 namespace velmap::ui {
-
-// Raised inside the framework; carries a message naming what went wrong.
-class EUiError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // The engine's colour vocabulary: 0x00BBGGRR, negative for a system colour.
 using paint::cl3DDkShadow;

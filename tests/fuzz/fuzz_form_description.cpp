@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "ui/reader.h"
+#include "ui/description.h"
 
 #define Check(ok) \
     ((ok) ? void() : (std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok), std::abort()))

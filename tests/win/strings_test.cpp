@@ -12,12 +12,13 @@ TEST(Strings, ConvertBothWaysAndRefuseBrokenText) {
     EXPECT_EQ(Utf8ToWide(utf8), wide);
     EXPECT_EQ(WideToUtf8(wide), utf8);
     EXPECT_EQ(Utf8ToWide(""), L"");
-    for (const char* broken : {"\xC3",
-                               "a\xFF"
-                               "b",
-                               "\xED\xA0\x80"})  // cut, impossible byte, encoded surrogate
+    // cut, impossible byte, encoded surrogate, overlong '/', overlong NUL, beyond U+10FFFF, stray continuation
+    for (const char* broken : {"\xC3", "a\xFF" "b", "\xED\xA0\x80", "\xC0\xAF", "\xE0\x80\x80", "\xF4\x90\x80\x80",
+                               "\x80"})
         EXPECT_THROW(Utf8ToWide(broken), EncodingError) << broken;
-    EXPECT_THROW(WideToUtf8(std::wstring(1, wchar_t(0xD800))), EncodingError);
+    EXPECT_EQ(Utf8ToWide("\xF4\x8F\xBF\xBF"), L"\U0010FFFF");
+    EXPECT_THROW(WideToUtf8(std::wstring(1, wchar_t(0xD800))), EncodingError);  // lone high
+    EXPECT_THROW(WideToUtf8(std::wstring(1, wchar_t(0xDC00))), EncodingError);  // lone low
 }
 
 }  // namespace
