@@ -54,16 +54,15 @@ ui::TCustomForm* FrameworkFormOf(HWND wnd) {
     return control ? dynamic_cast<ui::TCustomForm*>(control) : nullptr;
 }
 
+BOOL CALLBACK FindToolbarChild(HWND child, LPARAM p) {
+    if (!SameClass(WindowClassName(child), "toolbarwindow32")) return TRUE;
+    *reinterpret_cast<bool*>(p) = true;
+    return FALSE;
+}
+
 bool HasToolbarChild(HWND wnd) {
     bool found = false;
-    ::EnumChildWindows(
-        wnd,
-        [](HWND child, LPARAM p) -> BOOL {
-            if (!SameClass(WindowClassName(child), "toolbarwindow32")) return TRUE;
-            *reinterpret_cast<bool*>(p) = true;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumChildWindows(wnd, &FindToolbarChild, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
@@ -246,28 +245,32 @@ std::vector<TacWindowAdapter*> TacProvider::ChildAdapters() const {
     return out;
 }
 
+namespace {
+
+struct DialogWalk {
+    std::vector<TacProvider::Child> children;
+    bool refused = false;
+};
+
+BOOL CALLBACK PlanDialogChild(HWND child, LPARAM p) {
+    auto* w = reinterpret_cast<DialogWalk*>(p);
+    RECT r;
+    ::GetWindowRect(child, &r);
+    const auto style = static_cast<DWORD>(::GetWindowLongPtrW(child, GWL_STYLE));
+    const ChildAdapterChoice c = MapDialogChild(WindowClassName(child), style, r.right - r.left, r.bottom - r.top);
+    if (c.RefusesDialog) {
+        w->refused = true;
+        return FALSE;
+    }
+    if (c.Kind != AdapterKind::None) w->children.push_back({child, c});
+    return TRUE;
+}
+
+}  // namespace
+
 std::optional<std::vector<TacProvider::Child>> PlanDialogChildren(HWND dialog) {
-    struct Walk {
-        std::vector<TacProvider::Child> children;
-        bool refused = false;
-    } walk;
-    ::EnumChildWindows(
-        dialog,
-        [](HWND child, LPARAM p) -> BOOL {
-            auto* w = reinterpret_cast<Walk*>(p);
-            RECT r;
-            ::GetWindowRect(child, &r);
-            const auto style = static_cast<DWORD>(::GetWindowLongPtrW(child, GWL_STYLE));
-            const ChildAdapterChoice c = MapDialogChild(WindowClassName(child), style, r.right - r.left,
-                                                        r.bottom - r.top);
-            if (c.RefusesDialog) {
-                w->refused = true;
-                return FALSE;
-            }
-            if (c.Kind != AdapterKind::None) w->children.push_back({child, c});
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&walk));
+    DialogWalk walk;
+    ::EnumChildWindows(dialog, &PlanDialogChild, reinterpret_cast<LPARAM>(&walk));
     if (walk.refused) return std::nullopt;
     return walk.children;
 }
