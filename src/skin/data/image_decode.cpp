@@ -15,6 +15,16 @@ std::unique_ptr<paint::Bitmap> DecodeImage(const std::uint8_t* data, std::size_t
     ImageFormat f = SniffImageFormat(data, size);
     if (f == ImageFormat::Unknown) return nullptr;
 #ifdef _WIN32
+    // Our reader is several times quicker than the system codec on the small
+    // bitmaps skins are made of (it is most of a band's start); whatever it
+    // does not take, the system codec still gets.
+    if (f == ImageFormat::Bmp) {
+        try {
+            if (auto bmp = DecodeBmp(data, size)) return bmp;
+        } catch (const std::exception&) {  // out of memory: no image
+            return nullptr;
+        }
+    }
     return DecodeWithWic(data, size);
 #else
     try {

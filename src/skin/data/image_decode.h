@@ -20,8 +20,9 @@ inline constexpr std::int64_t kMaxImagePixels = std::int64_t{1} << 24;
 ImageFormat SniffImageFormat(const std::uint8_t* data, std::size_t size);
 
 // A new 24-bit bitmap, or null when the bytes are not an image this engine
-// reads. The Windows build decodes with the system's codecs (WIC), the native
-// build with the readers below.
+// reads. BMP files go to our own reader below; the Windows build gives JPEG
+// files, and any BMP variant our reader does not take, to the system's codecs
+// (WIC), the native build JPEG files to libjpeg-turbo.
 std::unique_ptr<paint::Bitmap> DecodeImage(const std::uint8_t* data, std::size_t size);
 
 // Our own BMP reader: 1, 4, 8, 16, 24 and 32 bits per pixel, bottom-up and
