@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 

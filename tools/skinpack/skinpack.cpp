@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <ostream>
@@ -54,7 +55,8 @@ void PutInt32(std::vector<std::uint8_t>& out, std::int64_t v) {
 std::vector<std::uint8_t> ReadWholeFile(const fs::path& path, std::int64_t maxBytes) {
     MemoryStream m;
     try {
-        m.LoadFromFile(path, maxBytes);
+        const std::u8string name = path.u8string();
+        m.LoadFromFile(std::string(name.begin(), name.end()), maxBytes);
     } catch (const EStreamError& e) {
         throw SkinpackError(e.what());
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "skin/data/file_io.h"
 #include "skin/data/skin_warning.h"
 #include "skin/data/zstream.h"
 
@@ -173,10 +174,8 @@ bool LoadPackedSkin(std::unique_ptr<TacSkinConvertor>& reader) {
     return true;
 }
 
-bool LoadPackedSkinFile(const std::filesystem::path& file_name, std::unique_ptr<TacSkinConvertor>& reader,
-                        bool free_source) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file_name, ec)) return false;
+bool LoadPackedSkinFile(const std::string& file_name, std::unique_ptr<TacSkinConvertor>& reader, bool free_source) {
+    if (!IsRegularFile(file_name)) return false;
     if (reader) {
         reader->ClearPackedSkin();
     } else {

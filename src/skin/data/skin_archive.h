@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -108,7 +107,7 @@ bool LoadPackedSkin(std::unique_ptr<TacSkinConvertor>& reader);
 // Source and runs LoadPackedSkin, returning what it returned (false: a wrong
 // magic, and the reader is gone); with free_source the memory copy is freed
 // afterwards, also when loading fails.
-bool LoadPackedSkinFile(const std::filesystem::path& file_name, std::unique_ptr<TacSkinConvertor>& reader,
+bool LoadPackedSkinFile(const std::string& file_name, std::unique_ptr<TacSkinConvertor>& reader,
                         bool free_source);
 
 }  // namespace velmap

@@ -1,9 +1,7 @@
 #include "skin/data/skin_files.h"
 
-#include <filesystem>
-#include <fstream>
-
 #include "skin/data/convert.h"
+#include "skin/data/file_io.h"
 
 namespace velmap {
 
@@ -14,16 +12,7 @@ std::span<const std::uint8_t> ArchiveFiles::Find(std::string_view name, std::vec
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::uintmax_t max_size) {
-    std::error_code ec;
-    std::filesystem::path p(path);
-    if (!std::filesystem::is_regular_file(p, ec)) return false;
-    std::uintmax_t size = std::filesystem::file_size(p, ec);
-    if (ec || size > max_size) return false;
-    std::ifstream in(p, std::ios::binary);
-    if (!in) return false;
-    out.resize(static_cast<std::size_t>(size));
-    if (size && !in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(size))) return false;
-    return true;
+    return ReadFileBytes(path, max_size, out).status == FileReadStatus::Ok;
 }
 
 std::span<const std::uint8_t> FolderFiles::Find(std::string_view name, std::vector<std::uint8_t>& storage) {

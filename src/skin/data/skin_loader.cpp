@@ -56,7 +56,7 @@ bool LoadPackedSkinData(SkinModel& model, std::span<const std::uint8_t> archive,
     return LoadFromSource(model, source, folder);
 }
 
-bool LoadPackedSkinFromFile(SkinModel& model, const std::filesystem::path& file, const std::string& folder) {
+bool LoadPackedSkinFromFile(SkinModel& model, const std::string& file, const std::string& folder) {
     MemoryStream source;
     source.LoadFromFile(file, kMaxPackedArchiveSize);
     return LoadFromSource(model, source, folder);

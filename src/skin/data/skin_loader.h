@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <span>
 #include <string>
 
@@ -29,7 +28,7 @@ bool LoadPackedSkinData(SkinModel& model, std::span<const std::uint8_t> archive,
 
 // The same for a packed skin file, read whole (at most kMaxPackedArchiveSize
 // bytes; a larger or unreadable file raises its error).
-bool LoadPackedSkinFromFile(SkinModel& model, const std::filesystem::path& file, const std::string& folder);
+bool LoadPackedSkinFromFile(SkinModel& model, const std::string& file, const std::string& folder);
 
 // Loads folder + "Options.dat" and the images beside it; folder ends in a path
 // separator and becomes SkinFolder first. False when there is no options file.

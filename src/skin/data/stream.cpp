@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
+
+#include "skin/data/file_io.h"
 
 namespace velmap {
 
@@ -93,19 +94,20 @@ void MemoryStream::Clear() {
     pos_ = 0;
 }
 
-void MemoryStream::LoadFromFile(const std::filesystem::path& path, std::int64_t max_bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw EStreamError("Cannot open file \"" + path.string() + "\"");
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0) throw EStreamError("Cannot read file \"" + path.string() + "\"");
-    if (size > max_bytes)
-        throw EStreamError("File \"" + path.string() + "\" is too large (" + std::to_string(size) + " bytes, at most " +
-                           std::to_string(max_bytes) + ")");
-    in.seekg(0, std::ios::beg);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
-        throw EStreamError("Cannot read file \"" + path.string() + "\"");
+void MemoryStream::LoadFromFile(const std::string& path, std::int64_t max_bytes) {
+    std::vector<std::uint8_t> bytes;
+    const FileRead read = ReadFileBytes(path, max_bytes < 0 ? 0 : static_cast<std::uint64_t>(max_bytes), bytes);
+    switch (read.status) {
+        case FileReadStatus::Ok:
+            break;
+        case FileReadStatus::NotAFile:
+            throw EStreamError("Cannot open file \"" + path + "\"");
+        case FileReadStatus::TooLarge:
+            throw EStreamError("File \"" + path + "\" is too large (" + std::to_string(read.size) + " bytes, at most " +
+                               std::to_string(max_bytes) + ")");
+        case FileReadStatus::Unreadable:
+            throw EStreamError("Cannot read file \"" + path + "\"");
+    }
     bytes_ = std::move(bytes);
     pos_ = 0;
 }

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -69,9 +68,10 @@ public:
     const std::uint8_t* Memory() const { return bytes_.data(); }
     void Clear();
 
-    // Replaces the content with the whole file, refusing files larger than
-    // max_bytes. Raises EStreamError when the file cannot be read.
-    void LoadFromFile(const std::filesystem::path& path, std::int64_t max_bytes);
+    // Replaces the content with the whole file (a UTF-8 path), refusing files
+    // larger than max_bytes. Raises EStreamError when the file cannot be read;
+    // the content is unchanged then.
+    void LoadFromFile(const std::string& path, std::int64_t max_bytes);
 
 private:
     std::vector<std::uint8_t> bytes_;

@@ -270,7 +270,7 @@ TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin() {
     // A packed skin file first, looked up as written (relative to the current directory).
     const std::string packed = PackedSkinPath(skin_directory_, skin_name_);
     if (FileExists(packed)) {
-        if (!LoadPackedSkinFromFile(*model_, win::Utf8ToWide(packed), normalized + "\\")) return LoadResult::BadArchive;
+        if (!LoadPackedSkinFromFile(*model_, packed, normalized + "\\")) return LoadResult::BadArchive;
         from_packed_file_ = true;
         return LoadResult::Loaded;
     }

@@ -1,8 +1,10 @@
+#include "skin/data/file_io.h"
 #include "skin/data/skin_archive.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
 #include <fstream>
 
 #include "archive_builder.h"
@@ -484,27 +486,62 @@ protected:
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }
-    std::filesystem::path Write(const std::string& name, const Bytes& bytes) {
+    std::string Write(const std::string& name, const Bytes& bytes) {
         const auto p = dir_ / name;
         std::ofstream(p, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return p;
+        return p.string();
     }
     std::filesystem::path dir_;
 };
 
 TEST_F(PackedSkinFile, AMissingFileLeavesTheReferenceAlone) {
     std::unique_ptr<TacSkinConvertor> none;
-    EXPECT_FALSE(LoadPackedSkinFile(dir_ / "Nope.asz", none, true));
+    EXPECT_FALSE(LoadPackedSkinFile((dir_ / "Nope.asz").string(), none, true));
     EXPECT_EQ(none, nullptr);
 
     auto held = std::make_unique<TacSkinConvertor>();
     held->Entries.push_back({"x", std::make_unique<MemoryStream>()});
     TacSkinConvertor* before = held.get();
-    EXPECT_FALSE(LoadPackedSkinFile(dir_ / "Nope.asz", held, true));
+    EXPECT_FALSE(LoadPackedSkinFile((dir_ / "Nope.asz").string(), held, true));
     EXPECT_EQ(held.get(), before);
     EXPECT_EQ(held->Entries.size(), 1u);
-    EXPECT_FALSE(LoadPackedSkinFile(dir_, held, true));  // a folder is not a skin file
+    EXPECT_FALSE(LoadPackedSkinFile(dir_.string(), held, true));  // a folder is not a skin file
+}
+
+TEST_F(PackedSkinFile, FilesAreReadWholeWithinTheirLimitByUtf8Names) {
+    Write("five.bin", {1, 2, 3, 4, 5});
+    Write("empty.bin", {});
+    // A name outside ASCII: the Windows build must open it by its wide name.
+    std::ofstream(dir_ / std::filesystem::path(u8"K\u00e4lte.bin"), std::ios::binary).write("\x07", 1);
+    const std::string dir = dir_.string() + "/";
+    struct Case {
+        std::string name;
+        std::uint64_t max;
+        FileReadStatus status;
+        std::uint64_t size;
+        Bytes bytes;
+    };
+    const Case cases[] = {
+        {"five.bin", 5, FileReadStatus::Ok, 5, {1, 2, 3, 4, 5}},
+        {"five.bin", 4, FileReadStatus::TooLarge, 5, {}},
+        {"empty.bin", 0, FileReadStatus::Ok, 0, {}},
+        {"K\xC3\xA4lte.bin", 1, FileReadStatus::Ok, 1, {7}},
+        {"nope.bin", 9, FileReadStatus::NotAFile, 0, {}},
+        {"", 9, FileReadStatus::NotAFile, 0, {}},  // the folder itself
+        {"K\xC3lte.bin", 9, FileReadStatus::NotAFile, 0, {}},  // not UTF-8: no such file
+    };
+    for (const Case& c : cases) {
+        Bytes out{9, 9};  // whatever was there goes
+        const FileRead r = ReadFileBytes(dir + c.name, c.max, out);
+        EXPECT_EQ(r.status, c.status) << c.name << " within " << c.max;
+        EXPECT_EQ(r.size, c.size) << c.name;
+        EXPECT_EQ(out, c.bytes) << c.name;
+    }
+    MemoryStream m;
+    EXPECT_THROW(m.LoadFromFile(dir + "five.bin", 4), EStreamError);
+    m.LoadFromFile(dir + "K\xC3\xA4lte.bin", 1);
+    EXPECT_EQ(m.Bytes(), Bytes{7});
 }
 
 TEST_F(PackedSkinFile, LoadsIntoANewOrAClearedReader) {
