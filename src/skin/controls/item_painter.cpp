@@ -17,7 +17,7 @@ namespace {
 // The parent's cache as the painters read it, whichever bitmap type the
 // answer carries.
 [[maybe_unused]] paint::Bitmap* PixelsOf(paint::Bitmap* bmp) { return bmp; }
-paint::Bitmap* PixelsOf(ui::TBitmap* bmp) { return bmp ? &bmp->Image() : nullptr; }
+[[maybe_unused]] paint::Bitmap* PixelsOf(ui::TBitmap* bmp) { return bmp ? &bmp->Image() : nullptr; }
 template <typename Source>
 paint::BackgroundSource ToPaint(const Source& bg) {
     return {PixelsOf(bg.Bmp), bg.X, bg.Y, bg.Ready};

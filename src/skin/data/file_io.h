@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmap {
@@ -18,6 +19,11 @@ struct FileRead {
 
 // A regular file (not a folder, not missing).
 bool IsRegularFile(const std::string& path);
+
+// folder + name, where name is matched against the folder's files ignoring
+// ASCII case as Windows does: skins name their files in any case ("MASTER.BMP"
+// for "Master.bmp"). An exact match wins; folder ends in a path separator.
+std::string FileInFolder(const std::string& folder, std::string_view name);
 
 // Reads the whole file into out when it holds at most max_bytes; out is left
 // empty on every other outcome. No memory is taken before the size is known.

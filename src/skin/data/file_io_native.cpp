@@ -1,5 +1,6 @@
 #include "skin/data/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +10,27 @@ namespace velmap {
 bool IsRegularFile(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string FileInFolder(const std::string& folder, std::string_view name) {
+    std::string exact = folder + std::string(name);
+    if (IsRegularFile(exact) || name.find('/') != std::string_view::npos) return exact;
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return exact;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    std::string found;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string_view entry(e->d_name);
+        if (entry.size() != name.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < entry.size() && same; ++i) same = lower(entry[i]) == lower(name[i]);
+        if (same && IsRegularFile(folder + std::string(entry))) {
+            found = folder + std::string(entry);
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found.empty() ? exact : found;
 }
 
 FileRead ReadFileBytes(const std::string& path, std::uint64_t max_bytes, std::vector<std::uint8_t>& out) {

@@ -28,6 +28,10 @@ bool IsRegularFile(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string FileInFolder(const std::string& folder, std::string_view name) {
+    return folder + std::string(name);  // the file system ignores case itself
+}
+
 FileRead ReadFileBytes(const std::string& path, std::uint64_t max_bytes, std::vector<std::uint8_t>& out) {
     out.clear();
     if (!IsRegularFile(path)) return {FileReadStatus::NotAFile, 0};

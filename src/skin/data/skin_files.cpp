@@ -17,7 +17,7 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std:
 
 std::span<const std::uint8_t> FolderFiles::Find(std::string_view name, std::vector<std::uint8_t>& storage) {
     if (name.empty()) return {};
-    std::string path = name.find(':') == std::string_view::npos ? folder_ + std::string(name) : std::string(name);
+    std::string path = name.find(':') == std::string_view::npos ? FileInFolder(folder_, name) : std::string(name);
     if (!ReadWholeFile(path, storage)) return {};
     return storage;
 }

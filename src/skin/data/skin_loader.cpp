@@ -1,5 +1,7 @@
 #include "skin/data/skin_loader.h"
 
+#include "skin/data/file_io.h"
+
 #include <string_view>
 #include <utility>
 
@@ -64,7 +66,7 @@ bool LoadPackedSkinFromFile(SkinModel& model, const std::string& file, const std
 
 bool LoadSkinFolder(SkinModel& model, const std::string& folder) {
     std::vector<std::uint8_t> text;
-    if (!ReadWholeFile(folder + "Options.dat", text)) return false;
+    if (!ReadWholeFile(FileInFolder(folder, "Options.dat"), text)) return false;
     FolderFiles files(folder);
     return WithSkinFolder(model, folder, [&] {
         model.Load(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), files);

@@ -1,5 +1,6 @@
 #include "skin/data/file_io.h"
 #include "skin/data/skin_archive.h"
+#include "skin/data/skin_files.h"
 
 #include <gtest/gtest.h>
 
@@ -538,6 +539,12 @@ TEST_F(PackedSkinFile, FilesAreReadWholeWithinTheirLimitByUtf8Names) {
         EXPECT_EQ(r.size, c.size) << c.name;
         EXPECT_EQ(out, c.bytes) << c.name;
     }
+    // A skin folder's files are found whatever case the options write.
+    FolderFiles folder(dir);
+    Bytes storage;
+    const auto found = folder.Find("FIVE.BIN", storage);
+    EXPECT_EQ(Bytes(found.begin(), found.end()), (Bytes{1, 2, 3, 4, 5}));
+    EXPECT_TRUE(folder.Find("FIVE.BI", storage).empty());
     MemoryStream m;
     EXPECT_THROW(m.LoadFromFile(dir + "five.bin", 4), EStreamError);
     m.LoadFromFile(dir + "K\xC3\xA4lte.bin", 1);
