@@ -136,19 +136,19 @@ struct ObjectCount {
     DWORD user, gdi;
     int windows;
 };
+BOOL CALLBACK CountWindow(HWND, LPARAM p) {
+    ++*reinterpret_cast<int*>(p);
+    return TRUE;
+}
+BOOL CALLBACK CountWindowAndChildren(HWND w, LPARAM p) {
+    ++*reinterpret_cast<int*>(p);
+    ::EnumChildWindows(w, &CountWindow, p);
+    return TRUE;
+}
 ObjectCount CountObjects() {
     ObjectCount c{::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS),
                   ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), 0};
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* n = reinterpret_cast<int*>(p);
-            ++*n;
-            ::EnumChildWindows(
-                w, [](HWND, LPARAM q) -> BOOL { return ++*reinterpret_cast<int*>(q), TRUE; }, p);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&c.windows));
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CountWindowAndChildren, reinterpret_cast<LPARAM>(&c.windows));
     return c;
 }
 
