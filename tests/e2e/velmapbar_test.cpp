@@ -149,6 +149,19 @@ TEST_F(VelmapBar, DocksAsAToolWindowRunsOnceAndItsClicksReachThePlayer) {
     EXPECT_EQ(0, player.Stop());
 }
 
+TEST_F(VelmapBar, AStartWhileTheLastBarIsStillClosingTakesOverOnceItHasGone) {
+    // The instance mutex held as by a bar that has closed its window but not
+    // yet ended: the new start neither shows a second bar nor gives up.
+    HANDLE closing = ::CreateMutexW(nullptr, TRUE, L"Local\\VelmapBar.Instance");
+    ASSERT_NE(nullptr, closing);
+    BarProcess late;
+    EXPECT_EQ(-1, late.WaitForExit(700));
+    EXPECT_EQ(0, CountBars());
+    ::ReleaseMutex(closing);
+    ::CloseHandle(closing);
+    EXPECT_NE(nullptr, late.WaitForBar(20000));
+}
+
 TEST_F(VelmapBar, ADraggedBarStartsWhereItWasLeftUnlessNoMonitorShowsThatPlace) {
     POINT moved{};
     {

@@ -16,6 +16,7 @@ namespace {
 
 constexpr wchar_t kBandName[] = L"&Velmora Player";
 constexpr wchar_t kInstanceMutex[] = L"Local\\VelmapBar.Instance";
+constexpr DWORD kTakeOverMs = 5000;
 constexpr int kGripWidth = 8;
 constexpr UINT kCloseCommand = 1;
 constexpr UINT_PTR kDragTimer = 1;
@@ -171,15 +172,23 @@ int RunBar() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    HANDLE instance = ::CreateMutexW(nullptr, FALSE, kInstanceMutex);
+    // The running bar owns the mutex for its whole life.
+    HANDLE instance = ::CreateMutexW(nullptr, TRUE, kInstanceMutex);
     if (!instance) return 1;
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         if (HWND first = ::FindWindowW(kStripClass, kBarTitle)) {
             ::SetWindowPos(first, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
             ::FlashWindow(first, TRUE);
+            ::CloseHandle(instance);
+            return 0;
         }
-        ::CloseHandle(instance);
-        return 0;
+        // No bar window: the other one is starting or just closing. Once it
+        // has gone this start becomes the bar; while it starts, it is the bar.
+        const DWORD waited = ::WaitForSingleObject(instance, kTakeOverMs);
+        if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+            ::CloseHandle(instance);
+            return 0;
+        }
     }
     ::SetProcessDPIAware();
     int code = 1;
@@ -188,6 +197,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         ::CoFreeUnusedLibraries();
         ::CoUninitialize();
     }
+    ::ReleaseMutex(instance);
     ::CloseHandle(instance);
     return code;
 }
