@@ -2,6 +2,7 @@
 // loads a library or waits on anything.
 #include "band/band_factory.h"
 #include "com/module.h"
+#include "skin/data/skin_warning.h"
 #include "skin/windows/window_skinning.h"
 #include "win/module.h"
 
@@ -15,9 +16,17 @@ namespace {
 // only stores its observer here). At the end, the window classes the form's
 // framework registered on first use go with the module: a class left behind
 // would outlive the code of its procedure.
-void FormUnitInitialize() { velmap::skin::EnableWindowSkinning(); }
+// Inside the shell a skin that cannot be read must not raise a modal box:
+// the warning goes to the debugger's output.
+void FormUnitInitialize() {
+    velmap::skin::EnableWindowSkinning();
+    velmap::SetSkinWarningHook([](const std::string& text, const std::string& caption) {
+        ::OutputDebugStringA((caption + ": " + text + "\n").c_str());
+    });
+}
 
 void FormUnitFinalize() {
+    velmap::SetSkinWarningHook({});
     velmap::skin::DisableWindowSkinning();
     for (const wchar_t* name : {L"VelmapUiWindow", L"VelmapUiTimer"})
         ::UnregisterClassW(name, velmap::win::ThisModule());

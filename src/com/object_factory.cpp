@@ -149,8 +149,12 @@ void TComObjectFactory::ApplyRegistration(bool do_register) {
     DeleteRegKey(class_key);  // fails while others' subkeys remain; that is fine
 }
 
-void TComObjectFactory::ShowCreationError(const std::wstring& text, const wchar_t* caption, UINT flags) {
-    ::MessageBoxW(nullptr, text.c_str(), caption, flags);
+// An in-process server lives in someone else's process (the shell's, for a
+// band): a modal box there would hold the host's caller until someone clicks
+// it. The message goes to the debugger's output instead.
+void TComObjectFactory::ShowCreationError(const std::wstring& text, const wchar_t* caption, UINT) {
+    const std::wstring line = std::wstring(caption) + L": " + text + L"\n";
+    ::OutputDebugStringW(line.c_str());
 }
 
 }  // namespace velmap::com

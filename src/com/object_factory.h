@@ -71,7 +71,8 @@ public:
     std::wstring ProgID() const;
 
 protected:
-    // Shows the creation-error box. Virtual so that tests can watch it.
+    // Reports a creation error (to the debugger's output, never a box).
+    // Virtual so that tests can watch it.
     virtual void ShowCreationError(const std::wstring& text, const wchar_t* caption, UINT flags);
 
 private:

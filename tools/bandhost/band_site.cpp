@@ -84,6 +84,8 @@ std::string HResultText(HRESULT hr) {
             return "E_INVALIDARG";
         case E_UNEXPECTED:
             return "E_UNEXPECTED";
+        case E_OUTOFMEMORY:
+            return "E_OUTOFMEMORY";
         case REGDB_E_CLASSNOTREG:
             return "REGDB_E_CLASSNOTREG";
         case CLASS_E_CLASSNOTAVAILABLE:
@@ -199,6 +201,13 @@ HRESULT BandHost::Create(REFCLSID clsid) {
     band_.Reset();
     const HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&band_));
     log_.Write("CoCreateInstance(%s, IDeskBand) -> %s", GuidText(clsid).c_str(), HResultText(hr).c_str());
+    return hr;
+}
+
+HRESULT BandHost::Create(IClassFactory* factory) {
+    band_.Reset();
+    const HRESULT hr = factory->CreateInstance(nullptr, IID_PPV_ARGS(&band_));
+    log_.Write("CreateInstance(IDeskBand) -> %s", HResultText(hr).c_str());
     return hr;
 }
 

@@ -92,6 +92,8 @@ public:
 
     // CoCreateInstance for IDeskBand.
     HRESULT Create(REFCLSID clsid);
+    // The same through a class object the caller got itself (a DLL it loaded).
+    HRESULT Create(IClassFactory* factory);
     // SetSite, GetWindow, GetBandInfo, places the band window in the strip,
     // shows both, ShowDW(TRUE).
     HRESULT Show();

@@ -1,0 +1,338 @@
+#include "injector.h"
+
+#include <objbase.h>
+#include <shlwapi.h>
+#include <wincodec.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <type_traits>
+#include <unordered_set>
+
+// A function type's attributes (malloc's, say) do not matter to the wrapper's
+// signature; only the calling convention does, and that one is kept.
+#pragma GCC diagnostic ignored "-Wignored-attributes"
+
+namespace velmap::faults {
+
+namespace {
+
+// The ids of the wrapped imports, in the table's order.
+enum : int {
+#define VELMAP_FAIL(name, value) kId_##name,
+#define VELMAP_WATCH(name) kId_##name,
+#define VELMAP_EXEMPT(name, reason)
+#include "import_table.h"
+#undef VELMAP_FAIL
+#undef VELMAP_WATCH
+#undef VELMAP_EXEMPT
+    kWrapped
+};
+
+struct State {
+    CRITICAL_SECTION lock;
+    bool armed = false;
+    int target = -1;
+    long fail_at = 0;
+    Mode mode = Mode::Once;
+    long failures = 0;
+    long calls[kWrapped] = {};
+    void* real[kWrapped] = {};
+    std::intptr_t failure[kWrapped] = {};
+    std::unordered_set<void*> blocks;
+    std::unordered_set<void*> hooks;
+    State() { ::InitializeCriticalSection(&lock); }
+};
+
+State& S() {
+    static State state;
+    return state;
+}
+
+struct Locked {
+    Locked() { ::EnterCriticalSection(&S().lock); }
+    ~Locked() { ::LeaveCriticalSection(&S().lock); }
+};
+
+bool ShouldFail(int id) {
+    State& s = S();
+    Locked lock;
+    if (!s.armed) return false;
+    const long n = ++s.calls[id];
+    if (id != s.target) return false;
+    if (s.mode == Mode::Once ? n != s.fail_at : n < s.fail_at) return false;
+    ++s.failures;
+    return true;
+}
+
+template <class T>
+std::uintptr_t AsInt(T v) {
+    if constexpr (std::is_pointer_v<T>)
+        return reinterpret_cast<std::uintptr_t>(v);
+    else if constexpr (std::is_integral_v<T>)
+        return static_cast<std::uintptr_t>(v);
+    else
+        return 0;
+}
+
+template <class R>
+R FailureValue(std::intptr_t v) {
+    if constexpr (std::is_pointer_v<R>)
+        return reinterpret_cast<R>(v);
+    else if constexpr (std::is_integral_v<R> || std::is_enum_v<R>)
+        return static_cast<R>(v);
+    else
+        return R{};
+}
+
+// What the watched pairs hand out and take back.
+void Observe(int id, std::uintptr_t first, std::uintptr_t result) {
+    State& s = S();
+    Locked lock;
+    void* const in = reinterpret_cast<void*>(first);
+    void* const out = reinterpret_cast<void*>(result);
+    switch (id) {
+        case kId_malloc:
+        case kId_calloc:
+            if (out) s.blocks.insert(out);
+            break;
+        case kId_realloc:
+            if (out) {
+                s.blocks.erase(in);  // moved or kept: the new address is the live one
+                s.blocks.insert(out);
+            }  // a failed realloc leaves the old block as it was
+            break;
+        case kId_free:
+            s.blocks.erase(in);
+            break;
+        case kId_SetWindowsHookExW:
+        case kId_SetWindowsHookExA:
+            if (out) s.hooks.insert(out);
+            break;
+        case kId_UnhookWindowsHookEx:
+            if (result) s.hooks.erase(in);
+            break;
+        default:
+            break;
+    }
+}
+
+template <class... A>
+std::uintptr_t First(A... a) {
+    if constexpr (sizeof...(A) == 0) {
+        return 0;
+    } else {
+        return [](auto head, auto...) { return AsInt(head); }(a...);
+    }
+}
+
+template <int Id, class F>
+struct Wrap;
+
+template <int Id, class R, class... A>
+struct Wrap<Id, R(WINAPI*)(A...)> {
+    static R WINAPI Call(A... a) {
+        if constexpr (!std::is_void_v<R>) {
+            if (ShouldFail(Id)) {
+                ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+                errno = ENOMEM;
+                return FailureValue<R>(S().failure[Id]);
+            }
+        } else {
+            ShouldFail(Id);  // counted only
+        }
+        using Fn = R(WINAPI*)(A...);
+        if constexpr (std::is_void_v<R>) {
+            Observe(Id, First(a...), 0);
+            reinterpret_cast<Fn>(S().real[Id])(a...);
+        } else {
+            const R r = reinterpret_cast<Fn>(S().real[Id])(a...);
+            Observe(Id, First(a...), AsInt(r));
+            return r;
+        }
+    }
+};
+
+#ifndef _WIN64
+// 32-bit: the C runtime's functions are cdecl, the system's stdcall.
+template <int Id, class R, class... A>
+struct Wrap<Id, R(__cdecl*)(A...)> {
+    static R __cdecl Call(A... a) {
+        if constexpr (!std::is_void_v<R>) {
+            if (ShouldFail(Id)) {
+                ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+                errno = ENOMEM;
+                return FailureValue<R>(S().failure[Id]);
+            }
+        } else {
+            ShouldFail(Id);
+        }
+        using Fn = R(__cdecl*)(A...);
+        if constexpr (std::is_void_v<R>) {
+            Observe(Id, First(a...), 0);
+            reinterpret_cast<Fn>(S().real[Id])(a...);
+        } else {
+            const R r = reinterpret_cast<Fn>(S().real[Id])(a...);
+            Observe(Id, First(a...), AsInt(r));
+            return r;
+        }
+    }
+};
+#endif
+
+constexpr std::intptr_t kNever = 0;
+
+struct WrapperEntry {
+    const char* name;
+    void* wrapper;
+    bool can_fail;
+    std::intptr_t failure;
+    const char* how;
+};
+
+#define VELMAP_STR2(x) #x
+#define VELMAP_STR(x) VELMAP_STR2(x)
+const WrapperEntry kWrappers[] = {
+#define VELMAP_FAIL(name, value) \
+    {#name, reinterpret_cast<void*>(&Wrap<kId_##name, decltype(&::name)>::Call), true, (std::intptr_t)(value), #value},
+#define VELMAP_WATCH(name) \
+    {#name, reinterpret_cast<void*>(&Wrap<kId_##name, decltype(&::name)>::Call), false, kNever, "never fails"},
+#define VELMAP_EXEMPT(name, reason)
+#include "import_table.h"
+#undef VELMAP_FAIL
+#undef VELMAP_WATCH
+#undef VELMAP_EXEMPT
+};
+static_assert(sizeof kWrappers / sizeof kWrappers[0] == kWrapped);
+
+struct ExemptEntry {
+    const char* name;
+    const char* reason;
+};
+const ExemptEntry kExempt[] = {
+#define VELMAP_FAIL(name, value)
+#define VELMAP_WATCH(name)
+#define VELMAP_EXEMPT(name, reason) {#name, reason},
+#include "import_table.h"
+#undef VELMAP_FAIL
+#undef VELMAP_WATCH
+#undef VELMAP_EXEMPT
+};
+
+}  // namespace
+
+std::vector<ImportSlot> ReadImports(HMODULE module) {
+    std::vector<ImportSlot> slots;
+    auto* const base = reinterpret_cast<BYTE*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!dir.VirtualAddress) return slots;
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
+        const char* dll = reinterpret_cast<const char*>(base + d->Name);
+        const auto* names =
+            reinterpret_cast<const IMAGE_THUNK_DATA*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
+        auto* iat = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++iat) {
+            std::string name;
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
+                name = "#" + std::to_string(IMAGE_ORDINAL(names->u1.Ordinal));
+            } else {
+                name = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name;
+            }
+            slots.push_back({dll, name, reinterpret_cast<void**>(&iat->u1.Function)});
+        }
+    }
+    return slots;
+}
+
+const std::vector<ImportInfo>& KnownImports() {
+    static const std::vector<ImportInfo> all = [] {
+        std::vector<ImportInfo> v;
+        for (const WrapperEntry& w : kWrappers) v.push_back({w.name, true, w.can_fail, w.how});
+        for (const ExemptEntry& e : kExempt) v.push_back({e.name, false, false, e.reason});
+        return v;
+    }();
+    return all;
+}
+
+int WrapperId(const std::string& name) {
+    for (int i = 0; i < kWrapped; ++i)
+        if (name == kWrappers[i].name) return i;
+    return -1;
+}
+
+int WrapperCount() { return kWrapped; }
+const char* WrapperName(int id) { return kWrappers[id].name; }
+bool WrapperCanFail(int id) { return kWrappers[id].can_fail; }
+
+std::vector<std::string> Patch(HMODULE module) {
+    std::vector<std::string> unknown;
+    State& s = S();
+    for (int i = 0; i < kWrapped; ++i) s.failure[i] = kWrappers[i].failure;
+    for (const ImportSlot& slot : ReadImports(module)) {
+        const int id = WrapperId(slot.name);
+        if (id < 0) {
+            bool exempt = false;
+            for (const ExemptEntry& e : kExempt) exempt = exempt || slot.name == e.name;
+            if (!exempt) unknown.push_back(slot.dll + "!" + slot.name);
+            continue;
+        }
+        if (*slot.slot == kWrappers[id].wrapper) continue;
+        s.real[id] = *slot.slot;
+        DWORD old = 0;
+        ::VirtualProtect(slot.slot, sizeof(void*), PAGE_READWRITE, &old);
+        *slot.slot = kWrappers[id].wrapper;
+        ::VirtualProtect(slot.slot, sizeof(void*), old, &old);
+    }
+    return unknown;
+}
+
+void SetArmed(bool armed) {
+    Locked lock;
+    S().armed = armed;
+}
+
+void ClearCounts() {
+    Locked lock;
+    State& s = S();
+    for (long& c : s.calls) c = 0;
+    s.failures = 0;
+}
+
+long Calls(int id) {
+    Locked lock;
+    return S().calls[id];
+}
+
+void SetTarget(int id, long n, Mode mode) {
+    Locked lock;
+    S().target = id;
+    S().fail_at = n;
+    S().mode = mode;
+}
+
+long Failures() {
+    Locked lock;
+    return S().failures;
+}
+
+void ClearTracking() {
+    Locked lock;
+    S().blocks.clear();
+    S().hooks.clear();
+}
+
+std::size_t LiveBlocks() {
+    Locked lock;
+    return S().blocks.size();
+}
+
+std::size_t LiveHooks() {
+    Locked lock;
+    return S().hooks.size();
+}
+
+}  // namespace velmap::faults
