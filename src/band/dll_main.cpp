@@ -10,6 +10,10 @@
 
 using namespace velmap::com;
 
+namespace velmap::band {
+void WarmExceptionPool() noexcept;  // exception_pool.cpp
+}
+
 namespace {
 
 // Window skinning follows the skin manager's thread hook from the start (it
@@ -41,6 +45,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {
         case DLL_PROCESS_ATTACH:
             ::DisableThreadLibraryCalls(instance);
+            velmap::band::WarmExceptionPool();
             try {
                 ModuleStart(units);
             } catch (...) {

@@ -719,7 +719,9 @@ int List() {
 int OneCase(int argc, char** argv) {
     if (argc != 6 && argc != 7) return 2;
     Case c;
-    if (!ParseScenario(argv[2], c.scenario) || (c.import = faults::WrapperId(argv[3])) < 0) return 2;
+    if (!ParseScenario(argv[2], c.scenario)) return 2;
+    c.import = std::string(argv[3]) == "-" ? -1 : faults::WrapperId(argv[3]);  // "-": nothing fails
+    if (c.import < 0 && std::string(argv[3]) != "-") return 2;
     c.n = std::atol(argv[4]);
     c.mode = std::string(argv[5]) == "from" ? Mode::FromOn : Mode::Once;
     StartChild();

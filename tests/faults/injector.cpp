@@ -1,11 +1,14 @@
 #include "injector.h"
 
+#include <io.h>
 #include <objbase.h>
+#include <process.h>
 #include <shlwapi.h>
 #include <wincodec.h>
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
@@ -43,6 +46,8 @@ struct State {
     std::intptr_t failure[kWrapped] = {};
     std::unordered_set<void*> blocks;
     std::unordered_set<void*> hooks;
+    bool trace = false;
+    std::uintptr_t module_begin = 0, module_end = 0;
     State() { ::InitializeCriticalSection(&lock); }
 };
 
@@ -56,6 +61,17 @@ struct Locked {
     ~Locked() { ::LeaveCriticalSection(&S().lock); }
 };
 
+
+const char* const kNames[] = {
+#define VELMAP_FAIL(name, value) #name,
+#define VELMAP_WATCH(name) #name,
+#define VELMAP_EXEMPT(name, reason)
+#include "import_table.h"
+#undef VELMAP_FAIL
+#undef VELMAP_WATCH
+#undef VELMAP_EXEMPT
+};
+
 bool ShouldFail(int id) {
     State& s = S();
     Locked lock;
@@ -64,6 +80,19 @@ bool ShouldFail(int id) {
     if (id != s.target) return false;
     if (s.mode == Mode::Once ? n != s.fail_at : n < s.fail_at) return false;
     ++s.failures;
+    if (s.trace) {
+        // Where the failing call came from, as offsets into the module.
+        void* frames[48];
+        const USHORT n = ::RtlCaptureStackBackTrace(1, 48, frames, nullptr);
+        std::fprintf(stderr, "failing %s call %ld from", kNames[id], s.calls[id]);
+        for (USHORT i = 0; i < n; ++i) {
+            const auto a = reinterpret_cast<std::uintptr_t>(frames[i]);
+            if (a >= s.module_begin && a < s.module_end)
+                std::fprintf(stderr, " +0x%llx", static_cast<unsigned long long>(a - s.module_begin));
+        }
+        std::fprintf(stderr, "\n");
+        std::fflush(stderr);
+    }
     return true;
 }
 
@@ -96,6 +125,7 @@ void Observe(int id, std::uintptr_t first, std::uintptr_t result) {
     switch (id) {
         case kId_malloc:
         case kId_calloc:
+        case kId__strdup:
             if (out) s.blocks.insert(out);
             break;
         case kId_realloc:
@@ -108,7 +138,6 @@ void Observe(int id, std::uintptr_t first, std::uintptr_t result) {
             s.blocks.erase(in);
             break;
         case kId_SetWindowsHookExW:
-        case kId_SetWindowsHookExA:
             if (out) s.hooks.insert(out);
             break;
         case kId_UnhookWindowsHookEx:
@@ -272,6 +301,14 @@ std::vector<std::string> Patch(HMODULE module) {
     std::vector<std::string> unknown;
     State& s = S();
     for (int i = 0; i < kWrapped; ++i) s.failure[i] = kWrappers[i].failure;
+    {
+        const auto* base = reinterpret_cast<const BYTE*>(module);
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+            base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        s.module_begin = reinterpret_cast<std::uintptr_t>(base);
+        s.module_end = s.module_begin + nt->OptionalHeader.SizeOfImage;
+        s.trace = ::GetEnvironmentVariableA("VELMAP_FAULTS_TRACE", nullptr, 0) > 0;
+    }
     for (const ImportSlot& slot : ReadImports(module)) {
         const int id = WrapperId(slot.name);
         if (id < 0) {

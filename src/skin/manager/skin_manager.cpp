@@ -102,7 +102,12 @@ TsSkinManager::~TsSkinManager() {
     RemoveHook();
     model_->Clear();
     if (g_primary == this) g_primary = nullptr;
-    for (int i = 0; i < ThirdPartyKindCount; ++i) third_party_.Lists[i] = JoinLines(third_lists_[i]);
+    // The lists go back to the stored properties as text; that takes memory,
+    // and a destructor must not throw for the want of it.
+    try {
+        for (int i = 0; i < ThirdPartyKindCount; ++i) third_party_.Lists[i] = JoinLines(third_lists_[i]);
+    } catch (...) {
+    }
 }
 
 void TsSkinManager::AfterConstruction() {
