@@ -121,11 +121,9 @@ void TCustomForm::ScaleToScreen() {
 }
 
 RECT TCustomForm::ClientRect() const {
-    if (handle_) {
-        RECT r;
-        ::GetClientRect(handle_, &r);
-        return r;
-    }
+    // Without a window, or when the system will not say, the client area
+    // follows from the form's own size.
+    if (RECT r{}; handle_ && ::GetClientRect(handle_, &r)) return r;
     RECT frame{0, 0, 0, 0};
     ::AdjustWindowRectEx(&frame, FrameStyle(border_style_), FALSE, 0);
     return {0, 0, std::max(0L, width_ - (frame.right - frame.left)),

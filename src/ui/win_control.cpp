@@ -73,6 +73,11 @@ void TWinControl::CreateWnd() {
     HWND h = ::CreateWindowExW(p.ex_style, FrameworkWindowClass(), p.caption.c_str(), p.style, p.x, p.y, p.width,
                                p.height, p.parent, nullptr, ThisModule(), this);
     if (!h) throw EUiError("cannot create the window of " + Name());
+    if (handle_ != h) {
+        // Made, but not bound to this control: it would never paint or answer.
+        ::DestroyWindow(h);
+        throw EUiError("cannot bind the window of " + Name());
+    }
     ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
 }
 
@@ -273,8 +278,8 @@ void TWinControl::PrintChildren(HDC dc, LPARAM flags) {
 }
 
 void TWinControl::UpdateHover(POINT p) {
-    RECT cr;
-    ::GetClientRect(handle_, &cr);
+    RECT cr{};
+    ::GetClientRect(handle_, &cr);  // refused: empty, the pointer counts as gone
     if (!::PtInRect(&cr, p)) {
         // The pointer has left: drop the hover if it was ours.
         TControl* mc = mouse_control_;

@@ -21,7 +21,10 @@ template <typename T>
 T* BoundObject(HWND wnd, UINT msg, LPARAM lp) noexcept {
     if (msg == WM_NCCREATE) {
         auto* object = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        ::SetWindowLongPtrW(wnd, 0, reinterpret_cast<LONG_PTR>(object));
+        // A binding the system refused leaves the window unbound: the creator
+        // finds its object never saw WM_NCCREATE.
+        ::SetLastError(0);
+        if (!::SetWindowLongPtrW(wnd, 0, reinterpret_cast<LONG_PTR>(object)) && ::GetLastError() != 0) return nullptr;
         return object;
     }
     auto* object = reinterpret_cast<T*>(::GetWindowLongPtrW(wnd, 0));

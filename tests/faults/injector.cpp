@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
+#include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 // A function type's attributes (malloc's, say) do not matter to the wrapper's
@@ -47,6 +49,7 @@ struct State {
     std::unordered_set<void*> blocks;
     std::unordered_set<void*> hooks;
     bool trace = false;
+    std::unordered_map<void*, std::string> origins;  // where each block was taken, when tracing
     std::uintptr_t module_begin = 0, module_end = 0;
     State() { ::InitializeCriticalSection(&lock); }
 };
@@ -116,6 +119,22 @@ R FailureValue(std::intptr_t v) {
         return R{};
 }
 
+// The caller's frames inside the module, as offsets.
+std::string Origin() {
+    State& s = S();
+    void* frames[32];
+    const USHORT n = ::RtlCaptureStackBackTrace(2, 32, frames, nullptr);
+    std::string text;
+    char hex[32];
+    for (USHORT i = 0; i < n; ++i) {
+        const auto a = reinterpret_cast<std::uintptr_t>(frames[i]);
+        if (a < s.module_begin || a >= s.module_end) continue;
+        std::snprintf(hex, sizeof hex, " +0x%llx", static_cast<unsigned long long>(a - s.module_begin));
+        text += hex;
+    }
+    return text;
+}
+
 // What the watched pairs hand out and take back.
 void Observe(int id, std::uintptr_t first, std::uintptr_t result) {
     State& s = S();
@@ -126,7 +145,10 @@ void Observe(int id, std::uintptr_t first, std::uintptr_t result) {
         case kId_malloc:
         case kId_calloc:
         case kId__strdup:
-            if (out) s.blocks.insert(out);
+            if (out) {
+                s.blocks.insert(out);
+                if (s.trace) s.origins[out] = Origin();
+            }
             break;
         case kId_realloc:
             if (out) {
@@ -360,11 +382,15 @@ void ClearTracking() {
     Locked lock;
     S().blocks.clear();
     S().hooks.clear();
+    S().origins.clear();
 }
 
 std::size_t LiveBlocks() {
     Locked lock;
-    return S().blocks.size();
+    State& s = S();
+    if (s.trace)
+        for (void* b : s.blocks) std::fprintf(stderr, "block not freed, taken from%s\n", s.origins[b].c_str());
+    return s.blocks.size();
 }
 
 std::size_t LiveHooks() {
