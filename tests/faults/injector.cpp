@@ -20,6 +20,11 @@
 // signature; only the calling convention does, and that one is kept.
 #pragma GCC diagnostic ignored "-Wignored-attributes"
 
+// A name as the import table spells it: 32-bit headers map the ...Ptr
+// functions onto the plain ones.
+#define VELMAP_STR2(x) #x
+#define VELMAP_STR(x) VELMAP_STR2(x)
+
 namespace velmap::faults {
 
 namespace {
@@ -66,8 +71,8 @@ struct Locked {
 
 
 const char* const kNames[] = {
-#define VELMAP_FAIL(name, value) #name,
-#define VELMAP_WATCH(name) #name,
+#define VELMAP_FAIL(name, value) VELMAP_STR(name),
+#define VELMAP_WATCH(name) VELMAP_STR(name),
 #define VELMAP_EXEMPT(name, reason)
 #include "import_table.h"
 #undef VELMAP_FAIL
@@ -243,13 +248,11 @@ struct WrapperEntry {
     const char* how;
 };
 
-#define VELMAP_STR2(x) #x
-#define VELMAP_STR(x) VELMAP_STR2(x)
 const WrapperEntry kWrappers[] = {
 #define VELMAP_FAIL(name, value) \
-    {#name, reinterpret_cast<void*>(&Wrap<kId_##name, decltype(&::name)>::Call), true, (std::intptr_t)(value), #value},
+    {VELMAP_STR(name), reinterpret_cast<void*>(&Wrap<kId_##name, decltype(&::name)>::Call), true, (std::intptr_t)(value), #value},
 #define VELMAP_WATCH(name) \
-    {#name, reinterpret_cast<void*>(&Wrap<kId_##name, decltype(&::name)>::Call), false, kNever, "never fails"},
+    {VELMAP_STR(name), reinterpret_cast<void*>(&Wrap<kId_##name, decltype(&::name)>::Call), false, kNever, "never fails"},
 #define VELMAP_EXEMPT(name, reason)
 #include "import_table.h"
 #undef VELMAP_FAIL
@@ -312,6 +315,9 @@ const std::vector<ImportInfo>& KnownImports() {
 int WrapperId(const std::string& name) {
     for (int i = 0; i < kWrapped; ++i)
         if (name == kWrappers[i].name) return i;
+    // SetWindowLongPtrW is SetWindowLongW in a 32-bit DLL.
+    if (const auto at = name.find("Ptr"); at != std::string::npos && name.find("Long") != std::string::npos)
+        return WrapperId(name.substr(0, at) + name.substr(at + 3));
     return -1;
 }
 
