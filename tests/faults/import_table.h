@@ -5,7 +5,7 @@
 //   VELMAP_FAIL(name, value)   can fail: the wrapper returns VALUE with the last
 //                              error ERROR_NOT_ENOUGH_MEMORY (errno ENOMEM)
 //   VELMAP_WATCH(name)         wrapped to track what it gives back (free,
-//                              UnhookWindowsHookEx); never fails
+//                              UnhookWindowsHookEx, DeleteObject); never fails
 //   VELMAP_EXEMPT(name, why)   not wrapped, for the reason given
 //
 // No include guard: the injector includes it once for each use.
@@ -208,8 +208,8 @@ VELMAP_FAIL(SetStretchBltMode, 0)
 VELMAP_FAIL(SetBkColor, CLR_INVALID)
 VELMAP_FAIL(SetTextColor, CLR_INVALID)
 VELMAP_FAIL(SetBkMode, 0)
-VELMAP_EXEMPT(DeleteDC, kGivesBack)
-VELMAP_EXEMPT(DeleteObject, kGivesBack)
+VELMAP_WATCH(DeleteDC)
+VELMAP_WATCH(DeleteObject)
 VELMAP_EXEMPT(GdiFlush, "flushes the batch; a failure of what was batched shows in the call itself")
 VELMAP_EXEMPT(GetDeviceCaps, kReads)
 VELMAP_EXEMPT(GetStockObject, "stock objects exist for the system's life")

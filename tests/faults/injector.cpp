@@ -54,7 +54,8 @@ struct State {
     std::unordered_set<void*> blocks;
     std::unordered_set<void*> hooks;
     bool trace = false;
-    std::unordered_map<void*, std::string> origins;  // where each block was taken, when tracing
+    std::unordered_map<void*, std::string> origins;
+    std::unordered_map<void*, std::string> gdi;  // GDI objects made and not deleted, when tracing  // where each block was taken, when tracing
     std::uintptr_t module_begin = 0, module_end = 0;
     State() { ::InitializeCriticalSection(&lock); }
 };
@@ -170,6 +171,22 @@ void Observe(int id, std::uintptr_t first, std::uintptr_t result) {
         case kId_UnhookWindowsHookEx:
             if (result) s.hooks.erase(in);
             break;
+        case kId_CreateCompatibleDC:
+        case kId_CreateCompatibleBitmap:
+        case kId_CreateDIBSection:
+        case kId_CreateSolidBrush:
+        case kId_CreatePatternBrush:
+        case kId_CreateFontIndirectW:
+        case kId_CreatePen:
+        case kId_CreateRectRgn:
+            if (out && s.trace) s.gdi[out] = std::string(kNames[id]) + Origin();
+            break;
+        case kId_DeleteObject:
+        case kId_DeleteDC:
+            if (result) s.gdi.erase(in);
+            break;
+
+
         default:
             break;
     }
@@ -389,13 +406,17 @@ void ClearTracking() {
     S().blocks.clear();
     S().hooks.clear();
     S().origins.clear();
+    S().gdi.clear();
 }
 
 std::size_t LiveBlocks() {
     Locked lock;
     State& s = S();
-    if (s.trace)
+    if (s.trace) {
         for (void* b : s.blocks) std::fprintf(stderr, "block not freed, taken from%s\n", s.origins[b].c_str());
+        for (const auto& [h, origin] : s.gdi)
+            if (::GetObjectType(h)) std::fprintf(stderr, "GDI object not deleted: %s\n", origin.c_str());
+    }
     return s.blocks.size();
 }
 
