@@ -542,8 +542,14 @@ bool TsSpeedButton::SkinnedBefore(ui::TMessage& m) {
             // Released during a fade: straight to the final face.
             if (!designing && FadeShowing()) {
                 StopFade();
-                RebuildCache();
-                RepaintThroughParent();
+                // The face is cosmetic; the release must still reach the
+                // click rule below when it cannot be built now.
+                try {
+                    RebuildCache();
+                    RepaintThroughParent();
+                } catch (...) {
+                    sd.CacheStale = true;
+                }
             }
             return false;
         case ui::UIM_TEXTCHANGED:
