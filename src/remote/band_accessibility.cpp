@@ -223,15 +223,16 @@ void TBandAccessibility::RepaintButton(int child) {
 
 void TBandAccessibility::SetCue(int child, bool on) {
     if (TBandButton* b = Button(child)) {
-        // The focused button shows its hot face, and the cue over it.
-        b->SkinData().Focused = on;
+        // The focused button shows its hot face, and the cue over it, once
+        // the cue is wanted.
+        b->SkinData().Focused = on && cue_;
         RepaintButton(child);
     }
 }
 
 void TBandAccessibility::MoveFocus(int child) {
     if (child == focused_) {
-        RepaintButton(child);  // the cue may just have been asked for
+        SetCue(child, true);  // the cue may just have been asked for
         return;
     }
     if (pressed_) Release(false);
@@ -299,6 +300,7 @@ bool TBandAccessibility::HandleKey(ui::TMessage& m) {
             // Held keys repeat: one press only, clicked on release.
             if (!pressed_ && !(m.LParam & (1 << 30)) && enabled(focused_)) {
                 cue_ = true;
+                SetCue(focused_, true);
                 press_key_ = m.WParam;
                 Press(focused_);
             }
@@ -534,7 +536,8 @@ void TBandAccessibility::PaintHighContrast(HDC dc) {
         const RECT r = b->BoundsRect();
         const bool enabled = b->Enabled();
         const bool pressed = enabled && b->VisualState() == 2;
-        const bool framed = enabled && ((focus && focused_ == i) || b->MouseInControl() || b->SkinData().MouseOver);
+        const bool framed =
+            enabled && ((focus && cue_ && focused_ == i) || b->MouseInControl() || b->SkinData().MouseOver);
         COLORREF ink = enabled ? text : ::GetSysColor(COLOR_GRAYTEXT);
         if (pressed) {
             px.Fill(r, highlight);
