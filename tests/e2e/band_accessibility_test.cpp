@@ -225,6 +225,40 @@ TEST_F(BandAccessibility, AScreenReaderReadsTheButtonsAndClicksNextAndIsCutOffWh
     EXPECT_EQ(1u, player.Lines().size());
 }
 
+// The reader in one process, the band in bandhost in another: what a screen
+// reader really meets, through the system's marshalling of IAccessible.
+TEST_F(BandAccessibility, AReaderInAnotherProcessReadsAndClicks) {
+    ASSERT_TRUE(StartPlayer("e2e-access-remote-player.log"));
+    std::wstring command = L"\"" + WindowsPath(VELMAP_BANDHOST_EXE) + L"\" --show-ms 20000";
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    HWND band = nullptr;
+    for (int waited = 0; waited < 20000 && !band; waited += 50) {
+        PumpMessages(50);
+        if (HWND strip = ::FindWindowW(tools::kStripClass, nullptr))
+            band = ::FindWindowExW(strip, nullptr, L"VelmapUiWindow", nullptr);
+    }
+    ASSERT_NE(nullptr, band) << "bandhost showed no band";
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(band, &pid);
+    EXPECT_EQ(pi.dwProcessId, pid);
+    {
+        ComPtr<IAccessible> acc;
+        ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(band, static_cast<DWORD>(OBJID_CLIENT), IID_PPV_ARGS(&acc)));
+        EXPECT_EQ(L"Previous", Name(acc.Get(), 1));
+        EXPECT_EQ(L"Volume up", Name(acc.Get(), 6));
+        EXPECT_EQ(ROLE_SYSTEM_PUSHBUTTON, Role(acc.Get(), 4));
+        EXPECT_EQ(S_OK, acc->accDoDefaultAction(Child(4)));
+        EXPECT_EQ(player.WaitForLines(1, 10000), Lines{"Ctrl+Alt+B"});
+    }
+    ::TerminateProcess(pi.hProcess, 0);
+    ::WaitForSingleObject(pi.hProcess, 10000);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    EXPECT_EQ(0, player.Stop());
+}
+
 std::vector<LONG> g_focus_events;
 void CALLBACK OnFocusEvent(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG child, DWORD, DWORD) {
     // The system's own event for the window (child 0) comes first; the
