@@ -91,10 +91,6 @@ struct TBandAccessibility::Hook {
 
 TBandAccessibility::TBandAccessibility(TBandForm& form)
     : form_(form), form_wnd_(form.Handle()), panel_wnd_(form.Panel ? form.Panel->Handle() : nullptr) {
-    oleacc_.reset(win::load_system_library(L"oleacc.dll"));
-    lresult_from_object_ = Proc<decltype(lresult_from_object_)>(oleacc_.get(), "LresultFromObject");
-    create_std_object_ = Proc<decltype(create_std_object_)>(oleacc_.get(), "CreateStdAccessibleObject");
-    if (lresult_from_object_) accessible_ = NewBandAccessible(*this);
     for (int i = 1; i <= kButtons; ++i) states_[i] = ButtonState(i) & kAnnouncedStates;
     form_hook_ = Hook::Install(form, this, &TBandAccessibility::FormProc);
     if (form.Panel) panel_hook_ = Hook::Install(*form.Panel, this, &TBandAccessibility::PanelProc);
@@ -111,6 +107,25 @@ TBandAccessibility::~TBandAccessibility() {
     }
     if (tooltip_) ::DestroyWindow(tooltip_);
     tooltip_ = nullptr;
+}
+
+bool TBandAccessibility::EnsureAccessible() {
+    // Only once a client asks: a band nobody reads never loads oleacc.
+    if (accessible_) return true;
+    if (oleacc_failed_) return false;
+    oleacc_failed_ = true;
+    oleacc_.reset(win::load_system_library(L"oleacc.dll"));
+    lresult_from_object_ = Proc<decltype(lresult_from_object_)>(oleacc_.get(), "LresultFromObject");
+    create_std_object_ = Proc<decltype(create_std_object_)>(oleacc_.get(), "CreateStdAccessibleObject");
+    if (!lresult_from_object_) return false;
+    accessible_ = NewBandAccessible(*this);
+    oleacc_failed_ = accessible_ == nullptr;
+    return accessible_ != nullptr;
+}
+
+LRESULT TBandAccessibility::AnswerGetObject(WPARAM flags, LPARAM object_id) {
+    if (static_cast<DWORD>(object_id) != static_cast<DWORD>(OBJID_CLIENT) || !EnsureAccessible()) return -1;
+    return lresult_from_object_(__uuidof(IAccessible), flags, accessible_);
 }
 
 TBandButton* TBandAccessibility::Button(int child) const {
@@ -328,8 +343,8 @@ void TBandAccessibility::FormProc(ui::TMessage& m) {
     };
     switch (m.Msg) {
         case WM_GETOBJECT:
-            if (static_cast<DWORD>(m.LParam) == static_cast<DWORD>(OBJID_CLIENT) && accessible_) {
-                m.Result = lresult_from_object_(__uuidof(IAccessible), m.WParam, accessible_);
+            if (const LRESULT answer = AnswerGetObject(m.WParam, m.LParam); answer != -1) {
+                m.Result = answer;
                 return;
             }
             break;
@@ -421,8 +436,8 @@ void TBandAccessibility::PanelProc(ui::TMessage& m) {
     switch (m.Msg) {
         case WM_GETOBJECT:
             // Point lookups find this window: it answers as the band's client.
-            if (static_cast<DWORD>(m.LParam) == static_cast<DWORD>(OBJID_CLIENT) && accessible_) {
-                m.Result = lresult_from_object_(__uuidof(IAccessible), m.WParam, accessible_);
+            if (const LRESULT answer = AnswerGetObject(m.WParam, m.LParam); answer != -1) {
+                m.Result = answer;
                 return;
             }
             break;

@@ -51,6 +51,9 @@ public:
 private:
     struct Hook;
 
+    bool EnsureAccessible();
+    // The answer to WM_GETOBJECT, or -1 to leave the request to the system.
+    LRESULT AnswerGetObject(WPARAM flags, LPARAM object_id);
     TBandButton* Button(int child) const;
     bool HasFocus() const;
     void FormProc(ui::TMessage& m);
@@ -81,6 +84,7 @@ private:
     decltype(&::LresultFromObject) lresult_from_object_ = nullptr;
     decltype(&::CreateStdAccessibleObject) create_std_object_ = nullptr;
     IAccessible* accessible_ = nullptr;
+    bool oleacc_failed_ = false;
 
     int focused_ = 0;
     bool cue_ = false;
