@@ -68,6 +68,8 @@ protected:
     }
     void TearDown() override {
         ::RegDeleteTreeW(HKEY_CURRENT_USER, tools::kSavedBandsKey);
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Velmap\\bandhost");
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Velmap");  // refused while another key is in it
         MovePointerAway();
     }
 };
@@ -112,6 +114,12 @@ TEST_F(BandLifecycle, AfterARestartTheBandIsBackPaintsAndReachesThePlayer) {
     EXPECT_TRUE(Has(lines, "restore Band9: OleLoadFromStream(" + tools::GuidText(kUnregistered) + ") -> "));
     EXPECT_TRUE(Has(lines, ": skipped"));
     EXPECT_TRUE(Has(lines, "restart: 1 band(s) back"));
+    // The host took back what it saved, and only that.
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, tools::kSavedBandsKey, 0, KEY_QUERY_VALUE, &key));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, ::RegQueryValueExW(key, L"Band0", nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(key, L"Band9", nullptr, nullptr, nullptr, nullptr));
+    ::RegCloseKey(key);
     // The band that came back paints as the first one did.
     std::vector<std::string> pictures;
     for (const auto& l : lines)

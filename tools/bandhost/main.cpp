@@ -233,7 +233,19 @@ bool Restart(BandHost& host, std::vector<std::unique_ptr<BandHost>>& more, const
     log.Write("CoFreeUnusedLibraries: the band's module is %s",
               !module.empty() && ::GetModuleHandleW(module.c_str()) ? "still loaded" : "unloaded");
     std::vector<SavedBand> bands = LoadSavedBands(key, log);
+    // This host's life ends with the run: what it saved goes, and the keys it
+    // made when nothing else is left in them.
+    ::RegDeleteValueW(key, L"Band0");
     ::RegCloseKey(key);
+    for (const wchar_t* made : {kSavedBandsKey, L"Software\\Velmap\\bandhost", L"Software\\Velmap"}) {
+        HKEY k = nullptr;
+        DWORD subkeys = 1, values = 1;
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, made, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) continue;
+        ::RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                           nullptr, nullptr);
+        ::RegCloseKey(k);
+        if (subkeys == 0 && values == 0) ::RegDeleteKeyW(HKEY_CURRENT_USER, made);
+    }
     if (bands.empty()) {
         log.Write("restart: no band came back");
         return false;
