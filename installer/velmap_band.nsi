@@ -1,8 +1,12 @@
 ; VelmapBand-Setup.exe: the band DLL of each bitness, each registered by the
 ; regsvr32 of its own bitness, the optional floating bar with its Start-menu
 ; entry, an Add/Remove Programs entry and an uninstaller that undoes it all.
+; After registering, it tells the taskbar that its set of toolbars changed and,
+; as the finish page offers (on by default; always in a silent install), asks
+; it to show the band now. Where the taskbar cannot be told (before Windows 7),
+; it says how to show the band from the Toolbars menu instead.
 ;
-;   makensis -DVERSION=x.y.z -DBIN64=<win64 bin> -DBIN32=<win32 bin> -DOUTFILE=<exe> velmap_band.nsi
+;   makensis -DVERSION=x.y.z -DBIN64=<win64 bin> -DBIN32=<win32 bin> -DBAND_CLSID={...} -DOUTFILE=<exe> velmap_band.nsi
 Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
@@ -11,9 +15,11 @@ RequestExecutionLevel admin
 !include x64.nsh
 !include MUI2.nsh
 
-!ifndef VERSION | BIN64 | BIN32 | OUTFILE
-  !error "VERSION, BIN64, BIN32 and OUTFILE must be defined"
+!ifndef VERSION | BIN64 | BIN32 | OUTFILE | BAND_CLSID
+  !error "VERSION, BIN64, BIN32, BAND_CLSID and OUTFILE must be defined"
 !endif
+!define SHOW_FROM_MENU "To show VelmapBand, right-click the taskbar and choose Toolbars, then $\"Velmora Player$\"."
+
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\VelmapBand"
 !define BAR_SETTINGS_KEY "Software\Velmap\VelmapBar"
@@ -32,6 +38,10 @@ VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Show VelmapBand on the taskbar now"
+!define MUI_FINISHPAGE_RUN_FUNCTION ShowBandNow
+!insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
@@ -72,6 +82,29 @@ VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
   ${LoopUntil} $1 >= 25
 !macroend
 
+; The taskbar is told through a helper of the system's bitness, run from the
+; installer's temporary folder: exit code 0 done, 2 no way to tell this
+; taskbar (its own words on how to show the band go to the details).
+!macro TellTaskbar ARGS
+  nsExec::ExecToLog '"$PLUGINSDIR\taskbar-notify.exe" ${ARGS}'
+  Pop $0
+!macroend
+
+Function ShowBandNow
+  !insertmacro TellTaskbar "--show ${BAND_CLSID}"
+  ${If} $0 != 0
+    DetailPrint "${SHOW_FROM_MENU}"
+    MessageBox MB_ICONINFORMATION "${SHOW_FROM_MENU}" /SD IDOK
+  ${EndIf}
+FunctionEnd
+
+Function .onInstSuccess
+  ; No finish page when silent: its option's default holds.
+  ${If} ${Silent}
+    Call ShowBandNow
+  ${EndIf}
+FunctionEnd
+
 Function .onInit
   SetShellVarContext all
   ${If} ${RunningX64}
@@ -110,6 +143,18 @@ Section "VelmapBand (taskbar toolbar)" SecBand
     !insertmacro Register 32 "$INSTDIR\x86\VelmapBand.dll"
   ${Else}
     !insertmacro Register 32 "$INSTDIR\VelmapBand.dll"
+  ${EndIf}
+
+  ; The toolbar menu learns of the band now rather than at the next sign-in.
+  InitPluginsDir
+  ${If} ${RunningX64}
+    File "/oname=$PLUGINSDIR\taskbar-notify.exe" "${BIN64}/taskbar-notify.exe"
+  ${Else}
+    File "/oname=$PLUGINSDIR\taskbar-notify.exe" "${BIN32}/taskbar-notify.exe"
+  ${EndIf}
+  !insertmacro TellTaskbar --registration-changed
+  ${If} $0 != 0
+    DetailPrint "${SHOW_FROM_MENU}"
   ${EndIf}
 SectionEnd
 
