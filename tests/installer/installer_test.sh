@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # VelmapBand-Setup.exe in the project's Wine prefix: a silent install leaves
 # our files and the registry entries of both bitnesses, a silent uninstall
-# leaves nothing of ours. Runs inside ./dev's Wine session (WINE, WINEPREFIX).
+# leaves nothing of ours. The system's build number is set to Windows 11's for
+# that round (the floating bar selected, starting with Windows, started), then
+# to an earlier one for a second install (no bar). Runs inside ./dev's Wine
+# session (WINE, WINEPREFIX).
 #   installer_test.sh SETUP VERSION
 set -uo pipefail
 setup=$1 version=$2
@@ -23,13 +26,34 @@ reg_value() {
 }
 reg_has() { "$WINE" reg query "$2" "${@:3}" "/reg:$1" >/dev/null 2>&1 </dev/null; }
 expect_eq() { [ "$2" == "$3" ] || fail "$1: '$2', expected '$3'"; }
+version_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+wine_build=$(reg_value 64 "$version_key" CurrentBuildNumber)
+set_build() { "$WINE" reg add "$version_key" /v CurrentBuildNumber /t REG_SZ /d "$1" /f /reg:64 >/dev/null 2>&1 </dev/null; }
+trap 'set_build "$wine_build"' EXIT
+bar_running() { "$WINE" tasklist 2>/dev/null </dev/null | tr -d '\r' | grep -qi '^VelmapBar\.exe'; }
+wait_for_uninstaller() {  # it runs on from a copy of itself
+  for _ in $(seq 120); do
+    [ -e "$dir" ] || break
+    sleep 0.5
+  done
+  sleep 1
+}
 
-echo "-- silent install"
+echo "-- silent install as on Windows 11"
+set_build 22631
+
 "$WINE" "$setup" /S </dev/null || fail "setup exited with $?"
 for f in VelmapBand.dll x86/VelmapBand.dll VelmapBar.exe uninstall.exe; do
   [ -f "$dir/$f" ] || fail "not installed: $f"
 done
 [ -f "$menu/VelmapBar.lnk" ] || fail "no Start-menu entry for the floating bar"
+shopt -s nocasematch
+[[ "$(reg_value 64 "$run_key" VelmapBar)" == '"C:\Program Files\VelmapBand\VelmapBar.exe"' ]] ||
+  fail "Run value is '$(reg_value 64 "$run_key" VelmapBar)'"
+shopt -u nocasematch
+for _ in $(seq 40); do bar_running && break; sleep 0.5; done
+bar_running || fail "the floating bar was not started"
 for view in 64 32; do
   expect_eq "class name ($view-bit)" "$(reg_value $view "HKCR\\CLSID\\$clsid")" "&Velmora Player"
   reg_has $view "HKCR\\CLSID\\$clsid\\Implemented Categories\\{00021492-0000-0000-C000-000000000046}" ||
@@ -51,13 +75,8 @@ expect_eq "Add/Remove version" "$(reg_value 64 "$uninstall_key" DisplayVersion)"
   fail "no quiet uninstall command"
 
 echo "-- silent uninstall"
-# The uninstaller runs on from a copy of itself: wait for its work to end.
 "$WINE" "C:\\Program Files\\VelmapBand\\uninstall.exe" /S </dev/null || fail "uninstaller exited with $?"
-for _ in $(seq 120); do
-  [ -e "$dir" ] || break
-  sleep 0.5
-done
-sleep 1
+wait_for_uninstaller
 [ ! -e "$dir" ] || fail "left behind: $(cd "$dir" && find . -mindepth 1 | tr '\n' ' ')"
 [ ! -e "$menu" ] || fail "Start-menu folder left behind"
 for view in 64 32; do
@@ -66,6 +85,18 @@ for view in 64 32; do
 done
 reg_has 64 "$uninstall_key" && fail "Add/Remove entry left"
 reg_has 64 'HKCU\Software\Velmap' && fail "per-user settings left"
+reg_has 64 "$run_key" /v VelmapBar && fail "Run value left"
+bar_running && fail "the floating bar still runs"
+
+echo "-- silent install as on Windows 10: the bar is optional, not selected"
+set_build 19045
+"$WINE" "$setup" /S </dev/null || fail "setup exited with $?"
+[ -f "$dir/VelmapBand.dll" ] || fail "not installed: VelmapBand.dll"
+[ -e "$dir/VelmapBar.exe" ] && fail "the floating bar installed without being chosen"
+reg_has 64 "$run_key" /v VelmapBar && fail "Run value written without the floating bar"
+"$WINE" "C:\\Program Files\\VelmapBand\\uninstall.exe" /S </dev/null || fail "uninstaller exited with $?"
+wait_for_uninstaller
+[ ! -e "$dir" ] || fail "left behind after the second uninstall"
 
 if [ "$failures" -ne 0 ]; then
   echo "installer test: $failures failure(s)"

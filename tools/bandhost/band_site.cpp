@@ -169,7 +169,12 @@ STDMETHODIMP BandSite::QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) {
     return OLECMDERR_E_UNKNOWNGROUP;
 }
 
-STDMETHODIMP BandSite::Exec(const GUID*, DWORD id, DWORD, VARIANT*, VARIANT*) {
+STDMETHODIMP BandSite::Exec(const GUID* group, DWORD id, DWORD, VARIANT*, VARIANT*) {
+    if (group && *group == CGID_DeskBand && id == DBID_BANDINFOCHANGED) {
+        log_.Write("site: Exec(DBID_BANDINFOCHANGED) -> S_OK");
+        if (band_info_changed_) band_info_changed_();
+        return S_OK;
+    }
     log_.Write("site: Exec(%lu) -> OLECMDERR_E_UNKNOWNGROUP", static_cast<unsigned long>(id));
     return OLECMDERR_E_UNKNOWNGROUP;
 }

@@ -12,6 +12,7 @@
 #include <wrl/client.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,9 @@ public:
     IUnknown* LastFocusObject() const { return last_object_; }
     // Without a window the site answers GetWindow with E_FAIL.
     void SetWindow(HWND strip) { strip_ = strip; }
+    // Called when the band reports that its sizes changed (a new density);
+    // without it the site only logs the report.
+    void OnBandInfoChanged(std::function<void()> handler) { band_info_changed_ = std::move(handler); }
 
 private:
     volatile LONG refs_ = 1;
@@ -78,6 +82,7 @@ private:
     int focus_changes_ = 0;
     BOOL last_focus_ = FALSE;
     IUnknown* last_object_ = nullptr;  // compared only, never called
+    std::function<void()> band_info_changed_;
 };
 
 enum class StripOrientation { Horizontal, Vertical };
