@@ -141,7 +141,9 @@ ForegroundFacts DescribeForeground(HWND window, std::wstring& class_buffer) {
     ::GetClassNameW(window, name, 256);
     class_buffer = name;
     facts.class_name = class_buffer;
-    ::GetWindowRect(window, &facts.rect);
+    // A hidden or minimised window covers nothing (it may still be the
+    // foreground one for a moment while it goes).
+    if (::IsWindowVisible(window) && !::IsIconic(window)) ::GetWindowRect(window, &facts.rect);
     const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
     facts.maximised_with_caption = ::IsZoomed(window) && (style & WS_CAPTION) == WS_CAPTION;
     DWORD pid = 0;

@@ -34,6 +34,8 @@ constexpr UINT kAppBarMessage = WM_APP + 1;
 // notice of it, or gets it from the bar.
 constexpr UINT kCheckBandDensity = WM_APP + 2;
 constexpr int kDesignDpi = 96;
+// Declared only for newer targets than the build's.
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
 
 int WindowDpi(HWND wnd) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -402,7 +404,7 @@ LRESULT Bar::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case kCheckBandDensity:
         // A system that tells only the top-level window: the band hears it
         // from the bar, and reports its new sizes through the site.
-        if (!band_refitted_ && host_.BandWindow()) ::SendMessageW(host_.BandWindow(), WM_DPICHANGED_AFTERPARENT, 0, 0);
+        if (!band_refitted_ && host_.BandWindow()) ::SendMessageW(host_.BandWindow(), kDpiChangedAfterParent, 0, 0);
         Update(true);
         return 0;
     case WM_CLOSE:
