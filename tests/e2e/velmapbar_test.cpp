@@ -406,9 +406,12 @@ TEST_F(VelmapBar, StepsAsideForFullScreenProgramsAndTheTuckedAwayTaskbarAndIdles
 
     const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
     {
-        // A maximised window with a caption is not full screen.
-        HWND maximised = TestWindow(WS_OVERLAPPEDWINDOW, {100, 100, 600, 400});
+        // A maximised window with a caption is not full screen, even placed as
+        // Windows places it where the taskbar auto-hides: its frame past the
+        // monitor's edges (Wine leaves a maximised window where it was).
+        HWND maximised = TestWindow(WS_OVERLAPPEDWINDOW, {-8, -8, w + 8, h + 8});
         ::ShowWindow(maximised, SW_SHOWMAXIMIZED);
+        ASSERT_TRUE(::IsZoomed(maximised));
         // Wine learns late that another process hooks window events: the
         // first event this thread raises may go nowhere. One the bar ignores.
         Raise(EVENT_OBJECT_LOCATIONCHANGE, maximised);
@@ -421,7 +424,6 @@ TEST_F(VelmapBar, StepsAsideForFullScreenProgramsAndTheTuckedAwayTaskbarAndIdles
         EXPECT_LT(heard, Counter(bar, tools::kWinEvents));  // the bar did weigh it
         EXPECT_EQ(maximised, ::GetForegroundWindow());
         EXPECT_TRUE(::IsWindowVisible(bar));
-        Raise(EVENT_OBJECT_HIDE, maximised);
         ::DestroyWindow(maximised);
     }
     for (int round = 0; round < 3; ++round) {
