@@ -31,7 +31,8 @@ run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 wine_build=$(reg_value 64 "$version_key" CurrentBuildNumber)
 set_build() { "$WINE" reg add "$version_key" /v CurrentBuildNumber /t REG_SZ /d "$1" /f /reg:64 >/dev/null 2>&1 </dev/null; }
 trap 'set_build "$wine_build"' EXIT
-bar_running() { "$WINE" tasklist 2>/dev/null </dev/null | tr -d '\r' | grep -qi '^VelmapBar\.exe'; }
+# Wine's tasklist lists nothing; its debugger lists the processes.
+bar_running() { printf 'info process\nquit\n' | "$WINE" winedbg 2>/dev/null | grep -q "'VelmapBar.exe'"; }
 wait_for_uninstaller() {  # it runs on from a copy of itself
   for _ in $(seq 120); do
     [ -e "$dir" ] || break
@@ -52,7 +53,7 @@ shopt -s nocasematch
 [[ "$(reg_value 64 "$run_key" VelmapBar)" == '"C:\Program Files\VelmapBand\VelmapBar.exe"' ]] ||
   fail "Run value is '$(reg_value 64 "$run_key" VelmapBar)'"
 shopt -u nocasematch
-for _ in $(seq 40); do bar_running && break; sleep 0.5; done
+for _ in $(seq 20); do bar_running && break; sleep 1; done
 bar_running || fail "the floating bar was not started"
 for view in 64 32; do
   expect_eq "class name ($view-bit)" "$(reg_value $view "HKCR\\CLSID\\$clsid")" "&Velmora Player"
