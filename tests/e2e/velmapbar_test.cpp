@@ -459,10 +459,18 @@ TEST_F(VelmapBar, StepsAsideForFullScreenProgramsAndTheTuckedAwayTaskbarAndIdles
     std::printf("window events that reached the bar's decision: %ld\n", static_cast<long>(events));
 }
 
-TEST_F(VelmapBar, StartWithWindowsWritesAndRemovesTheRunValue) {
+TEST_F(VelmapBar, StartWithWindowsWritesAndRemovesTheRunValueAndNoPlayerLeavesItResponsive) {
     BarProcess bar_process;
     HWND bar = bar_process.WaitForBar(20000);
     ASSERT_NE(nullptr, bar);
+    // No player runs: a click finds nobody to tell, and the bar answers at once.
+    HWND band = ::FindWindowExW(bar, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, band);
+    ClickAt(tools::ButtonCenterOnScreen(band, tools::BandButton::PlayPause));
+    DWORD_PTR answer = 0;
+    EXPECT_NE(0, ::SendMessageTimeoutW(bar, ::RegisterWindowMessageW(tools::kBarCountersMessage), tools::kViewChanges, 0,
+                                       SMTO_ABORTIFHUNG, 2000, &answer));
+    EXPECT_EQ(-1, bar_process.WaitForExit(0));
     const auto run_value = []() -> std::optional<std::wstring> {
         wchar_t data[1024];
         DWORD bytes = sizeof data;
