@@ -33,6 +33,13 @@ public:
     // A child window of parent, read from the description resource of module
     // (default: the module holding this code), scaled to parent's density.
     static TBandForm* Create(HWND parent, HMODULE module = nullptr);
+    // The size Create makes the form at ppi, worked out without making it.
+    static SIZE SizeAt(int ppi, HMODULE module = nullptr);
+
+    // A change of density while shown: the form, its controls and their skin
+    // caches become what Create would make at ppi, and the window repaints
+    // once. False when the form is at ppi already.
+    bool SetDensity(int ppi);
 
     ui::TCoolBar* CoolBar = nullptr;
     skin::TsSkinManager* SkinManager = nullptr;

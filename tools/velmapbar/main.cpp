@@ -125,7 +125,7 @@ void Bar::Start() {
     counters_message_ = ::RegisterWindowMessageW(kBarCountersMessage);
     taskbar_created_message_ = ::RegisterWindowMessageW(L"TaskbarCreated");
     strip_proc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BarProc)));
-    host_.Site().OnBandInfoChanged([this] {
+    host_.Site().SetOnBandInfoChanged([this] {
         band_refitted_ = true;
         Fit();
         Update(true);
@@ -166,7 +166,7 @@ void Bar::Stop() {
         ::SHAppBarMessage(ABM_REMOVE, &abd);
         appbar_ = false;
     }
-    host_.Site().OnBandInfoChanged(nullptr);
+    host_.Site().SetOnBandInfoChanged(nullptr);
     ::SetWindowLongPtrW(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(strip_proc));
 }
 
@@ -403,8 +403,10 @@ LRESULT Bar::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case kCheckBandDensity:
         // A system that tells only the top-level window: the band hears it
-        // from the bar, and reports its new sizes through the site.
-        if (!band_refitted_ && host_.BandWindow()) ::SendMessageW(host_.BandWindow(), kDpiChangedAfterParent, 0, 0);
+        // from the bar, with the density, and reports its new sizes through
+        // the site.
+        if (!band_refitted_ && host_.BandWindow())
+            ::SendMessageW(host_.BandWindow(), kDpiChangedAfterParent, MAKEWPARAM(dpi_, dpi_), 0);
         Update(true);
         return 0;
     case WM_CLOSE:
