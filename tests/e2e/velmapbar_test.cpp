@@ -501,5 +501,41 @@ TEST_F(VelmapBar, StartWithWindowsWritesAndRemovesTheRunValueAndNoPlayerLeavesIt
     EXPECT_FALSE(menu_checked());
 }
 
+TEST_F(VelmapBar, ADensityChangeResizesTheBandAndTheBarAroundIt) {
+    StandInTaskbar taskbar;
+    BarProcess bar_process;
+    HWND bar = bar_process.WaitForBar(20000);
+    ASSERT_NE(nullptr, bar);
+    HWND band = ::FindWindowExW(bar, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, band);
+    RECT before;
+    ::GetWindowRect(band, &before);
+    // Wine sends no density change, and a suggested rectangle cannot cross
+    // processes here: the test sends the change without one, as a monitor of
+    // 144 dpi would, and the system's notice to the band is left to the bar.
+    ::SendMessageW(bar, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
+    RECT band_rect = before, bar_rect{};
+    for (int waited = 0; waited < 5000; waited += 50) {
+        PumpMessages(50);
+        ::GetWindowRect(band, &band_rect);
+        ::GetWindowRect(bar, &bar_rect);
+        const SIZE expected = tools::BarSize({band_rect.right - band_rect.left, band_rect.bottom - band_rect.top}, 144);
+        if (band_rect.bottom - band_rect.top > before.bottom - before.top &&
+            bar_rect.right - bar_rect.left == expected.cx && bar_rect.bottom - bar_rect.top == expected.cy)
+            break;
+    }
+    // The band made again at one and a half times its height (its width as
+    // its own layout gives it), the bar fitted around it with its grip and
+    // margin grown too, still docked.
+    EXPECT_NEAR(1.5 * (before.bottom - before.top), band_rect.bottom - band_rect.top, 1.0);
+    EXPECT_GT(band_rect.right - band_rect.left, 1.4 * (before.right - before.left));
+    const SIZE expected = tools::BarSize({band_rect.right - band_rect.left, band_rect.bottom - band_rect.top}, 144);
+    EXPECT_EQ(expected.cx, bar_rect.right - bar_rect.left);
+    EXPECT_EQ(expected.cy, bar_rect.bottom - bar_rect.top);
+    EXPECT_EQ(band_rect.left - bar_rect.left, tools::BarMargin(144) + tools::BarGripWidth(144));
+    EXPECT_EQ(taskbar.Shown().right, bar_rect.right);
+    EXPECT_EQ(taskbar.Shown().top, bar_rect.bottom);
+}
+
 }  // namespace
 }  // namespace velmap::test
