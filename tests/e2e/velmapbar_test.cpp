@@ -281,6 +281,24 @@ TEST_F(VelmapBar, ADraggedBarStartsWhereItWasLeftUnlessNoMonitorShowsThatPlace) 
         EXPECT_EQ(work.bottom, r.bottom);
         EXPECT_FALSE(SavedPosition());
     }
+    {
+        // The one place an earlier version kept is still honoured.
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, kBarSettingsKey);
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, kBarSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                                                   nullptr, &key, nullptr));
+        const DWORD left = 40, top = 50;
+        ::RegSetValueExW(key, L"Left", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&left), sizeof left);
+        ::RegSetValueExW(key, L"Top", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&top), sizeof top);
+        ::RegCloseKey(key);
+        BarProcess earlier;
+        HWND bar = earlier.WaitForBar(20000);
+        ASSERT_NE(nullptr, bar);
+        RECT r;
+        ::GetWindowRect(bar, &r);
+        EXPECT_EQ(40, r.left);
+        EXPECT_EQ(50, r.top);
+    }
     ASSERT_TRUE(tools::SaveBarPosition(tools::ArrangementName(tools::MonitorRects()), {-5000, -5000}));
     {
         BarProcess off_screen;

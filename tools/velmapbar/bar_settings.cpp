@@ -32,11 +32,18 @@ std::optional<POINT> LoadBarPosition(const std::wstring& arrangement) {
     if (!key.get()) return std::nullopt;
     std::int32_t xy[2];
     DWORD size = sizeof xy, type = 0;
-    if (::RegQueryValueExW(key.get(), arrangement.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(xy), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_BINARY || size != sizeof xy)
-        return std::nullopt;
-    return POINT{xy[0], xy[1]};
+    if (::RegQueryValueExW(key.get(), arrangement.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(xy), &size) ==
+            ERROR_SUCCESS &&
+        type == REG_BINARY && size == sizeof xy)
+        return POINT{xy[0], xy[1]};
+    DWORD left = 0, top = 0, left_size = sizeof left, top_size = sizeof top, left_type = 0, top_type = 0;
+    if (::RegQueryValueExW(key.get(), L"Left", nullptr, &left_type, reinterpret_cast<BYTE*>(&left), &left_size) ==
+            ERROR_SUCCESS &&
+        ::RegQueryValueExW(key.get(), L"Top", nullptr, &top_type, reinterpret_cast<BYTE*>(&top), &top_size) ==
+            ERROR_SUCCESS &&
+        left_type == REG_DWORD && top_type == REG_DWORD && left_size == sizeof left && top_size == sizeof top)
+        return POINT{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top)};
+    return std::nullopt;
 }
 
 bool SaveBarPosition(const std::wstring& arrangement, POINT at) {

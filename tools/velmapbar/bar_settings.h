@@ -24,7 +24,8 @@ inline constexpr UINT kResetPositionCommand = 3;
 inline constexpr wchar_t kBarCountersMessage[] = L"VelmapBar.Counters";
 enum BarCounter : WPARAM { kTimerTicks, kPaints, kWinEvents, kViewChanges };
 
-// The place saved for an arrangement of monitors, if any.
+// The place saved for an arrangement of monitors, if any; else the one place
+// earlier versions kept (Left, Top) for whatever arrangement there is.
 std::optional<POINT> LoadBarPosition(const std::wstring& arrangement);
 bool SaveBarPosition(const std::wstring& arrangement, POINT at);
 bool ForgetBarPosition(const std::wstring& arrangement);
