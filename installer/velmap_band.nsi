@@ -14,6 +14,7 @@ RequestExecutionLevel admin
 !include LogicLib.nsh
 !include x64.nsh
 !include MUI2.nsh
+!include Sections.nsh
 
 !ifndef VERSION | BIN64 | BIN32 | OUTFILE | BAND_CLSID
   !error "VERSION, BIN64, BIN32, BAND_CLSID and OUTFILE must be defined"
@@ -23,6 +24,7 @@ RequestExecutionLevel admin
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\VelmapBand"
 !define BAR_SETTINGS_KEY "Software\Velmap\VelmapBar"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 
 Name "VelmapBand"
 OutFile "${OUTFILE}"
@@ -113,6 +115,7 @@ Function .onInit
       StrCpy $INSTDIR "$PROGRAMFILES64\VelmapBand"
     ${EndIf}
   ${EndIf}
+  Call BarDefaults
 FunctionEnd
 
 Section "VelmapBand (taskbar toolbar)" SecBand
@@ -158,6 +161,12 @@ Section "VelmapBand (taskbar toolbar)" SecBand
   ${EndIf}
 SectionEnd
 
+; ---- the floating bar ---------------------------------------------------------
+; Windows 11 (build 22000 and later) has no toolbars on its taskbar: there the
+; the bar starts with Windows and is started when the install ends. Everywhere
+; it is a component the user may leave out, selected by default as it always was.
+Var BarStartsWithWindows
+
 Section "Floating bar (for taskbars without toolbars)" SecBar
   SetOutPath "$INSTDIR"
   ${If} ${RunningX64}
@@ -167,7 +176,31 @@ Section "Floating bar (for taskbars without toolbars)" SecBar
   ${EndIf}
   CreateDirectory "$SMPROGRAMS\VelmapBand"
   CreateShortcut "$SMPROGRAMS\VelmapBand\VelmapBar.lnk" "$INSTDIR\VelmapBar.exe" "" "$INSTDIR\VelmapBar.exe" 0
+  ; The bar's own "Start with Windows" value, for the user who installs.
+  ${If} $BarStartsWithWindows == 1
+    WriteRegStr HKCU "${RUN_KEY}" "VelmapBar" '"$INSTDIR\VelmapBar.exe"'
+  ${EndIf}
 SectionEnd
+
+; Last of all, once the band is registered: the bar shows it.
+Section "-Start the floating bar" SecBarStart
+  ${If} ${SectionIsSelected} ${SecBar}
+  ${AndIf} $BarStartsWithWindows == 1
+    Exec '"$INSTDIR\VelmapBar.exe"'
+  ${EndIf}
+SectionEnd
+
+; Called from .onInit: Windows 11 from the system's build number.
+Function BarDefaults
+  StrCpy $BarStartsWithWindows 0
+  ReadRegStr $0 HKLM "SOFTWARE\Microsoft\Windows NT\CurrentVersion" "CurrentBuildNumber"
+  ${If} $0 != ""
+  ${AndIf} $0 >= 22000
+    StrCpy $BarStartsWithWindows 1
+    !insertmacro SelectSection ${SecBar}
+  ${EndIf}
+FunctionEnd
+; ---- end of the floating bar ----------------------------------------------------
 
 Function un.onInit
   SetShellVarContext all
@@ -201,5 +234,6 @@ Section "Uninstall"
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   DeleteRegKey HKCU "${BAR_SETTINGS_KEY}"
+  DeleteRegValue HKCU "${RUN_KEY}" "VelmapBar"
   DeleteRegKey /ifempty HKCU "Software\Velmap"
 SectionEnd
