@@ -26,10 +26,11 @@ void CopyImage(ui::TBitmap& dst, const ui::TBitmap& src) {
 // at the control's place, which is all a frame changes there; the parent's
 // paint would copy its background, the frame and the result again. False when
 // that paint is needed after all: a windowed control, a frame that is not the
-// control's size, or a parent (or skin) not ready to be painted on.
+// control's size, a parent (or skin) not ready to be painted on, or a
+// control showing its focus, which the parent's paint draws over it.
 bool CopyFrameToParent(TsCommonData& state, ui::TBitmap& frame) {
     ui::TControl* host = state.HostControl;
-    if (dynamic_cast<ui::TWinControl*>(host)) return false;
+    if (dynamic_cast<ui::TWinControl*>(host) || state.Focused) return false;
     if (frame.Width() != host->Width() || frame.Height() != host->Height() || frame.Empty()) return false;
     ui::TWinControl* parent = host->Parent();
     if (!parent || !parent->HandleAllocated() || state.IsUpdating()) return false;

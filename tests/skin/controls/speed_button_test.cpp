@@ -121,6 +121,11 @@ TEST_F(FadeTest, AFrameIsCopiedOntoTheButtonsPlaceAloneWithoutRepaintingThePanel
             const COLORREF expected = inside ? 0x010101u * WhiteToBlack(127) : FacePainter::kPanel;
             ASSERT_EQ(ScreenPixel(panel_, x, y), expected) << x << "," << y;
         }
+    // A focused button's frames go through the panel, which draws the focus over it.
+    a->SkinData().Focused = true;
+    a->FadeTimer()->Tick();
+    EXPECT_GT(panel_paints, 0);
+    a->SkinData().Focused = false;
     Frames(a);
 }
 
