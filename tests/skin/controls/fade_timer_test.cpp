@@ -2,6 +2,7 @@
 // leave events of a disabled button.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -9,6 +10,13 @@
 
 namespace velmap::skin::test {
 namespace {
+
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* e) {
+    std::fprintf(stderr, "crashed: exception %08lx\n", static_cast<unsigned long>(e->ExceptionRecord->ExceptionCode));
+    std::fflush(stderr);
+    ::TerminateProcess(::GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
 
 // Run on its own with Wine's heap checking too (a ctest entry of its own):
 // a timer touched after it freed itself crashes there, where the default
@@ -21,6 +29,8 @@ TEST(FadeTimer, TheTickThatEndsAFadeFreesTheTimerOnlyAfterItself) {
         ASSERT_NE(debug, nullptr);
         ASSERT_NE(std::string(debug).find("heap"), std::string::npos) << debug;
     }
+    // A crash fails the test at once (instead of waiting for a debugger).
+    const LPTOP_LEVEL_EXCEPTION_FILTER previous = ::SetUnhandledExceptionFilter(&ReportCrash);
     TsAnimTimer::SetManualTicks(true);
     {
         FacePainter painter;
@@ -36,6 +46,7 @@ TEST(FadeTimer, TheTickThatEndsAFadeFreesTheTimerOnlyAfterItself) {
         }
     }
     TsAnimTimer::SetManualTicks(false);
+    ::SetUnhandledExceptionFilter(previous);
 }
 
 // Only a button that can be used fires OnMouseEnter and OnMouseLeave.

@@ -482,6 +482,12 @@ TEST_F(WindowSkinningTest, AnAdapterUnderALaterSubclassLeavesAPassThroughUntilTh
 int g_countedLinks = 0;
 void CountLinkForTest(bool alive) noexcept { g_countedLinks += alive ? 1 : -1; }
 
+// A later subclass that passes everything on to the procedure before it.
+WNDPROC g_beforeLater = nullptr;
+LRESULT CALLBACK ChainingLater(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return ::CallWindowProcW(g_beforeLater, wnd, msg, wParam, lParam);
+}
+
 TEST_F(WindowSkinningTest, APassThroughCountsAsLiveUntilItIsOutOfTheChain) {
     StartManager(TacSkinningRules::All(), false);
     g_countedLinks = 0;
@@ -496,7 +502,8 @@ TEST_F(WindowSkinningTest, APassThroughCountsAsLiveUntilItIsOutOfTheChain) {
             TacPassiveWnd adapter(wnd, AdapterKind::Link, "CHECKBOX");
             ASSERT_TRUE(adapter.Attach());
             EXPECT_EQ(g_countedLinks, 1);
-            ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Later));
+            g_beforeLater = reinterpret_cast<WNDPROC>(
+                ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChainingLater)));
         }
         // Skin dropped and window skinning off: the pass-through still counts.
         manager_->SetActive(false);
