@@ -1,5 +1,6 @@
 #include "remote/band_form.h"
 
+#include "remote/band_accessibility.h"
 #include "remote/player_commands.h"
 #include "skin/controls/control_classes.h"
 #include "ui/reader.h"
@@ -77,6 +78,16 @@ TBandForm::TBandForm(HWND parent, HMODULE module) : ui::TCustomForm(parent) {
     bind("btnVolUpClick", &TBandForm::btnVolUpClick);
     bind("FormCreate", &TBandForm::FormCreate);
     SetDescriptionResource(module, kDescriptionResource);
+}
+
+TBandForm::~TBandForm() {
+    // Before any window or button goes: clients are cut off, hooks undone.
+    accessibility_.reset();
+}
+
+void TBandForm::AfterConstruction() {
+    ui::TCustomForm::AfterConstruction();
+    accessibility_ = std::make_unique<TBandAccessibility>(*this);
 }
 
 void TBandForm::CreateWnd() {

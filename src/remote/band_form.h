@@ -13,7 +13,11 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <memory>
+
 namespace velmap::remote {
+
+class TBandAccessibility;
 
 // The controls the description makes: the skinned panel and speed buttons.
 using TBandPanel = skin::TsPanel;
@@ -59,9 +63,18 @@ public:
 
     // Use Create: it makes the form at the parent's density.
     TBandForm(HWND parent, HMODULE module);
+    ~TBandForm() override;
+    void AfterConstruction() override;
+
+    // Screen reader, keyboard, tooltip and high-contrast support (null
+    // until the form's windows exist).
+    TBandAccessibility* Accessibility() const { return accessibility_.get(); }
 
 protected:
     void CreateWnd() override;
+
+private:
+    std::unique_ptr<TBandAccessibility> accessibility_;
 };
 
 }  // namespace velmap::remote
