@@ -2,7 +2,9 @@
 // loads a library or waits on anything.
 #include "band/band_factory.h"
 #include "com/module.h"
+#include "com/server.h"
 #include "skin/windows/window_skinning.h"
+#include "skin/windows/window_subclass.h"
 #include "win/module.h"
 
 #include <windows.h>
@@ -11,14 +13,25 @@ using namespace velmap::com;
 
 namespace {
 
+// A window procedure of this module left in a window's chain (a subclass
+// another program subclassed again) is a live object: DllCanUnloadNow says
+// no while one is there.
+void CountSubclassLink(bool alive) noexcept {
+    if (TComServer* server = ComServer()) server->CountObject(alive);
+}
+
 // Window skinning follows the skin manager's thread hook from the start (it
 // only stores its observer here). At the end, the window classes the form's
 // framework registered on first use go with the module: a class left behind
 // would outlive the code of its procedure.
-void FormUnitInitialize() { velmap::skin::EnableWindowSkinning(); }
+void FormUnitInitialize() {
+    velmap::skin::WindowSubclass::SetLinkCounter(&CountSubclassLink);
+    velmap::skin::EnableWindowSkinning();
+}
 
 void FormUnitFinalize() {
     velmap::skin::DisableWindowSkinning();
+    velmap::skin::WindowSubclass::SetLinkCounter(nullptr);
     for (const wchar_t* name : {L"VelmapUiWindow", L"VelmapUiTimer"})
         ::UnregisterClassW(name, velmap::win::ThisModule());
 }

@@ -148,6 +148,11 @@ public:
     // Remembers the one hot window; tells the previous one it was left and the
     // new one it was entered.
     void SetHotWindow(HWND wnd);
+    // Forgets wnd as the hot window without a word to it (a window handed
+    // back to its own procedure is told nothing more).
+    void ForgetHotWindow(HWND wnd) noexcept {
+        if (hot_window_ == wnd) hot_window_ = nullptr;
+    }
     HWND HotWindow() const { return hot_window_; }
     // Names of the available skins, sorted; kind 0 folders, 1 packed files, 2
     // both (internal skins always). Returns the first name found.
