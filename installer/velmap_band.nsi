@@ -1,8 +1,12 @@
 ; VelmapBand-Setup.exe: the band DLL of each bitness, each registered by the
 ; regsvr32 of its own bitness, the optional floating bar with its Start-menu
 ; entry, an Add/Remove Programs entry and an uninstaller that undoes it all.
+; After registering, it tells the taskbar that its set of toolbars changed and,
+; as the finish page offers (on by default; always in a silent install), asks
+; it to show the band now. Where the taskbar cannot be told (before Windows 7),
+; it says how to show the band from the Toolbars menu instead.
 ;
-;   makensis -DVERSION=x.y.z -DBIN64=<win64 bin> -DBIN32=<win32 bin> -DOUTFILE=<exe> velmap_band.nsi
+;   makensis -DVERSION=x.y.z -DBIN64=<win64 bin> -DBIN32=<win32 bin> -DBAND_CLSID={...} -DOUTFILE=<exe> velmap_band.nsi
 Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
@@ -10,13 +14,17 @@ RequestExecutionLevel admin
 !include LogicLib.nsh
 !include x64.nsh
 !include MUI2.nsh
+!include Sections.nsh
 
-!ifndef VERSION | BIN64 | BIN32 | OUTFILE
-  !error "VERSION, BIN64, BIN32 and OUTFILE must be defined"
+!ifndef VERSION | BIN64 | BIN32 | OUTFILE | BAND_CLSID
+  !error "VERSION, BIN64, BIN32, BAND_CLSID and OUTFILE must be defined"
 !endif
+!define SHOW_FROM_MENU "To show VelmapBand, right-click the taskbar and choose Toolbars, then $\"Velmora Player$\"."
+
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\VelmapBand"
 !define BAR_SETTINGS_KEY "Software\Velmap\VelmapBar"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 
 Name "VelmapBand"
 OutFile "${OUTFILE}"
@@ -32,6 +40,10 @@ VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Show VelmapBand on the taskbar now"
+!define MUI_FINISHPAGE_RUN_FUNCTION ShowBandNow
+!insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
@@ -72,6 +84,29 @@ VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
   ${LoopUntil} $1 >= 25
 !macroend
 
+; The taskbar is told through a helper of the system's bitness, run from the
+; installer's temporary folder: exit code 0 done, 2 no way to tell this
+; taskbar (its own words on how to show the band go to the details).
+!macro TellTaskbar ARGS
+  nsExec::ExecToLog '"$PLUGINSDIR\taskbar-notify.exe" ${ARGS}'
+  Pop $0
+!macroend
+
+Function ShowBandNow
+  !insertmacro TellTaskbar "--show ${BAND_CLSID}"
+  ${If} $0 != 0
+    DetailPrint "${SHOW_FROM_MENU}"
+    MessageBox MB_ICONINFORMATION "${SHOW_FROM_MENU}" /SD IDOK
+  ${EndIf}
+FunctionEnd
+
+Function .onInstSuccess
+  ; No finish page when silent: its option's default holds.
+  ${If} ${Silent}
+    Call ShowBandNow
+  ${EndIf}
+FunctionEnd
+
 Function .onInit
   SetShellVarContext all
   ${If} ${RunningX64}
@@ -80,6 +115,7 @@ Function .onInit
       StrCpy $INSTDIR "$PROGRAMFILES64\VelmapBand"
     ${EndIf}
   ${EndIf}
+  Call BarDefaults
 FunctionEnd
 
 Section "VelmapBand (taskbar toolbar)" SecBand
@@ -111,7 +147,25 @@ Section "VelmapBand (taskbar toolbar)" SecBand
   ${Else}
     !insertmacro Register 32 "$INSTDIR\VelmapBand.dll"
   ${EndIf}
+
+  ; The toolbar menu learns of the band now rather than at the next sign-in.
+  InitPluginsDir
+  ${If} ${RunningX64}
+    File "/oname=$PLUGINSDIR\taskbar-notify.exe" "${BIN64}/taskbar-notify.exe"
+  ${Else}
+    File "/oname=$PLUGINSDIR\taskbar-notify.exe" "${BIN32}/taskbar-notify.exe"
+  ${EndIf}
+  !insertmacro TellTaskbar --registration-changed
+  ${If} $0 != 0
+    DetailPrint "${SHOW_FROM_MENU}"
+  ${EndIf}
 SectionEnd
+
+; ---- the floating bar ---------------------------------------------------------
+; Windows 11 (build 22000 and later) has no toolbars on its taskbar: there the
+; the bar starts with Windows and is started when the install ends. Everywhere
+; it is a component the user may leave out, selected by default as it always was.
+Var BarStartsWithWindows
 
 Section "Floating bar (for taskbars without toolbars)" SecBar
   SetOutPath "$INSTDIR"
@@ -122,7 +176,31 @@ Section "Floating bar (for taskbars without toolbars)" SecBar
   ${EndIf}
   CreateDirectory "$SMPROGRAMS\VelmapBand"
   CreateShortcut "$SMPROGRAMS\VelmapBand\VelmapBar.lnk" "$INSTDIR\VelmapBar.exe" "" "$INSTDIR\VelmapBar.exe" 0
+  ; The bar's own "Start with Windows" value, for the user who installs.
+  ${If} $BarStartsWithWindows == 1
+    WriteRegStr HKCU "${RUN_KEY}" "VelmapBar" '"$INSTDIR\VelmapBar.exe"'
+  ${EndIf}
 SectionEnd
+
+; Last of all, once the band is registered: the bar shows it.
+Section "-Start the floating bar" SecBarStart
+  ${If} ${SectionIsSelected} ${SecBar}
+  ${AndIf} $BarStartsWithWindows == 1
+    Exec '"$INSTDIR\VelmapBar.exe"'
+  ${EndIf}
+SectionEnd
+
+; Called from .onInit: Windows 11 from the system's build number.
+Function BarDefaults
+  StrCpy $BarStartsWithWindows 0
+  ReadRegStr $0 HKLM "SOFTWARE\Microsoft\Windows NT\CurrentVersion" "CurrentBuildNumber"
+  ${If} $0 != ""
+  ${AndIf} $0 >= 22000
+    StrCpy $BarStartsWithWindows 1
+    !insertmacro SelectSection ${SecBar}
+  ${EndIf}
+FunctionEnd
+; ---- end of the floating bar ----------------------------------------------------
 
 Function un.onInit
   SetShellVarContext all
@@ -156,5 +234,6 @@ Section "Uninstall"
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   DeleteRegKey HKCU "${BAR_SETTINGS_KEY}"
+  DeleteRegValue HKCU "${RUN_KEY}" "VelmapBar"
   DeleteRegKey /ifempty HKCU "Software\Velmap"
 SectionEnd

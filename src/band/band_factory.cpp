@@ -65,6 +65,20 @@ void RegisterBandEntries(const std::wstring& clsid) {
         key.SetString(L"ThreadingModel", L"Apartment");
     BandKey(HKEY_CLASSES_ROOT, class_key + L"\\Implemented Categories\\" + kDeskBandCategory);
     if (BandKey key(HKEY_LOCAL_MACHINE, kToolbarKey); key) key.SetString(clsid.c_str(), L"");
+    DropUserCategoryCaches();
+}
+
+void DropUserCategoryCaches() noexcept {
+    for (const wchar_t* cache : kUserCategoryCaches) {
+        const std::wstring category = std::wstring(cache) + L"\\" + kDeskBandCategory;
+        for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+            win::unique_hkey key;
+            if (::RegOpenKeyExW(HKEY_CURRENT_USER, category.c_str(), 0,
+                                view | DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | KEY_SET_VALUE,
+                                key.put()) == ERROR_SUCCESS)
+                ::RegDeleteTreeW(key.get(), L"Enum");
+        }
+    }
 }
 
 void UnregisterBandEntries(const std::wstring& clsid, REFCLSID expected) {
@@ -79,6 +93,7 @@ void UnregisterBandEntries(const std::wstring& clsid, REFCLSID expected) {
     win::unique_hkey toolbar;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kToolbarKey, 0, KEY_SET_VALUE, toolbar.put()) == ERROR_SUCCESS)
         ::RegDeleteValueW(toolbar.get(), clsid.c_str());
+    DropUserCategoryCaches();
 }
 
 namespace {

@@ -14,18 +14,53 @@ namespace {
 
 using com::Guarded;
 
-// What the band answers; IOleWindow, IDockingWindow and IPersistStream are
-// reachable only through IDeskBand and IPersistStreamInit.
+// IPersistStream is answered with the IPersistStreamInit part: its slots are
+// IPersistStream's, in the same order, with InitNew after them. A host that
+// keeps its bands across restarts (OleSaveToStream / OleLoadFromStream) asks
+// for IPersistStream.
+constexpr com::InterfaceEntry PersistStreamEntry() {
+    return {&IID_IPersistStream, [](com::TComObject* object) -> IUnknown* {
+                return static_cast<IPersistStreamInit*>(static_cast<TOrvexBand*>(object));
+            }};
+}
+
+// What the band answers; IOleWindow and IDockingWindow are reachable only
+// through IDeskBand.
 const com::InterfaceEntry band_entries[] = {
     com::ComInterface<IInputObject, TOrvexBand>(),    com::ComInterface<IContextMenu, TOrvexBand>(),
     com::ComInterface<IObjectWithSite, TOrvexBand>(), com::ComInterface<IPersistStreamInit, TOrvexBand>(),
-    com::ComInterface<IPersist, TOrvexBand>(),        com::ComInterface<IDeskBand, TOrvexBand>(),
+    PersistStreamEntry(),                             com::ComInterface<IPersist, TOrvexBand>(),
+    com::ComInterface<IDeskBand, TOrvexBand>(),
 };
 
 // The site's browser, asked for under the browser application's service.
 constexpr GUID kWebBrowserAppService = com::ParseGuid("{0002DF05-0000-0000-C000-000000000046}");
 
-int ScaleToDensity(int value, int ppi) { return ::MulDiv(value, ppi, remote::kDesignPixelsPerInch); }
+// Density changes reaching the band's window.
+//
+// The contract with a host: when the density the band is shown at changes
+// (display scale changed, the taskbar moved to a monitor of another
+// density), WM_DPICHANGED_AFTERPARENT reaches the band's window (the system
+// sends it to child windows of per-monitor aware hosts), or WM_DPICHANGED
+// where a host forwards its own. The band reads the new density from the
+// message when it carries one (WM_DPICHANGED: wParam, HIWORD the vertical
+// density; a host may pass it the same way with WM_DPICHANGED_AFTERPARENT,
+// whose wParam the system leaves 0), else from its window
+// (GetDpiForWindow, where the system has it). It then scales its form as a
+// form made at that density, repaints once, and tells the site through its
+// command target (Exec CGID_DeskBand, DBID_BANDINFOCHANGED), so that the
+// host asks GetBandInfo again. A density equal to the current one changes
+// nothing and tells nobody.
+constexpr UINT kWmDpiChanged = 0x02E0;             // WM_DPICHANGED
+constexpr UINT kWmDpiChangedAfterParent = 0x02E3;  // WM_DPICHANGED_AFTERPARENT
+
+int DensityOfMessage(HWND wnd, WPARAM wparam) {
+    if (const int carried = HIWORD(wparam); carried > 0) return carried;
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto get_dpi_for_window = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    return get_dpi_for_window && wnd ? static_cast<int>(get_dpi_for_window(wnd)) : 0;
+}
 
 }  // namespace
 
@@ -78,7 +113,19 @@ void TOrvexBand::FormWindowProc(ui::TMessage& msg) {
         NotifyFocus(true);
         if (life.expired()) return;  // the form went meanwhile
     }
+    if ((msg.Msg == kWmDpiChanged || msg.Msg == kWmDpiChangedAfterParent) && form_) {
+        const int ppi = DensityOfMessage(form_->Handle(), msg.WParam);
+        msg.Result = 0;
+        if (ppi > 0 && form_->SetDensity(ppi)) NotifyBandInfoChanged();
+        return;
+    }
     if (saved) saved(msg);
+}
+
+void TOrvexBand::NotifyBandInfoChanged() noexcept {
+    if (!command_target_) return;
+    Microsoft::WRL::ComPtr<IOleCommandTarget> target = command_target_;
+    target->Exec(&CGID_DeskBand, DBID_BANDINFOCHANGED, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, nullptr);
 }
 
 void TOrvexBand::NotifyFocus(bool focus) noexcept {
@@ -122,16 +169,20 @@ STDMETHODIMP TOrvexBand::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) noexcept { ret
 STDMETHODIMP TOrvexBand::GetBandInfo(DWORD band_id, DWORD, DESKBANDINFO* info) noexcept {
     if (!info) return E_INVALIDARG;
     band_id_ = band_id;
-    // Before the form exists the site still learns a usable size: the design
-    // size at the density the form will have.
+    // Before the form exists the site still learns the size it will have:
+    // the stored size through the very scaling the form will get.
     int w = 0, h = 0;
     if (form_) {
         w = form_->Width();
         h = form_->Height();
     } else {
-        const int ppi = remote::WindowPixelsPerInch(parent_window_);
-        w = ScaleToDensity(remote::kBandDesignWidth, ppi);
-        h = ScaleToDensity(remote::kBandDesignHeight, ppi);
+        const HRESULT hr = Guarded(E_FAIL, [&]() -> HRESULT {
+            const SIZE size = remote::TBandForm::SizeAt(remote::WindowPixelsPerInch(parent_window_));
+            w = size.cx;
+            h = size.cy;
+            return S_OK;
+        });
+        if (FAILED(hr)) return hr;
     }
     if (info->dwMask & DBIM_MINSIZE) info->ptMinSize = {w, h};
     if (info->dwMask & DBIM_MAXSIZE) info->ptMaxSize = {h, w};

@@ -64,6 +64,7 @@ private:
     void ReleaseSite() noexcept;
     void FormWindowProc(ui::TMessage& msg);
     void NotifyFocus(bool focus) noexcept;
+    void NotifyBandInfoChanged() noexcept;
     IUnknown* Identity() noexcept;
 
     int menu_item_count_ = 0;

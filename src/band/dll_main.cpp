@@ -2,8 +2,10 @@
 // loads a library or waits on anything.
 #include "band/band_factory.h"
 #include "com/module.h"
+#include "com/server.h"
 #include "skin/data/skin_warning.h"
 #include "skin/windows/window_skinning.h"
+#include "skin/windows/window_subclass.h"
 #include "win/module.h"
 
 #include <windows.h>
@@ -16,6 +18,13 @@ void WarmExceptionPool() noexcept;  // exception_pool.cpp
 
 namespace {
 
+// A window procedure of this module left in a window's chain (a subclass
+// another program subclassed again) is a live object: DllCanUnloadNow says
+// no while one is there.
+void CountSubclassLink(bool alive) noexcept {
+    if (TComServer* server = ComServer()) server->CountObject(alive);
+}
+
 // Window skinning follows the skin manager's thread hook from the start (it
 // only stores its observer here). At the end, the window classes the form's
 // framework registered on first use go with the module: a class left behind
@@ -23,6 +32,7 @@ namespace {
 // Inside the shell a skin that cannot be read must not raise a modal box:
 // the warning goes to the debugger's output.
 void FormUnitInitialize() {
+    velmap::skin::WindowSubclass::SetLinkCounter(&CountSubclassLink);
     velmap::skin::EnableWindowSkinning();
     velmap::SetSkinWarningHook([](const std::string& text, const std::string& caption) {
         ::OutputDebugStringA((caption + ": " + text + "\n").c_str());
@@ -32,6 +42,7 @@ void FormUnitInitialize() {
 void FormUnitFinalize() {
     velmap::SetSkinWarningHook({});
     velmap::skin::DisableWindowSkinning();
+    velmap::skin::WindowSubclass::SetLinkCounter(nullptr);
     for (const wchar_t* name : {L"VelmapUiWindow", L"VelmapUiTimer"})
         ::UnregisterClassW(name, velmap::win::ThisModule());
 }

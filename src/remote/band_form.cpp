@@ -1,7 +1,10 @@
 #include "remote/band_form.h"
 
+#include "remote/band_accessibility.h"
 #include "remote/player_commands.h"
 #include "skin/controls/control_classes.h"
+#include "skin/messages/message_routines.h"
+#include "skin/messages/skin_messages.h"
 #include "ui/reader.h"
 
 namespace velmap::remote {
@@ -14,21 +17,10 @@ constexpr char kDescriptionResource[] = "BANDFORM";
 // site window's, which may differ from the screen's. Put back afterwards.
 class DensityScope {
 public:
-    explicit DensityScope(int ppi) {
-        const int screen = ScreenDensity();
-        const int current = ui::ScreenPixelsPerInch();
-        previous_ = current == screen ? 0 : current;  // 0: no override was set
-        ui::SetScreenPixelsPerInch(ppi);
-    }
+    explicit DensityScope(int ppi) : previous_(ui::ScreenPixelsPerInchOverride()) { ui::SetScreenPixelsPerInch(ppi); }
     ~DensityScope() { ui::SetScreenPixelsPerInch(previous_); }
     DensityScope(const DensityScope&) = delete;
     DensityScope& operator=(const DensityScope&) = delete;
-
-    static int ScreenDensity() {
-        win::window_dc dc(nullptr);
-        const int ppi = dc ? ::GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
-        return ppi > 0 ? ppi : kDesignPixelsPerInch;
-    }
 
 private:
     int previous_ = 0;
@@ -50,6 +42,39 @@ int WindowPixelsPerInch(HWND parent) {
 TBandForm* TBandForm::Create(HWND parent, HMODULE module) {
     DensityScope density(WindowPixelsPerInch(parent));
     return ui::Make<TBandForm>(parent, module ? module : ui::ThisModule());
+}
+
+SIZE TBandForm::SizeAt(int ppi, HMODULE module) {
+    const std::string text = ui::LoadTextResource(module ? module : ui::ThisModule(), kDescriptionResource);
+    return ui::TCustomForm::DescriptionSizeAt(text, "TBandForm", ppi);
+}
+
+bool TBandForm::SetDensity(int ppi) {
+    if (ppi == PixelsPerInch()) return false;
+    HWND wnd = HandleAllocated() ? Handle() : nullptr;
+    // Nothing is drawn while the parts move and their caches go stale; the
+    // whole band is painted once afterwards.
+    if (wnd) ::SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    bool changed = false;
+    try {
+        DensityScope density(ppi);
+        changed = ChangeDensity(ppi);
+        // Faces cached (and fades under way) at the old size are dropped, as
+        // when the skin itself changes.
+        if (changed && SkinManager) {
+            const auto manager = reinterpret_cast<LPARAM>(SkinManager);
+            skin::BroadcastToForm(this, skin::SM_SKINCMD, skin::SkinWParam(skin::SMC_STOP_ANIMATION), manager);
+            skin::BroadcastToForm(this, skin::SM_SKINCMD, skin::SkinWParam(skin::SMC_SKIN_REFRESH), manager);
+        }
+    } catch (...) {
+        if (wnd) ::SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+        throw;
+    }
+    if (wnd) {
+        ::SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+        ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+    return changed;
 }
 
 TBandForm::TBandForm(HWND parent, HMODULE module) : ui::TCustomForm(parent) {
@@ -77,6 +102,16 @@ TBandForm::TBandForm(HWND parent, HMODULE module) : ui::TCustomForm(parent) {
     bind("btnVolUpClick", &TBandForm::btnVolUpClick);
     bind("FormCreate", &TBandForm::FormCreate);
     SetDescriptionResource(module, kDescriptionResource);
+}
+
+TBandForm::~TBandForm() {
+    // Before any window or button goes: clients are cut off, hooks undone.
+    accessibility_.reset();
+}
+
+void TBandForm::AfterConstruction() {
+    ui::TCustomForm::AfterConstruction();
+    accessibility_ = std::make_unique<TBandAccessibility>(*this);
 }
 
 void TBandForm::CreateWnd() {

@@ -13,7 +13,11 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <memory>
+
 namespace velmap::remote {
+
+class TBandAccessibility;
 
 // The controls the description makes: the skinned panel and speed buttons.
 using TBandPanel = skin::TsPanel;
@@ -33,6 +37,13 @@ public:
     // A child window of parent, read from the description resource of module
     // (default: the module holding this code), scaled to parent's density.
     static TBandForm* Create(HWND parent, HMODULE module = nullptr);
+    // The size Create makes the form at ppi, worked out without making it.
+    static SIZE SizeAt(int ppi, HMODULE module = nullptr);
+
+    // A change of density while shown: the form, its controls and their skin
+    // caches become what Create would make at ppi, and the window repaints
+    // once. False when the form is at ppi already.
+    bool SetDensity(int ppi);
 
     ui::TCoolBar* CoolBar = nullptr;
     skin::TsSkinManager* SkinManager = nullptr;
@@ -59,9 +70,18 @@ public:
 
     // Use Create: it makes the form at the parent's density.
     TBandForm(HWND parent, HMODULE module);
+    ~TBandForm() override;
+    void AfterConstruction() override;
+
+    // Screen reader, keyboard, tooltip and high-contrast support (null
+    // until the form's windows exist).
+    TBandAccessibility* Accessibility() const { return accessibility_.get(); }
 
 protected:
     void CreateWnd() override;
+
+private:
+    std::unique_ptr<TBandAccessibility> accessibility_;
 };
 
 }  // namespace velmap::remote

@@ -9,9 +9,33 @@ namespace {
 
 constexpr TShiftState kCommandShift{ssAlt, ssCtrl};
 
+std::string Narrow(const wchar_t* text, int length) {
+    std::string out;
+    for (int i = 0; i < length; ++i) out.push_back(text[i] < 128 ? static_cast<char>(text[i]) : '?');
+    return out;
+}
+
 class SystemPlatform final : public PlayerPlatform {
 public:
     HWND FindWindowByClassAndTitle(const char* cls, const char* title) override { return ::FindWindowA(cls, title); }
+    bool WindowExists(HWND wnd) override { return ::IsWindow(wnd) != FALSE; }
+    std::string WindowClassName(HWND wnd) override {
+        // The class comes from the window's own record: no message.
+        wchar_t name[64];
+        const int n = ::GetClassNameW(wnd, name, 64);
+        return n > 0 ? Narrow(name, n) : std::string();
+    }
+    std::string WindowTitle(HWND wnd) override {
+        // InternalGetWindowText reads the stored title and never sends
+        // WM_GETTEXT, unlike GetWindowText on a window of this process.
+        using InternalGetWindowTextFn = int(WINAPI*)(HWND, LPWSTR, int);
+        static const auto internal_get_window_text = reinterpret_cast<InternalGetWindowTextFn>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "InternalGetWindowText")));
+        if (!internal_get_window_text) return {};
+        wchar_t title[64];
+        const int n = internal_get_window_text(wnd, title, 64);
+        return n > 0 ? Narrow(title, n) : std::string();
+    }
     BOOL BringToForeground(HWND wnd) override { return ::SetForegroundWindow(wnd); }
     UINT VirtualKeyToScanCode(UINT code) override { return ::MapVirtualKeyA(code, 0); }
     void KeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) override { ::keybd_event(vk, scan, flags, extra); }
@@ -55,8 +79,14 @@ PlayerPlatform& SystemPlayerPlatform() {
 
 void SetPlayerPlatform(PlayerPlatform* platform) { g_platform = platform; }
 
+bool IsPlayerWindow(HWND wnd) {
+    PlayerPlatform& p = Platform();
+    return wnd && p.WindowExists(wnd) && p.WindowClassName(wnd) == PlayerWindowClass &&
+           p.WindowTitle(wnd) == PlayerWindowTitle;
+}
+
 bool FindPlayerWindow() {
-    if (PlayerWnd) return true;
+    if (PlayerWnd && IsPlayerWindow(PlayerWnd)) return true;
     PlayerWnd = Platform().FindWindowByClassAndTitle(PlayerWindowClass, PlayerWindowTitle);
     return PlayerWnd != nullptr;
 }

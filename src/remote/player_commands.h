@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 
 namespace velmap::remote {
 
@@ -47,6 +48,12 @@ class PlayerPlatform {
 public:
     virtual ~PlayerPlatform() = default;
     virtual HWND FindWindowByClassAndTitle(const char* cls, const char* title) = 0;
+    // IsWindow.
+    virtual bool WindowExists(HWND wnd) = 0;
+    // The window's class name and title, read without sending the window a
+    // message (a hung player must not hang the band); empty when unknown.
+    virtual std::string WindowClassName(HWND wnd) = 0;
+    virtual std::string WindowTitle(HWND wnd) = 0;
     virtual BOOL BringToForeground(HWND wnd) = 0;
     virtual UINT VirtualKeyToScanCode(UINT code) = 0;  // MapVirtualKeyA(code, 0)
     virtual void KeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) = 0;
@@ -60,7 +67,12 @@ void SetPlayerPlatform(PlayerPlatform* platform);
 extern HWND PlayerWnd;        // cached player window; null: not known
 extern bool PlayPauseToggle;  // true: play/pause sends 'X' next, else 'C'
 
-// True when the player window is known; looks it up only while none is cached.
+// Whether wnd is still a window with exactly the player's class and title.
+bool IsPlayerWindow(HWND wnd);
+
+// True when the player window is known. A cached handle is checked first (the
+// player may have exited, and its handle may now name another window); one
+// that fails is dropped and the player looked up again.
 bool FindPlayerWindow();
 
 // Presses the modifiers of shift (table order), key down and up, then

@@ -218,6 +218,29 @@ void TControl::ChangeScale(int m, int d) {
     if (!parent_font_) font_.SetHeight(::MulDiv(font_.Height(), m, d));
 }
 
+TControl::TScaleRecord TControl::ScaleRecord() const {
+    return {left_,
+            top_,
+            width_,
+            height_,
+            constraints_.MinWidth(),
+            constraints_.MaxWidth(),
+            constraints_.MinHeight(),
+            constraints_.MaxHeight(),
+            font_.Height()};
+}
+
+void TControl::ApplyScaleRecord(const TScaleRecord& r, int m, int d, int ppi) {
+    // The very arithmetic of ChangeScale, on the recorded values.
+    anchor_set_ = false;
+    constraints_.SetAll(::MulDiv(r.min_w, m, d), ::MulDiv(r.max_w, m, d), ::MulDiv(r.min_h, m, d),
+                        ::MulDiv(r.max_h, m, d));
+    const int l = ::MulDiv(r.left, m, d), t = ::MulDiv(r.top, m, d);
+    SetBounds(l, t, ::MulDiv(r.left + r.width, m, d) - l, ::MulDiv(r.top + r.height, m, d) - t);
+    font_.SetPixelsPerInch(ppi);
+    if (!parent_font_) font_.SetHeight(::MulDiv(r.font_height, m, d));
+}
+
 TShiftState TControl::ShiftFromKeys(WPARAM keys) {
     TShiftState s;
     if (keys & MK_SHIFT) s.Include(TShiftFlag::ssShift);

@@ -124,6 +124,21 @@ public:
     // Scales bounds, constraints and an own font by m / d.
     virtual void ChangeScale(int m, int d);
 
+    // What ChangeScale scales, as loading left it: a later density is applied
+    // to these rather than to values rounded once already.
+    struct TScaleRecord {
+        int left = 0, top = 0, width = 0, height = 0;
+        int min_w = 0, max_w = 0, min_h = 0, max_h = 0;
+        int font_height = 0;
+    };
+    TScaleRecord ScaleRecord() const;
+    // ChangeScale of this control alone, from a record; the font is made for
+    // ppi. Windowed children are not walked: the caller does.
+    void ApplyScaleRecord(const TScaleRecord& record, int m, int d, int ppi);
+    // Forgets where anchored layout started from (after a change of scale,
+    // the old place and parent size mean nothing).
+    void ResetAnchorMemory() { anchor_set_ = false; }
+
     std::string ClassName() const override { return "TControl"; }
     const TPropTable& Props() const override;
     static const TPropTable& ClassProps();

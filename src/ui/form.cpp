@@ -96,28 +96,93 @@ void TCustomForm::SetPixelsPerInch(int v) {
 }
 
 void TCustomForm::ScaleToScreen() {
-    int screen = ScreenPixelsPerInch();
+    RecordDesign();
+    const int screen = ScreenPixelsPerInch();
     if (!stored_ppi_ || screen == pixels_per_inch_ || text_height_ <= 0) return;
+    ApplyDensity(screen);
+}
+
+void TCustomForm::RecordDesign() {
+    design_ = TDesign{};
+    design_.ppi = pixels_per_inch_;
+    design_.text_height = text_height_;
+    design_.font_height = font_.Height();
+    design_.client_width = ClientWidth();
+    design_.client_height = ClientHeight();
+    design_.own = ScaleRecord();
+    RecordControls(*this);
+    design_.recorded = true;
+}
+
+void TCustomForm::RecordControls(TWinControl& parent) {
+    // Children before their parent, as TWinControl::ChangeScale goes.
+    for (TControl* c : parent.Controls()) {
+        if (auto* wc = dynamic_cast<TWinControl*>(c)) RecordControls(*wc);
+        design_.controls.push_back({c->Life(), c, c->ScaleRecord()});
+    }
+}
+
+void TCustomForm::ApplyDensity(int ppi) {
+    const TDesign& d0 = design_;
     // Font first, by the ratio of densities; the contents then follow the
     // text height that font really has.
-    font_.SetPixelsPerInch(screen);
-    font_.SetHeight(::MulDiv(font_.Height(), screen, pixels_per_inch_));
-    int th = text_height_;
-    {
+    font_.SetPixelsPerInch(ppi);
+    font_.SetHeight(::MulDiv(d0.font_height, ppi, d0.ppi));
+    int th = d0.text_height;
+    if (ppi != d0.ppi) {
         win::window_dc sdc(nullptr);
         win::unique_hdc mem(::CreateCompatibleDC(sdc.get()));
         win::select_object sel(mem.get(), font_.Handle());
         TEXTMETRICW tm;
         if (::GetTextMetricsW(mem.get(), &tm)) th = tm.tmHeight;
     }
-    int m = th, d = text_height_;
-    int cw = ClientWidth(), ch = ClientHeight();
-    constraints_.Scale(m, d);
-    for (TControl* c : std::vector<TControl*>(controls_)) c->ChangeScale(m, d);
-    SetClientWidth(::MulDiv(cw, m, d));
-    SetClientHeight(::MulDiv(ch, m, d));
-    pixels_per_inch_ = screen;
+    const int m = th, d = d0.text_height;
+    constraints_.SetAll(::MulDiv(d0.own.min_w, m, d), ::MulDiv(d0.own.max_w, m, d), ::MulDiv(d0.own.min_h, m, d),
+                        ::MulDiv(d0.own.max_h, m, d));
+    for (const TScaledControl& c : d0.controls)
+        if (!c.life.expired()) c.control->ApplyScaleRecord(c.record, m, d, ppi);
+    SetClientWidth(::MulDiv(d0.client_width, m, d));
+    SetClientHeight(::MulDiv(d0.client_height, m, d));
+    pixels_per_inch_ = ppi;
     text_height_ = th;
+}
+
+bool TCustomForm::ChangeDensity(int ppi) {
+    if (ppi <= 0) throw EUiError("PixelsPerInch must be positive");
+    if (!design_.recorded || !stored_ppi_ || ppi == pixels_per_inch_ || design_.text_height <= 0) return false;
+    ApplyDensity(ppi);
+    return true;
+}
+
+namespace {
+// A form read for its own properties only, to learn its size.
+class TMeasuredForm final : public TCustomForm {
+public:
+    explicit TMeasuredForm(std::string class_name)
+        : TCustomForm(static_cast<TComponent*>(nullptr)), class_name_(std::move(class_name)) {}
+    void AfterConstruction() override {}  // no description, no window
+    std::string ClassName() const override { return class_name_; }
+
+private:
+    std::string class_name_;
+};
+}  // namespace
+
+SIZE TCustomForm::DescriptionSizeAt(std::string_view text, const std::string& class_name, int ppi) {
+    TObjectDesc desc = ParseDescription(text);
+    desc.children.clear();
+    std::erase_if(desc.props, [](const TPropDesc& p) { return p.path.rfind("On", 0) == 0; });
+    const int saved = ScreenPixelsPerInchOverride();
+    SetScreenPixelsPerInch(ppi);
+    owned<TMeasuredForm> form(Make<TMeasuredForm>(class_name));
+    try {
+        TReader(form.get(), TResourceSource{}).ReadRoot(desc);
+    } catch (...) {
+        SetScreenPixelsPerInch(saved);
+        throw;
+    }
+    SetScreenPixelsPerInch(saved);
+    return {form->Width(), form->Height()};
 }
 
 RECT TCustomForm::ClientRect() const {

@@ -4,7 +4,10 @@
 #include "ui/reader.h"
 #include "ui/win_control.h"
 
+#include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace velmap::ui {
 
@@ -51,6 +54,15 @@ public:
     void SetPixelsPerInch(int v);
     int TextHeight() const { return text_height_; }
     void SetTextHeight(int v) { text_height_ = v; }
+    // Scales the form and everything on it to ppi as loading at that density
+    // would have (from the values loading recorded, so densities may come and
+    // go without drift). False when the form is at ppi already.
+    bool ChangeDensity(int ppi);
+    // The size the form stored in description text comes out at ppi, by the
+    // same scaling, reading only the root's own properties: no window, no
+    // children, no handlers. class_name is the root's class.
+    static SIZE DescriptionSizeAt(std::string_view text, const std::string& class_name, int ppi);
+
     TControlScrollBar& HorzScrollBar() { return horz_; }
     TControlScrollBar& VertScrollBar() { return vert_; }
 
@@ -67,7 +79,25 @@ protected:
     void Destroying() override;
 
 private:
+    struct TScaledControl {
+        std::weak_ptr<void> life;
+        TControl* control;
+        TControl::TScaleRecord record;
+    };
+    struct TDesign {
+        bool recorded = false;
+        int ppi = 96;
+        int text_height = 13;
+        int font_height = 0;
+        int client_width = 0, client_height = 0;
+        TControl::TScaleRecord own;
+        std::vector<TScaledControl> controls;  // in the order ChangeScale walks them
+    };
+
     void ScaleToScreen();
+    void RecordDesign();
+    void RecordControls(TWinControl& parent);
+    void ApplyDensity(int ppi);
     void ApplyLayered();
 
     TFormBorderStyle border_style_ = TFormBorderStyle::bsSizeable;
@@ -84,6 +114,7 @@ private:
     std::string description_name_;
     TResourceSource resources_;
     bool has_description_ = false;
+    TDesign design_;
 };
 
 // A form class of its own name, for descriptions whose root is a plain form.

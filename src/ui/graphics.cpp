@@ -19,6 +19,7 @@ int ScreenPixelsPerInch() {
 }
 
 void SetScreenPixelsPerInch(int ppi) { g_ppi_override = ppi; }
+int ScreenPixelsPerInchOverride() { return g_ppi_override; }
 
 // ---- TFont ------------------------------------------------------------------
 

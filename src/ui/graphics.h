@@ -17,6 +17,8 @@ namespace velmap::ui {
 // The screen's density; tests may pretend another (0 asks the display again).
 int ScreenPixelsPerInch();
 void SetScreenPixelsPerInch(int ppi);
+// The density set by SetScreenPixelsPerInch (0: none, the display's own).
+int ScreenPixelsPerInchOverride();
 
 // A graphics object that owns its GDI handle and recreates it after a change.
 // OnChange runs before the old handle is released, so a canvas holding it

@@ -28,6 +28,14 @@ void TSizeConstraints::Scale(int m, int d) {
     if (OnChange) OnChange();
 }
 
+void TSizeConstraints::SetAll(int min_w, int max_w, int min_h, int max_h) {
+    min_w_ = min_w < 0 ? 0 : min_w;
+    max_w_ = max_w < 0 ? 0 : max_w;
+    min_h_ = min_h < 0 ? 0 : min_h;
+    max_h_ = max_h < 0 ? 0 : max_h;
+    if (OnChange) OnChange();
+}
+
 namespace {
 const TPropInfo kConstraintProps[] = {
     props::Int<&TSizeConstraints::SetMinWidth>("MinWidth"),

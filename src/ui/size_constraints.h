@@ -21,6 +21,8 @@ public:
     void SetMaxHeight(int v) { Set(max_h_, v); }
     void Apply(int& w, int& h) const;
     void Scale(int m, int d);
+    // All four at once, with one change notification.
+    void SetAll(int min_w, int max_w, int min_h, int max_h);
 
     std::function<void()> OnChange;
     std::string ClassName() const override { return "TSizeConstraints"; }

@@ -130,15 +130,17 @@ void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 
 void TSpeedButton::WndProc(TMessage& m) {
     switch (m.Msg) {
+        // OnMouseEnter and OnMouseLeave belong to a button that can be used:
+        // a disabled or designed one notes the pointer and fires neither.
         case UIM_MOUSEENTER:
-            if (enabled_) {
-                mouse_in_control_ = true;
-                Invalidate();
-            }
+            if (!enabled_ || Is(TComponentState::csDesigning)) return;
+            mouse_in_control_ = true;
+            Invalidate();
             break;
         case UIM_MOUSELEAVE:
             mouse_in_control_ = false;
-            if (enabled_) Invalidate();
+            if (!enabled_ || Is(TComponentState::csDesigning)) return;
+            Invalidate();
             break;
         case UIM_ENABLEDCHANGED:
             // A press in progress is abandoned; the face follows.

@@ -116,6 +116,51 @@ TEST_F(BandTest, UnregistrationRemovesOurEntriesOnlyAndTheCategoryCache) {
     ASSERT_EQ(S_OK, dll.Register());
 }
 
+// The user's cached members of the desk-band category, in both registry
+// views: registering and unregistering each drop the category's Enum key and
+// nothing beside it.
+TEST_F(BandTest, RegisteringEitherWayDropsTheUsersCachedCategoryMembersOnly) {
+    const std::wstring base = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Discardable\\PostSetup\\";
+    const std::wstring desk_bands = L"\\{00021492-0000-0000-C000-000000000046}";
+    const std::wstring other = L"\\{00021493-0000-0000-C000-000000000046}";
+    const auto exists = [](const std::wstring& path, REGSAM view) {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
+        ::RegCloseKey(key);
+        return true;
+    };
+    BandDll dll(kDll);
+    for (const bool do_register : {true, false}) {
+        for (const wchar_t* cache : {L"Component Categories", L"Component Categories64"}) {
+            for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+                for (const std::wstring& category : {desk_bands, other}) {
+                    HKEY key = nullptr;
+                    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER,
+                                                               (base + cache + category + L"\\Enum").c_str(), 0,
+                                                               nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr));
+                    const DWORD member = 1;
+                    ::RegSetValueExW(key, L"Implementing", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&member),
+                                     sizeof member);
+                    ::RegCloseKey(key);
+                }
+            }
+        }
+        ASSERT_EQ(S_OK, do_register ? dll.Register() : dll.Unregister());
+        for (const wchar_t* cache : {L"Component Categories", L"Component Categories64"}) {
+            for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+                SCOPED_TRACE(testing::Message() << (do_register ? "register " : "unregister ") << cache << " view "
+                                                << view);
+                EXPECT_FALSE(exists(base + cache + desk_bands + L"\\Enum", view));
+                EXPECT_TRUE(exists(base + cache + desk_bands, view));
+                EXPECT_TRUE(exists(base + cache + other + L"\\Enum", view));
+            }
+        }
+    }
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, (base + L"Component Categories").c_str());
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, (base + L"Component Categories64").c_str());
+    ASSERT_EQ(S_OK, dll.Register());
+}
+
 TEST_F(BandTest, AModulePathWithABlankIsRegisteredShortAndServesBands) {
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
@@ -147,12 +192,24 @@ TEST_F(BandTest, AnswersExactlyItsInterfaces) {
     ComPtr<IUnknown> band;
     ASSERT_EQ(S_OK, ::CoCreateInstance(band::CLSID_VelmapBand, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&band)));
     for (const IID* iid : {&IID_IInputObject, &IID_IContextMenu, &IID_IObjectWithSite, &IID_IPersistStreamInit,
-                           &IID_IPersist, &IID_IDeskBand, &IID_ISupportErrorInfo, &IID_IUnknown}) {
+                           &IID_IPersistStream, &IID_IPersist, &IID_IDeskBand, &IID_ISupportErrorInfo,
+                           &IID_IUnknown}) {
         ComPtr<IUnknown> itf;
         EXPECT_EQ(S_OK, band->QueryInterface(*iid, &itf)) << tools::GuidText(*iid);
         EXPECT_NE(nullptr, itf.Get());
     }
-    for (const IID* iid : {&IID_IOleWindow, &IID_IDockingWindow, &IID_IPersistStream, &IID_IDispatch,
+    // IPersistStream answers as IPersistStreamInit does, slot for slot.
+    ComPtr<IPersistStream> stream;
+    ASSERT_EQ(S_OK, band.As(&stream));
+    CLSID clsid{};
+    EXPECT_EQ(S_OK, stream->GetClassID(&clsid));
+    EXPECT_TRUE(::IsEqualCLSID(band::CLSID_VelmapBand, clsid));
+    EXPECT_EQ(S_FALSE, stream->IsDirty());
+    EXPECT_EQ(S_OK, stream->Load(nullptr));
+    EXPECT_EQ(S_OK, stream->Save(nullptr, TRUE));
+    ULARGE_INTEGER size;
+    EXPECT_EQ(E_NOTIMPL, stream->GetSizeMax(&size));
+    for (const IID* iid : {&IID_IOleWindow, &IID_IDockingWindow, &IID_IDispatch,
                            &IID_IInputObjectSite, &IID_IDeskBand2, &IID_IOleCommandTarget}) {
         void* itf = reinterpret_cast<void*>(1);
         EXPECT_EQ(E_NOINTERFACE, band->QueryInterface(*iid, &itf)) << tools::GuidText(*iid);
@@ -383,6 +440,50 @@ TEST_F(BandTest, RealClicksReachThePlayerInOrder) {
     EXPECT_EQ(lines, (std::vector<std::string>{"Ctrl+Alt+Z", "Ctrl+Alt+X", "Ctrl+Alt+C", "Ctrl+Alt+V", "Ctrl+Alt+B",
                                                "Ctrl+Alt+A", "Ctrl+Alt+Q"}));
     EXPECT_EQ(0, player.Stop());
+}
+
+// The player exits and another program takes the same shortcuts under
+// another class and title: a click sends it nothing. The player starts again:
+// the very next click reaches it, from the same band form, with the letter of
+// play/pause that was due.
+TEST_F(BandTest, APlayerThatExitsAndComesBackIsFollowedWithoutANewForm) {
+    using Lines = std::vector<std::string>;
+    const std::string dir = VELMAP_TEST_BINARY_DIR;
+    tools::PlayerProcess player;
+    ASSERT_TRUE(player.Start(VELMAP_PLAYER_EXE, dir + "/e2e-restart-player.log", 60000));
+    ASSERT_NE(nullptr, player.WaitForWindow(20000));
+    BandHost host(log, StripOrientation::Horizontal);
+    ASSERT_EQ(S_OK, host.Create(band::CLSID_VelmapBand));
+    ASSERT_EQ(S_OK, host.Show());
+    PumpMessages(100);
+    const auto click = [&](BandButton b) {
+        ClickAt(tools::ButtonCenterOnScreen(host.BandWindow(), b));
+        PumpMessages(550);  // two clicks on one spot stay two clicks
+    };
+    click(BandButton::Next);
+    EXPECT_EQ(player.WaitForLines(1, 10000), Lines{"Ctrl+Alt+B"});
+    ASSERT_EQ(0, player.Stop());
+
+    tools::PlayerProcess impostor;
+    ASSERT_TRUE(impostor.Start(VELMAP_PLAYER_EXE, dir + "/e2e-restart-impostor.log", 60000, "velmora impostor",
+                               "Tvelmoraimpostor"));
+    ASSERT_NE(nullptr, impostor.WaitForWindow(20000));
+    click(BandButton::Stop);
+    click(BandButton::PlayPause);
+    // The impostor does hear a shortcut that is really sent: had the band
+    // sent one, it would come first.
+    for (auto [vk, flags] : {std::pair<BYTE, DWORD>{VK_CONTROL, 0}, {VK_MENU, 0}, {'Q', 0}, {'Q', KEYEVENTF_KEYUP},
+                             {VK_MENU, KEYEVENTF_KEYUP}, {VK_CONTROL, KEYEVENTF_KEYUP}})
+        ::keybd_event(vk, static_cast<BYTE>(::MapVirtualKeyA(vk, 0)), flags, 0);
+    EXPECT_EQ(impostor.WaitForLines(1, 10000), Lines{"Ctrl+Alt+Q"});
+    ASSERT_EQ(0, impostor.Stop());
+
+    tools::PlayerProcess again;
+    ASSERT_TRUE(again.Start(VELMAP_PLAYER_EXE, dir + "/e2e-restart-again.log", 60000));
+    ASSERT_NE(nullptr, again.WaitForWindow(20000));
+    click(BandButton::PlayPause);
+    EXPECT_EQ(again.WaitForLines(1, 10000), Lines{"Ctrl+Alt+X"});
+    EXPECT_EQ(0, again.Stop());
 }
 
 TEST_F(BandTest, RepeatedCyclesReturnWindowsObjectsAndMemoryToTheirBaseline) {

@@ -1,9 +1,16 @@
 // VelmapBar.exe as a user meets it: the band in a floating tool window, one
 // instance at a time, clicks reaching the stand-in player, dragged by its grip
-// and found where it was left on the next start.
+// and found where it was left on the next start; docked on a stand-in taskbar,
+// out of the way of a full-screen window and of the tucked-away taskbar, idle
+// while nothing changes, and its Start with Windows item.
 #include "band_harness.h"
 #include "bar_placement.h"
+#include "bar_settings.h"
 #include "player_process.h"
+#include "screenshot.h"
+
+#include <chrono>
+#include <cstdio>
 
 #include <cstdint>
 #include <optional>
@@ -14,15 +21,17 @@ namespace velmap::test {
 namespace {
 
 using tools::kBarSettingsKey;
+using tools::kRunKey;
+using tools::kRunValue;
 using tools::kBarTitle;
 using tools::kStripClass;
 using tools::PumpMessages;
 
-TEST(BarPlacement, DocksOnTheNotificationAreaOrTheWorkAreaCornerAndStaysInside) {
+TEST(BarPlacement, DocksOnTheAnchorOrTheWorkAreaCornerAndStaysInside) {
     const RECT work{0, 0, 1280, 760};
     const struct {
         SIZE bar;
-        std::optional<RECT> tray;
+        std::optional<RECT> anchor;
         POINT expected;
     } cases[] = {
         {{180, 33}, RECT{1100, 760, 1270, 800}, {1090, 727}},  // right-aligned on the tray, just above it
@@ -31,10 +40,70 @@ TEST(BarPlacement, DocksOnTheNotificationAreaOrTheWorkAreaCornerAndStaysInside) 
         {{1400, 900}, std::nullopt, {0, 0}},                    // larger than the work area
     };
     for (const auto& c : cases) {
-        const POINT at = tools::DockedPosition(c.bar, work, c.tray);
+        const POINT at = tools::DockedPosition(c.bar, work, c.anchor);
         EXPECT_EQ(c.expected.x, at.x);
         EXPECT_EQ(c.expected.y, at.y);
     }
+}
+
+TEST(BarPlacement, FullScreenMeansTheWholeMonitorAndNeverTheShell) {
+    const RECT monitor{1920, 0, 3840, 1080};  // a second monitor
+    const struct {
+        RECT rect;
+        const wchar_t* cls;
+        bool maximised_with_caption, shell_or_own;
+        bool expected;
+    } cases[] = {
+        {{1920, 0, 3840, 1080}, L"GameWindow", false, false, true},
+        {{1910, -10, 3850, 1090}, L"GameWindow", false, false, true},    // larger than the monitor
+        {{1912, -8, 3848, 1088}, L"Notepad", true, false, false},        // maximised, taskbar auto-hiding
+        {{1920, 0, 3840, 1040}, L"Notepad", false, false, false},        // covers only the work area
+        {{0, 0, 1920, 1080}, L"GameWindow", false, false, false},        // full screen on the other monitor
+        {{1920, 0, 3840, 1080}, L"Progman", false, false, false},        // the desktop
+        {{1920, 0, 3840, 1080}, L"WorkerW", false, false, false},
+        {{1920, 0, 3840, 1080}, L"Shell_SecondaryTrayWnd", false, false, false},
+        {{1920, 0, 3840, 1080}, L"Anything", false, true, false},        // the desktop window, or the bar's own
+    };
+    for (const auto& c : cases) {
+        const tools::ForegroundFacts fg{c.rect, c.cls, c.maximised_with_caption, c.shell_or_own};
+        EXPECT_EQ(c.expected, tools::IsFullScreenOn(monitor, fg)) << std::wstring(c.cls).size() << " " << c.rect.left;
+    }
+}
+
+TEST(BarPlacement, HidesForFullScreenAndWithATuckedAwayTaskbar) {
+    using tools::BarView;
+    const RECT monitor{0, 0, 1920, 1080};
+    const struct {
+        bool full_screen;
+        std::optional<RECT> taskbar;
+        BarView expected;
+    } cases[] = {
+        {false, RECT{0, 1032, 1920, 1080}, BarView::Shown},
+        {false, std::nullopt, BarView::Shown},
+        {true, RECT{0, 1032, 1920, 1080}, BarView::HiddenForFullScreen},
+        {false, RECT{0, 1078, 1920, 1126}, BarView::HiddenWithTaskbar},  // auto-hidden: a 2-pixel sliver
+        {false, RECT{0, 1060, 1920, 1108}, BarView::Shown},              // sliding in
+        {false, RECT{0, 1080, 1920, 1128}, BarView::HiddenWithTaskbar},  // wholly off screen
+        {false, RECT{-46, 0, 2, 1080}, BarView::HiddenWithTaskbar},      // on the left edge
+        {false, RECT{1872, 0, 1920, 1080}, BarView::Shown},              // on the right edge, shown
+        {false, RECT{0, -46, 1920, 2}, BarView::HiddenWithTaskbar},      // at the top
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, tools::DecideView(monitor, c.full_screen, c.taskbar)) << c.taskbar.has_value();
+}
+
+TEST(BarPlacement, ArrangementsAndDensity) {
+    const RECT a{0, 0, 1920, 1080}, b{1920, -200, 4480, 1240};
+    EXPECT_EQ(tools::ArrangementName({a, b}), tools::ArrangementName({b, a}));
+    EXPECT_NE(tools::ArrangementName({a, b}), tools::ArrangementName({a}));
+    EXPECT_NE(tools::ArrangementName({a, b}), tools::ArrangementName({a, RECT{-2560, 0, 0, 1440}}));
+    EXPECT_TRUE(tools::ShownWhole({1800, 1000, 1900, 1030}, {a, b}));
+    EXPECT_FALSE(tools::ShownWhole({1900, 1000, 2000, 1030}, {a, b}));  // across two monitors
+    EXPECT_FALSE(tools::ShownWhole({3000, 1300, 3100, 1330}, {a}));     // its monitor is gone
+    // The band's own size grows with the density; the bar's frame with it.
+    EXPECT_EQ(180L, tools::BarSize({164, 25}, 96).cx);
+    EXPECT_EQ(270L, tools::BarSize({246, 38}, 144).cx);
+    EXPECT_EQ(50L, tools::BarSize({246, 38}, 144).cy);
 }
 
 // One run of VelmapBar.exe.
@@ -65,7 +134,9 @@ public:
         for (DWORD waited = 0; waited < ms; waited += 50) {
             HWND bar = ::FindWindowW(kStripClass, kBarTitle);
             if (bar && ::IsWindowVisible(bar)) return bar;
-            if (!process_ || ::WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) return nullptr;
+            // Pumping: the bar may talk to the test's stand-in taskbar.
+            PumpMessages(50);
+            if (!process_ || ::WaitForSingleObject(process_, 0) == WAIT_OBJECT_0) return nullptr;
         }
         return nullptr;
     }
@@ -88,17 +159,7 @@ int CountBars() {
     return count;
 }
 
-std::optional<POINT> SavedPosition() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kBarSettingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    DWORD x = 0, y = 0, size = sizeof x;
-    const bool ok = ::RegQueryValueExW(key, L"Left", nullptr, nullptr, reinterpret_cast<BYTE*>(&x), &size) == 0 &&
-                    ::RegQueryValueExW(key, L"Top", nullptr, nullptr, reinterpret_cast<BYTE*>(&y), &size) == 0;
-    ::RegCloseKey(key);
-    if (!ok) return std::nullopt;
-    return POINT{static_cast<LONG>(static_cast<std::int32_t>(x)), static_cast<LONG>(static_cast<std::int32_t>(y))};
-}
+std::optional<POINT> SavedPosition() { return tools::LoadBarPosition(tools::ArrangementName(tools::MonitorRects())); }
 
 class VelmapBar : public ::testing::Test {
 protected:
@@ -112,7 +173,10 @@ protected:
         ::RegDeleteKeyW(HKEY_CURRENT_USER, kBarSettingsKey);
     }
     void SetUp() override { ::RegDeleteKeyW(HKEY_CURRENT_USER, kBarSettingsKey); }
-    void TearDown() override { MovePointerAway(); }
+    void TearDown() override {
+        MovePointerAway();
+        tools::SetStartWithWindows(false);
+    }
 };
 
 TEST_F(VelmapBar, DocksAsAToolWindowRunsOnceAndItsClicksReachThePlayer) {
@@ -131,7 +195,8 @@ TEST_F(VelmapBar, DocksAsAToolWindowRunsOnceAndItsClicksReachThePlayer) {
     RECT r, work;
     ::GetWindowRect(bar, &r);
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const auto tray = tools::NotificationArea();
+    const auto taskbar = tools::FindTaskbar(::MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
+    const auto tray = taskbar ? taskbar->notification_area : std::nullopt;
     EXPECT_EQ(tray ? tray->right : work.right, r.right);
     EXPECT_EQ(tray ? tray->top : work.bottom, r.bottom);
 
@@ -204,8 +269,37 @@ TEST_F(VelmapBar, ADraggedBarStartsWhereItWasLeftUnlessNoMonitorShowsThatPlace) 
         ::GetWindowRect(bar, &r);
         EXPECT_EQ(moved.x, r.left);
         EXPECT_EQ(moved.y, r.top);
+        // Reset position: docked again, the remembered place forgotten.
+        ::PostMessageW(bar, WM_COMMAND, tools::kResetPositionCommand, 0);
+        RECT work;
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        for (int waited = 0; waited < 5000 && r.right != work.right; waited += 50) {
+            PumpMessages(50);
+            ::GetWindowRect(bar, &r);
+        }
+        EXPECT_EQ(work.right, r.right);
+        EXPECT_EQ(work.bottom, r.bottom);
+        EXPECT_FALSE(SavedPosition());
     }
-    ASSERT_TRUE(tools::SaveBarPosition({-5000, -5000}));
+    {
+        // The one place an earlier version kept is still honoured.
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, kBarSettingsKey);
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, kBarSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                                                   nullptr, &key, nullptr));
+        const DWORD left = 40, top = 50;
+        ::RegSetValueExW(key, L"Left", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&left), sizeof left);
+        ::RegSetValueExW(key, L"Top", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&top), sizeof top);
+        ::RegCloseKey(key);
+        BarProcess earlier;
+        HWND bar = earlier.WaitForBar(20000);
+        ASSERT_NE(nullptr, bar);
+        RECT r;
+        ::GetWindowRect(bar, &r);
+        EXPECT_EQ(40, r.left);
+        EXPECT_EQ(50, r.top);
+    }
+    ASSERT_TRUE(tools::SaveBarPosition(tools::ArrangementName(tools::MonitorRects()), {-5000, -5000}));
     {
         BarProcess off_screen;
         HWND bar = off_screen.WaitForBar(20000);
@@ -215,6 +309,250 @@ TEST_F(VelmapBar, ADraggedBarStartsWhereItWasLeftUnlessNoMonitorShowsThatPlace) 
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right && r.bottom <= work.bottom);
     }
+}
+
+// A taskbar as the shell makes it, made by the test: "Shell_TrayWnd" along
+// the bottom of the screen with its notification area on the right.
+class StandInTaskbar {
+public:
+    static constexpr int kHeight = 40, kTrayWidth = 200;
+    StandInTaskbar() {
+        static const bool registered = [] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = ::DefWindowProcW;
+            wc.hInstance = ::GetModuleHandleW(nullptr);
+            wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(DKGRAY_BRUSH));
+            wc.lpszClassName = L"Shell_TrayWnd";
+            ::RegisterClassW(&wc);
+            wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH));
+            wc.lpszClassName = L"TrayNotifyWnd";
+            return ::RegisterClassW(&wc) != 0;
+        }();
+        (void)registered;
+        const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+        shown_ = {0, h - kHeight, w, h};
+        wnd_ = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"Shell_TrayWnd", L"", WS_POPUP | WS_VISIBLE, 0,
+                                 h - kHeight, w, kHeight, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ::CreateWindowExW(0, L"TrayNotifyWnd", L"", WS_CHILD | WS_VISIBLE, w - kTrayWidth, 0, kTrayWidth, kHeight, wnd_,
+                          nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        PumpMessages(50);
+    }
+    ~StandInTaskbar() { ::DestroyWindow(wnd_); }
+    StandInTaskbar(const StandInTaskbar&) = delete;
+    StandInTaskbar& operator=(const StandInTaskbar&) = delete;
+
+    // Auto-hide: slid down until two pixels show, or back.
+    void Tuck(bool away) {
+        const int down = away ? kHeight - 2 : 0;
+        ::SetWindowPos(wnd_, nullptr, shown_.left, shown_.top + down, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, wnd_, OBJID_WINDOW, CHILDID_SELF);
+    }
+    const RECT& Shown() const { return shown_; }
+
+private:
+    HWND wnd_ = nullptr;
+    RECT shown_{};
+};
+
+// Waits, pumping, until the bar's visibility is as wanted; the time it took in
+// milliseconds, or -1.
+long WaitForVisible(HWND bar, bool visible, DWORD ms) {
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        const auto elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+        if ((::IsWindowVisible(bar) != FALSE) == visible) return static_cast<long>(elapsed);
+        if (elapsed > static_cast<long>(ms)) return -1;
+        PumpMessages(2);
+    }
+}
+
+// The bar on the stand-in taskbar, twice the real size, for the README.
+void SavePicture(const RECT& bar, const RECT& taskbar) {
+    PumpMessages(300);
+    const RECT area{bar.left - 40, bar.top - 16, taskbar.right, taskbar.bottom};
+    const std::string dir = std::string(VELMAP_TEST_BINARY_DIR) + "/artefacts";
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    const std::string path = dir + "/velmapbar-on-taskbar.png";
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    EXPECT_TRUE(tools::SavePng(tools::Magnify(tools::CaptureScreen(area), 2), std::wstring(path.begin(), path.end())));
+    if (SUCCEEDED(com)) ::CoUninitialize();
+}
+
+// Windows raises these window events itself; Wine 8 raises few of them (not
+// the foreground change nor moves), so the test raises them where Windows
+// would, and the bar hears them through its real hooks.
+void Raise(DWORD event, HWND wnd) { ::NotifyWinEvent(event, wnd, OBJID_WINDOW, CHILDID_SELF); }
+
+LRESULT Counter(HWND bar, tools::BarCounter which) {
+    return ::SendMessageW(bar, ::RegisterWindowMessageW(tools::kBarCountersMessage), which, 0);
+}
+
+HWND TestWindow(DWORD style, const RECT& r) {
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+        wc.lpszClassName = L"VelmapBarTestProgram";
+        return ::RegisterClassW(&wc) != 0;
+    }();
+    (void)registered;
+    return ::CreateWindowExW(0, L"VelmapBarTestProgram", L"program", style, r.left, r.top, r.right - r.left,
+                             r.bottom - r.top, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+}
+
+TEST_F(VelmapBar, StepsAsideForFullScreenProgramsAndTheTuckedAwayTaskbarAndIdlesMeanwhile) {
+    StandInTaskbar taskbar;
+    BarProcess bar_process;
+    HWND bar = bar_process.WaitForBar(20000);
+    ASSERT_NE(nullptr, bar);
+    RECT r;
+    ::GetWindowRect(bar, &r);
+    EXPECT_EQ(taskbar.Shown().right, r.right);  // right-aligned on the notification area, just above it
+    EXPECT_EQ(taskbar.Shown().top, r.bottom);
+    SavePicture(r, taskbar.Shown());
+
+    // Idle: nothing changes for two seconds, nothing ticks or paints.
+    PumpMessages(500);
+    const LRESULT ticks = Counter(bar, tools::kTimerTicks), paints = Counter(bar, tools::kPaints);
+    PumpMessages(2000);
+    EXPECT_EQ(ticks, Counter(bar, tools::kTimerTicks));
+    EXPECT_EQ(paints, Counter(bar, tools::kPaints));
+    std::printf("idle for 2 s: %ld timer ticks, %ld paints in all since the start\n", static_cast<long>(ticks),
+                static_cast<long>(paints));
+
+    const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+    {
+        // A maximised window with a caption is not full screen, even placed as
+        // Windows places it where the taskbar auto-hides: its frame past the
+        // monitor's edges (Wine leaves a maximised window where it was).
+        HWND maximised = TestWindow(WS_OVERLAPPEDWINDOW, {-8, -8, w + 8, h + 8});
+        ::ShowWindow(maximised, SW_SHOWMAXIMIZED);
+        ASSERT_TRUE(::IsZoomed(maximised));
+        // Wine learns late that another process hooks window events: the
+        // first event this thread raises may go nowhere. One the bar ignores.
+        Raise(EVENT_OBJECT_LOCATIONCHANGE, maximised);
+        PumpMessages(100);
+        const LRESULT heard = Counter(bar, tools::kWinEvents);
+        ::SetForegroundWindow(maximised);
+        Raise(EVENT_SYSTEM_FOREGROUND, maximised);
+        for (int waited = 0; waited < 5000 && Counter(bar, tools::kWinEvents) == heard; waited += 20) PumpMessages(20);
+        PumpMessages(300);
+        EXPECT_LT(heard, Counter(bar, tools::kWinEvents));  // the bar did weigh it
+        EXPECT_EQ(maximised, ::GetForegroundWindow());
+        EXPECT_TRUE(::IsWindowVisible(bar));
+        ::DestroyWindow(maximised);
+    }
+    for (int round = 0; round < 3; ++round) {
+        HWND full = TestWindow(WS_POPUP, {0, 0, w, h});
+        ::ShowWindow(full, SW_SHOW);
+        ::SetForegroundWindow(full);
+        Raise(EVENT_SYSTEM_FOREGROUND, full);
+        const long hidden_after = WaitForVisible(bar, false, 5000);
+        EXPECT_GE(hidden_after, 0) << "the bar stayed over a full-screen window";
+        ::ShowWindow(full, SW_HIDE);
+        Raise(EVENT_OBJECT_HIDE, full);
+        ::DestroyWindow(full);
+        const long shown_after = WaitForVisible(bar, true, 5000);
+        EXPECT_GE(shown_after, 0) << "the bar did not come back";
+        std::printf("full screen: hidden after %ld ms, shown %ld ms after it closed\n", hidden_after, shown_after);
+    }
+
+    taskbar.Tuck(true);
+    const long tucked_after = WaitForVisible(bar, false, 5000);
+    EXPECT_GE(tucked_after, 0) << "the bar stayed without its taskbar";
+    taskbar.Tuck(false);
+    const long back_after = WaitForVisible(bar, true, 5000);
+    EXPECT_GE(back_after, 0);
+    std::printf("taskbar tucked away: hidden after %ld ms, shown %ld ms after it slid in\n", tucked_after, back_after);
+    ::GetWindowRect(bar, &r);
+    EXPECT_EQ(taskbar.Shown().top, r.bottom);
+
+    PumpMessages(500);
+    const LRESULT events = Counter(bar, tools::kWinEvents);
+    PumpMessages(1000);
+    EXPECT_EQ(events, Counter(bar, tools::kWinEvents));
+    EXPECT_EQ(ticks, Counter(bar, tools::kTimerTicks));
+    std::printf("window events that reached the bar's decision: %ld\n", static_cast<long>(events));
+}
+
+TEST_F(VelmapBar, StartWithWindowsWritesAndRemovesTheRunValueAndNoPlayerLeavesItResponsive) {
+    BarProcess bar_process;
+    HWND bar = bar_process.WaitForBar(20000);
+    ASSERT_NE(nullptr, bar);
+    // No player runs: a click finds nobody to tell, and the bar answers at once.
+    HWND band = ::FindWindowExW(bar, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, band);
+    ClickAt(tools::ButtonCenterOnScreen(band, tools::BandButton::PlayPause));
+    DWORD_PTR answer = 0;
+    EXPECT_NE(0, ::SendMessageTimeoutW(bar, ::RegisterWindowMessageW(tools::kBarCountersMessage), tools::kViewChanges, 0,
+                                       SMTO_ABORTIFHUNG, 2000, &answer));
+    EXPECT_EQ(-1, bar_process.WaitForExit(0));
+    const auto run_value = []() -> std::optional<std::wstring> {
+        wchar_t data[1024];
+        DWORD bytes = sizeof data;
+        if (::RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, data, &bytes) !=
+            ERROR_SUCCESS)
+            return std::nullopt;
+        return std::wstring(data);
+    };
+    const auto menu_checked = [] {
+        HMENU menu = tools::CreateBarMenu();
+        const bool checked = ::GetMenuState(menu, tools::kStartWithWindowsCommand, MF_BYCOMMAND) & MF_CHECKED;
+        ::DestroyMenu(menu);
+        return checked;
+    };
+    EXPECT_FALSE(menu_checked());
+    ::PostMessageW(bar, WM_COMMAND, tools::kStartWithWindowsCommand, 0);
+    for (int waited = 0; waited < 5000 && !run_value(); waited += 50) PumpMessages(50);
+    const auto value = run_value();
+    ASSERT_TRUE(value);
+    // The program itself, quoted.
+    const std::wstring exe = WindowsPath(VELMAP_BAR_EXE);
+    EXPECT_EQ(L"\"" + exe + L"\"", *value) << value->size();
+    EXPECT_TRUE(menu_checked());
+
+    ::PostMessageW(bar, WM_COMMAND, tools::kStartWithWindowsCommand, 0);
+    for (int waited = 0; waited < 5000 && run_value(); waited += 50) PumpMessages(50);
+    EXPECT_FALSE(run_value());
+    EXPECT_FALSE(menu_checked());
+}
+
+TEST_F(VelmapBar, ADensityChangeResizesTheBandAndTheBarAroundIt) {
+    StandInTaskbar taskbar;
+    BarProcess bar_process;
+    HWND bar = bar_process.WaitForBar(20000);
+    ASSERT_NE(nullptr, bar);
+    HWND band = ::FindWindowExW(bar, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, band);
+    RECT before;
+    ::GetWindowRect(band, &before);
+    // Wine sends no density change, and a suggested rectangle cannot cross
+    // processes here: the test sends the change without one, as a monitor of
+    // 144 dpi would, and the system's notice to the band is left to the bar.
+    ::SendMessageW(bar, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
+    RECT band_rect = before, bar_rect{};
+    for (int waited = 0; waited < 5000; waited += 50) {
+        PumpMessages(50);
+        ::GetWindowRect(band, &band_rect);
+        ::GetWindowRect(bar, &bar_rect);
+        const SIZE expected = tools::BarSize({band_rect.right - band_rect.left, band_rect.bottom - band_rect.top}, 144);
+        if (band_rect.bottom - band_rect.top > before.bottom - before.top &&
+            bar_rect.right - bar_rect.left == expected.cx && bar_rect.bottom - bar_rect.top == expected.cy)
+            break;
+    }
+    // The band made again at one and a half times its height (its width as
+    // its own layout gives it), the bar fitted around it with its grip and
+    // margin grown too, still docked.
+    EXPECT_NEAR(1.5 * (before.bottom - before.top), band_rect.bottom - band_rect.top, 1.0);
+    EXPECT_GT(band_rect.right - band_rect.left, 1.4 * (before.right - before.left));
+    const SIZE expected = tools::BarSize({band_rect.right - band_rect.left, band_rect.bottom - band_rect.top}, 144);
+    EXPECT_EQ(expected.cx, bar_rect.right - bar_rect.left);
+    EXPECT_EQ(expected.cy, bar_rect.bottom - bar_rect.top);
+    EXPECT_EQ(band_rect.left - bar_rect.left, tools::BarMargin(144) + tools::BarGripWidth(144));
+    EXPECT_EQ(taskbar.Shown().right, bar_rect.right);
+    EXPECT_EQ(taskbar.Shown().top, bar_rect.bottom);
 }
 
 }  // namespace

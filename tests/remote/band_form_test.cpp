@@ -1,5 +1,6 @@
 // The band form as its description builds it, inside a plain host window.
 #include "remote/band_form.h"
+#include "skin/manager/shared_skins.h"
 #include "skin/manager/skin_directory.h"
 #include "win/strings.h"
 
@@ -7,6 +8,7 @@
 #include <objbase.h>
 
 #include <string>
+#include <vector>
 
 namespace velmap::remote {
 namespace {
@@ -116,6 +118,35 @@ TEST_F(BandForm, ClosingOneBandNeverTurnsAnotherPlain) {
         EXPECT_TRUE(b->SkinData().IsSkinned()) << b->Name();
         EXPECT_EQ(second->SkinManager, b->SkinData().EffectiveManager()) << b->Name();
     }
+}
+
+// The band's pixels as its window shows them, repainted now.
+std::vector<COLORREF> Pixels(TBandForm& form) {
+    ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    std::vector<COLORREF> pixels;
+    HDC dc = ::GetDC(form.Handle());
+    for (int y = 0; y < form.Height(); ++y)
+        for (int x = 0; x < form.Width(); ++x) pixels.push_back(::GetPixel(dc, x, y));
+    ::ReleaseDC(form.Handle(), dc);
+    return pixels;
+}
+
+TEST_F(BandForm, ASecondBandDrawsWithTheFirstOnesSkinAndKeepsItWhenTheFirstCloses) {
+    HWND other = MakeHost();
+    ::SetWindowPos(host, nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::SetWindowPos(other, nullptr, 100, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    {
+        ui::owned<TBandForm> first(TBandForm::Create(host));
+        ui::owned<TBandForm> second(TBandForm::Create(other));
+        EXPECT_EQ(&first->SkinManager->Model(), &second->SkinManager->Model()) << "the skin was decoded twice";
+        const std::vector<COLORREF> look = Pixels(*first);
+        ASSERT_EQ(look.size(), 160u * 25u);
+        EXPECT_EQ(look, Pixels(*second));
+        first.reset();
+        EXPECT_EQ(look, Pixels(*second));
+    }
+    EXPECT_EQ(0u, skin::SharedSkinCount()) << "the decoded skin outlived the bands";
+    ::DestroyWindow(other);
 }
 
 // A system that refuses layered child windows, as those before layered

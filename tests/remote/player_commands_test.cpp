@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,22 +17,36 @@ struct KeyEventCall {
     bool operator==(const KeyEventCall&) const = default;
 };
 
-// Records every platform call; the player window exists while present is set.
+// Records every platform call; the player window exists while present is set,
+// beside any other windows put in the table.
 class RecordingPlatform : public PlayerPlatform {
 public:
+    struct Window {
+        std::string cls, title;
+    };
     HWND window = reinterpret_cast<HWND>(0x1234);
     bool present = true;
+    std::map<HWND, Window> others;
     int lookups = 0;
     std::vector<std::string> lookup_args;
     std::vector<HWND> foreground;
     std::vector<UINT> mapped;
     std::vector<KeyEventCall> events;
 
+    const Window* Find(HWND w) const {
+        static const Window player{PlayerWindowClass, PlayerWindowTitle};
+        if (present && w == window) return &player;
+        auto it = others.find(w);
+        return it == others.end() ? nullptr : &it->second;
+    }
     HWND FindWindowByClassAndTitle(const char* cls, const char* title) override {
         ++lookups;
         lookup_args.push_back(std::string(cls) + "|" + title);
         return present ? window : nullptr;
     }
+    bool WindowExists(HWND w) override { return Find(w) != nullptr; }
+    std::string WindowClassName(HWND w) override { return Find(w) ? Find(w)->cls : std::string(); }
+    std::string WindowTitle(HWND w) override { return Find(w) ? Find(w)->title : std::string(); }
     BOOL BringToForeground(HWND w) override {
         foreground.push_back(w);
         return TRUE;
@@ -156,12 +171,55 @@ TEST_F(PlayerCommandsTest, FoundWindowIsCachedAndLookupUsesClassAndTitle) {
     EXPECT_EQ(platform.lookups, 1);
     ASSERT_EQ(platform.lookup_args.size(), 1u);
     EXPECT_EQ(platform.lookup_args[0], "Tvelmoraplayerapi|velmoraplayerapi");
-    // The cached handle is used even after the player went away.
-    platform.present = false;
-    platform.Clear();
-    ExecutePlayerCommand(PlayerCommand::Prev);
-    EXPECT_EQ(platform.lookups, 0);
-    EXPECT_EQ(platform.events.size(), 6u);
+}
+
+// The cached handle is checked before every use: a player that exited, or a
+// handle now naming another window, is dropped and the player looked up
+// again; while none is found nothing is sent and play/pause waits.
+TEST_F(PlayerCommandsTest, ACachedHandleThatNoLongerNamesThePlayerIsDroppedBeforeUse) {
+    const HWND stale = platform.window;
+    const struct {
+        const char* what;
+        bool handle_is_a_window;
+        RecordingPlatform::Window reused_by;
+    } cases[] = {
+        {"the player exited", false, {}},
+        {"reused by another class", true, {"Tvelmoraplayerapx", PlayerWindowTitle}},
+        {"reused under another title", true, {PlayerWindowClass, "velmoraplayerapi "}},
+        {"a case-folded twin", true, {"tvelmoraplayerapi", PlayerWindowTitle}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform.window = stale;
+        platform.present = true;
+        platform.others.clear();
+        ResetPlayerRemote();
+        ASSERT_EQ(PlayerWnd, stale);
+        platform.present = false;
+        if (c.handle_is_a_window) platform.others[stale] = c.reused_by;
+        platform.Clear();
+        ExecutePlayerCommand(PlayerCommand::PlayPause);
+        EXPECT_TRUE(platform.events.empty());
+        EXPECT_TRUE(platform.foreground.empty());
+        EXPECT_EQ(platform.lookups, 1);
+        EXPECT_EQ(PlayerWnd, nullptr);
+        EXPECT_TRUE(PlayPauseToggle) << "the alternation moved on a click that reached nobody";
+
+        // The player comes back under a new handle: the very next click finds
+        // it and sends the letter that was due.
+        platform.window = reinterpret_cast<HWND>(0x5678);
+        platform.present = true;
+        platform.Clear();
+        ExecutePlayerCommand(PlayerCommand::PlayPause);
+        EXPECT_EQ(platform.Keys(), "vCtrl vAlt vX ^X ^Alt ^Ctrl");
+        ASSERT_EQ(platform.foreground.size(), 1u);
+        EXPECT_EQ(platform.foreground[0], platform.window);
+        // From then on the handle is cached again.
+        platform.Clear();
+        ExecutePlayerCommand(PlayerCommand::Stop);
+        EXPECT_EQ(platform.lookups, 0);
+        EXPECT_EQ(platform.Keys(), "vCtrl vAlt vV ^V ^Alt ^Ctrl");
+    }
 }
 
 TEST_F(PlayerCommandsTest, SecondFormCreationWithoutPlayerForgetsTheHandle) {

@@ -110,8 +110,12 @@ TEST_F(ButtonTest, DisabledButtonsIgnoreTheMouseAndShowIt) {
     b->SetGroupIndex(1);
     b->SetEnabled(false);
     EXPECT_EQ(b->State(), TButtonState::bsDisabled);
+    int events = 0;
+    b->OnMouseEnter = b->OnMouseLeave = [&](TComponent*) { ++events; };
     b->Perform(UIM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(b));
     EXPECT_FALSE(b->MouseInControl());
+    b->Perform(UIM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(b));
+    EXPECT_EQ(events, 0);  // neither OnMouseEnter nor OnMouseLeave
     Click(b);
     EXPECT_TRUE(clicked.empty());
     EXPECT_FALSE(b->Down());

@@ -3,6 +3,7 @@
 #include <comcat.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdarg>
 
 namespace velmap::tools {
@@ -171,7 +172,13 @@ STDMETHODIMP BandSite::QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) {
     return OLECMDERR_E_UNKNOWNGROUP;
 }
 
-STDMETHODIMP BandSite::Exec(const GUID*, DWORD id, DWORD, VARIANT*, VARIANT*) {
+STDMETHODIMP BandSite::Exec(const GUID* group, DWORD id, DWORD, VARIANT*, VARIANT*) {
+    if (group && ::IsEqualGUID(*group, CGID_DeskBand) && id == DBID_BANDINFOCHANGED) {
+        ++band_info_changes_;
+        log_.Write("site: Exec(CGID_DeskBand, DBID_BANDINFOCHANGED) -> S_OK");
+        if (on_band_info_changed_) on_band_info_changed_();
+        return S_OK;
+    }
     log_.Write("site: Exec(%lu) -> OLECMDERR_E_UNKNOWNGROUP", static_cast<unsigned long>(id));
     return OLECMDERR_E_UNKNOWNGROUP;
 }
@@ -189,6 +196,7 @@ BandHost::BandHost(CallLog& log, StripOrientation orientation) : log_(log), orie
     strip_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kStripClass, L"band strip", WS_POPUP | WS_CLIPCHILDREN,
                                0, 0, 100, 40, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     site_ = new BandSite(strip_, log_);
+    site_->SetOnBandInfoChanged([this] { Requery(); });
 }
 
 BandHost::~BandHost() {
@@ -251,6 +259,10 @@ HRESULT BandHost::Show() {
     hr = with_site->SetSite(static_cast<IOleWindow*>(site_));
     log_.Write("SetSite(site) -> %s", HResultText(hr).c_str());
     if (FAILED(hr)) return hr;
+    // A taskbar learns the band's size before it asks for the window.
+    DESKBANDINFO early{};
+    hr = QueryBandInfo(DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_MODEFLAGS, early);
+    if (FAILED(hr)) return hr;
     hr = band_->GetWindow(&band_window_);
     log_.Write("GetWindow -> %s", HResultText(hr).c_str());
     if (FAILED(hr) || !band_window_) return FAILED(hr) ? hr : E_FAIL;
@@ -261,6 +273,15 @@ HRESULT BandHost::Show() {
     Place(info);
     hr = band_->ShowDW(TRUE);
     log_.Write("ShowDW(TRUE) -> %s", HResultText(hr).c_str());
+    return hr;
+}
+
+HRESULT BandHost::Requery() {
+    if (!band_ || !band_window_) return E_UNEXPECTED;
+    DESKBANDINFO info{};
+    const HRESULT hr = QueryBandInfo(
+        DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE | DBIM_MODEFLAGS | DBIM_BKCOLOR, info);
+    if (SUCCEEDED(hr)) Place(info);
     return hr;
 }
 
@@ -280,6 +301,69 @@ HRESULT BandHost::Close() {
     const ULONG left = band_.Reset();
     log_.Write("Release -> %lu", static_cast<unsigned long>(left));
     return hr;
+}
+
+HRESULT BandHost::SaveTo(HKEY key, const wchar_t* name) {
+    if (!band_) return E_UNEXPECTED;
+    Microsoft::WRL::ComPtr<IPersistStream> persist;
+    HRESULT hr = band_.As(&persist);
+    log_.Write("QueryInterface(IPersistStream) -> %s", HResultText(hr).c_str());
+    if (FAILED(hr)) return hr;
+    Microsoft::WRL::ComPtr<IStream> stream;
+    hr = ::CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+    if (FAILED(hr)) return hr;
+    hr = ::OleSaveToStream(persist.Get(), stream.Get());
+    ULARGE_INTEGER end{};
+    if (SUCCEEDED(hr)) hr = stream->Seek({}, STREAM_SEEK_CUR, &end);
+    HGLOBAL memory = nullptr;
+    if (SUCCEEDED(hr)) hr = ::GetHGlobalFromStream(stream.Get(), &memory);
+    if (SUCCEEDED(hr)) {
+        const void* bytes = ::GlobalLock(memory);
+        const LSTATUS status = ::RegSetValueExW(key, name, 0, REG_BINARY, static_cast<const BYTE*>(bytes),
+                                                static_cast<DWORD>(end.QuadPart));
+        ::GlobalUnlock(memory);
+        if (status != ERROR_SUCCESS) hr = HRESULT_FROM_WIN32(status);
+    }
+    log_.Write("OleSaveToStream -> %s, %lu bytes kept as %s", HResultText(hr).c_str(),
+               static_cast<unsigned long>(end.QuadPart), Narrow(name).c_str());
+    return hr;
+}
+
+std::vector<SavedBand> LoadSavedBands(HKEY key, CallLog& log) {
+    std::vector<std::pair<std::wstring, std::vector<BYTE>>> values;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD name_length = 256, type = 0, size = 0;
+        if (::RegEnumValueW(key, i, name, &name_length, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+        if (type != REG_BINARY || size > (1u << 20)) continue;
+        std::vector<BYTE> bytes(size);
+        name_length = 256;
+        if (::RegEnumValueW(key, i, name, &name_length, nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS)
+            continue;
+        bytes.resize(size);
+        values.emplace_back(name, std::move(bytes));
+    }
+    std::sort(values.begin(), values.end());
+    std::vector<SavedBand> bands;
+    for (const auto& [name, bytes] : values) {
+        Microsoft::WRL::ComPtr<IStream> stream;
+        if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, &stream))) continue;
+        stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+        CLSID clsid{};
+        stream->Seek({}, STREAM_SEEK_SET, nullptr);
+        ::ReadClassStm(stream.Get(), &clsid);
+        stream->Seek({}, STREAM_SEEK_SET, nullptr);
+        Microsoft::WRL::ComPtr<IDeskBand> band;
+        const HRESULT hr = ::OleLoadFromStream(stream.Get(), IID_PPV_ARGS(&band));
+        if (FAILED(hr) || !band) {
+            log.Write("restore %s: OleLoadFromStream(%s) -> %s: skipped", Narrow(name).c_str(), GuidText(clsid).c_str(),
+                      HResultText(FAILED(hr) ? hr : E_NOINTERFACE).c_str());
+            continue;
+        }
+        log.Write("restore %s: OleLoadFromStream(%s) -> S_OK", Narrow(name).c_str(), GuidText(clsid).c_str());
+        bands.push_back({name, std::move(band)});
+    }
+    return bands;
 }
 
 void PumpMessages(DWORD ms) {

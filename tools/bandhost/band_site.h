@@ -12,6 +12,7 @@
 #include <wrl/client.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,10 @@ public:
     IUnknown* LastFocusObject() const { return last_object_; }
     // Without a window the site answers GetWindow with E_FAIL.
     void SetWindow(HWND strip) { strip_ = strip; }
+    // Run when the band says its size information changed (Exec with
+    // CGID_DeskBand, DBID_BANDINFOCHANGED), as a taskbar asks again.
+    void SetOnBandInfoChanged(std::function<void()> handler) { on_band_info_changed_ = std::move(handler); }
+    int BandInfoChanges() const { return band_info_changes_; }
 
 private:
     volatile LONG refs_ = 1;
@@ -78,6 +83,8 @@ private:
     int focus_changes_ = 0;
     BOOL last_focus_ = FALSE;
     IUnknown* last_object_ = nullptr;  // compared only, never called
+    std::function<void()> on_band_info_changed_;
+    int band_info_changes_ = 0;
 };
 
 enum class StripOrientation { Horizontal, Vertical };
@@ -94,14 +101,23 @@ public:
     HRESULT Create(REFCLSID clsid);
     // The same through a class object the caller got itself (a DLL it loaded).
     HRESULT Create(IClassFactory* factory);
-    // SetSite, GetWindow, GetBandInfo, places the band window in the strip,
-    // shows both, ShowDW(TRUE).
+    // SetSite, GetBandInfo, GetWindow, GetBandInfo again, places the band
+    // window in the strip, shows both, ShowDW(TRUE).
     HRESULT Show();
     // ShowDW(FALSE), CloseDW, SetSite(NULL), and lets go of the band.
     HRESULT Close();
 
+    // Keeps the band as a taskbar keeps its toolbars: OleSaveToStream into
+    // the REG_BINARY value name of key.
+    HRESULT SaveTo(HKEY key, const wchar_t* name);
+    // A band made elsewhere (OleLoadFromStream), to be sited by Show.
+    void Adopt(Microsoft::WRL::ComPtr<IDeskBand> band) { band_ = std::move(band); }
+
     // GetBandInfo with the given mask, logged; the record as the band left it.
     HRESULT QueryBandInfo(DWORD mask, DESKBANDINFO& info);
+    // What a taskbar does when the band's size information changed: asks
+    // GetBandInfo again and places the band by the answer.
+    HRESULT Requery();
 
     IDeskBand* Band() const { return band_.Get(); }
     BandSite& Site() { return *site_; }
@@ -120,6 +136,19 @@ private:
     Microsoft::WRL::ComPtr<IDeskBand> band_;
     HWND band_window_ = nullptr;
 };
+
+// Where bandhost keeps its bands across a restart (under HKEY_CURRENT_USER).
+inline constexpr wchar_t kSavedBandsKey[] = L"Software\\Velmap\\bandhost\\Bands";
+
+// A band made again from its saved stream, and the value it came from.
+struct SavedBand {
+    std::wstring name;
+    Microsoft::WRL::ComPtr<IDeskBand> band;
+};
+// Every band saved under key, in value order, made again with
+// OleLoadFromStream. A stream that cannot be loaded (its class is not
+// registered, say) is logged and skipped.
+std::vector<SavedBand> LoadSavedBands(HKEY key, CallLog& log);
 
 // The window class of the strip that holds the band.
 inline constexpr wchar_t kStripClass[] = L"VelmapBandHostStrip";

@@ -2,7 +2,7 @@
 //
 //   bandhost --list                       the members of the desk-band category
 //   bandhost [--name NAME | --clsid {..}] [--vertical] [--dpi N] [--log FILE]
-//            [--show-ms MS] [--demo DIR]
+//            [--show-ms MS] [--demo DIR] [--dpi-change N] [--shots DIR] [--restart]
 //
 // Finds the band as the shell does (through the desk-band category, by the
 // name of its class key, "&Velmora Player" unless told otherwise), creates it
@@ -11,16 +11,33 @@
 // output (and FILE). It shows the band for MS milliseconds (default: until the
 // strip is closed), or runs the demo: the real mouse over each button, a click
 // on each, screenshots in DIR. --dpi runs the host at that density (the
-// system's setting for this run only). Exit code 0 when every call succeeded.
+// system's setting for this run only). --dpi-change N changes the band's
+// density to N once it is shown, as the system does when the display scale
+// changes (WM_DPICHANGED_AFTERPARENT to the band's window, the density in
+// wParam since the system cannot change this process's density), and logs
+// the window's size after the site has asked GetBandInfo again. --shots DIR
+// writes the band as shown (and after the change) to DIR/band-<N>dpi.png and
+// logs a checksum of its pixels. --restart plays a restart of the shell once
+// the band is shown: the band is saved with OleSaveToStream into
+// HKCU\Software\Velmap\bandhost\Bands (value Band0), torn down (CloseDW,
+// SetSite(NULL), Release, CoFreeUnusedLibraries), and every band saved there
+// is made again with OleLoadFromStream and sited anew; a saved band that
+// cannot be made is logged and skipped. Exit code 0 when every call succeeded.
 #include "band_demo.h"
 #include "band_site.h"
+#include "screenshot.h"
 
 #include <objbase.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <map>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <memory>
+#include <vector>
 #include <optional>
 #include <string>
 
@@ -38,12 +55,15 @@ struct Options {
     long show_ms = -1;
     std::wstring demo_dir;
     std::wstring ready_event;  // set by a parent that changed the density for us
+    int dpi_change = 0;
+    std::wstring shots_dir;
+    bool restart = false;
 };
 
 int Usage() {
     std::fprintf(stderr,
                  "usage: bandhost --list | [--name NAME | --clsid {GUID}] [--vertical] [--dpi N] [--log FILE] "
-                 "[--show-ms MS] [--demo DIR]\n");
+                 "[--show-ms MS] [--demo DIR] [--dpi-change N] [--shots DIR] [--restart]\n");
     return 2;
 }
 
@@ -71,6 +91,13 @@ std::optional<Options> Parse(int argc, wchar_t** argv) {
             o.show_ms = std::wcstol(argv[++i], nullptr, 10);
         } else if (a == L"--demo" && has_value) {
             o.demo_dir = argv[++i];
+        } else if (a == L"--dpi-change" && has_value) {
+            o.dpi_change = static_cast<int>(std::wcstol(argv[++i], nullptr, 10));
+            if (o.dpi_change < 48 || o.dpi_change > 480) return std::nullopt;
+        } else if (a == L"--restart") {
+            o.restart = true;
+        } else if (a == L"--shots" && has_value) {
+            o.shots_dir = argv[++i];
         } else if (a == L"--ready-event" && has_value) {
             o.ready_event = argv[++i];
         } else {
@@ -135,6 +162,103 @@ int RunAtDensity(int dpi) {
     return code;
 }
 
+// The band as shown: its window's size, a checksum of its pixels (FNV-1a),
+// and with a folder, the picture as DIR/band-<ppi>dpi.png.
+void LogPicture(BandHost& host, const std::wstring& dir, int ppi, CallLog& log, const wchar_t* suffix = L"") {
+    PumpMessages(300);  // the paints and the site's answers settle
+    RECT r{};
+    ::GetWindowRect(host.BandWindow(), &r);
+    const Picture picture = CaptureWindow(host.BandWindow());
+    std::uint32_t hash = 2166136261u;
+    for (std::uint8_t b : picture.bgr) hash = (hash ^ b) * 16777619u;
+    log.Write("band window %ldx%ld, picture %dx%d checksum %08X", r.right - r.left, r.bottom - r.top, picture.width,
+              picture.height, static_cast<unsigned>(hash));
+    if (dir.empty()) return;
+    const std::wstring path = dir + L"\\band-" + std::to_wstring(ppi) + L"dpi" + suffix + L".png";
+    if (!SavePng(picture, path)) log.Write("cannot write the picture");
+}
+
+// WM_PAINT per window of this thread, queued or sent, while a hook is in.
+std::map<HWND, int> g_paints;
+LRESULT CALLBACK CountQueuedPaints(int code, WPARAM wp, LPARAM lp) {
+    const auto* msg = reinterpret_cast<const MSG*>(lp);
+    if (code == HC_ACTION && wp == PM_REMOVE && msg->message == WM_PAINT) ++g_paints[msg->hwnd];
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+LRESULT CALLBACK CountSentPaints(int code, WPARAM wp, LPARAM lp) {
+    const auto* msg = reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && msg->message == WM_PAINT) ++g_paints[msg->hwnd];
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// How often the band's window and the windows inside it painted.
+void LogPaints(HWND band, CallLog& log) {
+    int windows = 0, most = 0, total = 0;
+    for (const auto& [wnd, count] : g_paints) {
+        if (wnd != band && !::IsChild(band, wnd)) continue;
+        ++windows;
+        most = std::max(most, count);
+        total += count;
+    }
+    log.Write("paints after the change: %d window(s), %d paint(s), at most %d a window, the band's window %d",
+              windows, total, most, g_paints.count(band) ? g_paints[band] : 0);
+}
+
+// The file of the module that serves the band (found by its first method).
+std::wstring BandModulePath(IDeskBand* band) {
+    HMODULE module = nullptr;
+    void* method = **reinterpret_cast<void***>(band);
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              static_cast<LPCWSTR>(method), &module))
+        return {};
+    wchar_t path[MAX_PATH];
+    const DWORD n = ::GetModuleFileNameW(module, path, MAX_PATH);
+    return n ? std::wstring(path, n) : std::wstring();
+}
+
+// What the shell does across a restart of its own: save, tear down, make the
+// bands again from what was saved, site them.
+bool Restart(BandHost& host, std::vector<std::unique_ptr<BandHost>>& more, const Options& o, CallLog& log) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kSavedBandsKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
+                          &key, nullptr) != ERROR_SUCCESS) {
+        log.Write("restart: cannot open the saved bands' key");
+        return false;
+    }
+    const std::wstring module = BandModulePath(host.Band());
+    bool ok = SUCCEEDED(host.SaveTo(key, L"Band0"));
+    log.Write("restart: tearing the band down");
+    if (FAILED(host.Close())) ok = false;
+    ::CoFreeUnusedLibraries();
+    log.Write("CoFreeUnusedLibraries: the band's module is %s",
+              !module.empty() && ::GetModuleHandleW(module.c_str()) ? "still loaded" : "unloaded");
+    std::vector<SavedBand> bands = LoadSavedBands(key, log);
+    // This host's life ends with the run: what it saved goes, and the keys it
+    // made when nothing else is left in them.
+    ::RegDeleteValueW(key, L"Band0");
+    ::RegCloseKey(key);
+    for (const wchar_t* made : {kSavedBandsKey, L"Software\\Velmap\\bandhost", L"Software\\Velmap"}) {
+        HKEY k = nullptr;
+        DWORD subkeys = 1, values = 1;
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, made, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) continue;
+        ::RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                           nullptr, nullptr);
+        ::RegCloseKey(k);
+        if (subkeys == 0 && values == 0) ::RegDeleteKeyW(HKEY_CURRENT_USER, made);
+    }
+    if (bands.empty()) {
+        log.Write("restart: no band came back");
+        return false;
+    }
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        BandHost& target = i == 0 ? host : *more.emplace_back(std::make_unique<BandHost>(log, o.orientation));
+        target.Adopt(bands[i].band);
+        if (FAILED(target.Show())) ok = false;
+    }
+    log.Write("restart: %u band(s) back", static_cast<unsigned>(bands.size()));
+    return ok;
+}
+
 int RunHost(const Options& o, CallLog& log) {
     if (o.list) {
         const auto bands = EnumerateDeskBands(log);
@@ -162,6 +286,30 @@ int RunHost(const Options& o, CallLog& log) {
     BandHost host(log, o.orientation);
     if (FAILED(host.Create(clsid)) || FAILED(host.Show())) return 1;
     int code = 0;
+    std::vector<std::unique_ptr<BandHost>> more;  // further bands a restart brought back
+    if (o.dpi_change || !o.shots_dir.empty()) LogPicture(host, o.shots_dir, SystemDpi(), log);
+    if (o.restart) {
+        if (!Restart(host, more, o, log)) code = 1;
+        if (host.Band()) LogPicture(host, o.shots_dir, SystemDpi(), log, L"-restarted");
+        log.Write("restart: shown");
+    }
+    if (o.dpi_change) {
+        log.Write("density change to %d dpi: WM_DPICHANGED_AFTERPARENT", o.dpi_change);
+        const int changes = host.Site().BandInfoChanges();
+        g_paints.clear();
+        HHOOK queued = ::SetWindowsHookExW(WH_GETMESSAGE, CountQueuedPaints, nullptr, ::GetCurrentThreadId());
+        HHOOK sent = ::SetWindowsHookExW(WH_CALLWNDPROC, CountSentPaints, nullptr, ::GetCurrentThreadId());
+        ::SendMessageW(host.BandWindow(), 0x02E3 /* WM_DPICHANGED_AFTERPARENT */, MAKEWPARAM(o.dpi_change, o.dpi_change), 0);
+        PumpMessages(300);
+        ::UnhookWindowsHookEx(queued);
+        ::UnhookWindowsHookEx(sent);
+        LogPaints(host.BandWindow(), log);
+        if (host.Site().BandInfoChanges() == changes && o.dpi_change != SystemDpi()) {
+            log.Write("the band did not tell its site");
+            code = 1;
+        }
+        LogPicture(host, o.shots_dir, o.dpi_change, log);
+    }
     if (!o.demo_dir.empty()) {
         code = RunDemo(host, o.demo_dir) ? 0 : 1;
     } else if (o.show_ms >= 0) {
@@ -173,6 +321,8 @@ int RunHost(const Options& o, CallLog& log) {
             ::DispatchMessageW(&msg);
         }
     }
+    for (auto& other : more)
+        if (FAILED(other->Close())) code = 1;
     return FAILED(host.Close()) ? 1 : code;
 }
 

@@ -8,12 +8,13 @@ namespace velmap::tools {
 
 using Microsoft::WRL::ComPtr;
 
-Picture CaptureWindow(HWND wnd) {
+namespace {
+
+Picture Capture(HWND wnd, const RECT& r) {
     Picture picture;
-    RECT r;
-    if (!::GetClientRect(wnd, &r) || r.right <= 0 || r.bottom <= 0) return picture;
-    picture.width = r.right;
-    picture.height = r.bottom;
+    if (r.right <= r.left || r.bottom <= r.top) return picture;
+    picture.width = r.right - r.left;
+    picture.height = r.bottom - r.top;
     HDC window_dc = ::GetDC(wnd);
     HDC memory = ::CreateCompatibleDC(window_dc);
     BITMAPINFO bi{};
@@ -21,7 +22,7 @@ Picture CaptureWindow(HWND wnd) {
     void* bits = nullptr;
     HBITMAP dib = ::CreateDIBSection(window_dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = ::SelectObject(memory, dib);
-    ::BitBlt(memory, 0, 0, picture.width, picture.height, window_dc, 0, 0, SRCCOPY);
+    ::BitBlt(memory, 0, 0, picture.width, picture.height, window_dc, r.left, r.top, SRCCOPY);
     ::GdiFlush();
     const int stride = (picture.width * 3 + 3) & ~3;
     picture.bgr.resize(static_cast<size_t>(picture.width) * picture.height * 3);
@@ -34,6 +35,16 @@ Picture CaptureWindow(HWND wnd) {
     ::ReleaseDC(wnd, window_dc);
     return picture;
 }
+
+}  // namespace
+
+Picture CaptureWindow(HWND wnd) {
+    RECT r;
+    if (!::GetClientRect(wnd, &r)) return {};
+    return Capture(wnd, r);
+}
+
+Picture CaptureScreen(const RECT& area) { return Capture(nullptr, area); }
 
 Picture Magnify(const Picture& picture, int zoom) {
     Picture out;

@@ -21,6 +21,8 @@ struct Picture {
 };
 
 Picture CaptureWindow(HWND wnd);
+// A rectangle of the screen, every window on it.
+Picture CaptureScreen(const RECT& area);
 // Each pixel as a zoom x zoom block, so that small bands can be seen.
 Picture Magnify(const Picture& picture, int zoom);
 // False when the file cannot be written (COM must be initialised).

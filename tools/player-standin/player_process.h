@@ -19,15 +19,16 @@ public:
     PlayerProcess& operator=(const PlayerProcess&) = delete;
     ~PlayerProcess() { Stop(); }
 
-    // Starts EXE with LOG; with a title other than the player's the window
-    // holds the hotkeys but cannot be found as the player.
+    // Starts EXE with LOG; with a title or class other than the player's the
+    // window holds the hotkeys but cannot be found as the player.
     bool Start(const std::string& exe, const std::string& log, DWORD timeout_ms,
-               const std::string& title = "velmoraplayerapi") {
+               const std::string& title = "velmoraplayerapi", const std::string& class_name = "Tvelmoraplayerapi") {
         log_ = log;
         title_ = title;
+        class_ = class_name;
         DeleteFileA(log.c_str());
         std::string cmd = "\"" + exe + "\" \"" + log + "\" " + std::to_string(timeout_ms) + " --title \"" + title +
-                          "\"";
+                          "\" --class \"" + class_name + "\"";
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
@@ -44,7 +45,7 @@ public:
     HWND WaitForWindow(DWORD ms) const {
         const DWORD start = GetTickCount();
         do {
-            if (HWND w = FindWindowA("Tvelmoraplayerapi", title_.c_str())) return w;
+            if (HWND w = FindWindowA(class_.c_str(), title_.c_str())) return w;
             if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) return nullptr;
             Sleep(20);
         } while (GetTickCount() - start < ms);
@@ -75,7 +76,7 @@ public:
     // -1 when it had to be terminated or never ran.
     int Stop() {
         if (!process_) return -1;
-        if (HWND w = FindWindowA("Tvelmoraplayerapi", title_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+        if (HWND w = FindWindowA(class_.c_str(), title_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
         int code = -1;
         if (WaitForSingleObject(process_.get(), 10000) == WAIT_OBJECT_0) {
             DWORD c = 0;
@@ -92,6 +93,7 @@ private:
     win::unique_handle_t process_;
     std::string log_;
     std::string title_;
+    std::string class_;
 };
 
 }  // namespace velmap::tools

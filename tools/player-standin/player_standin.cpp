@@ -2,9 +2,10 @@
 // and title that takes the seven Ctrl+Alt shortcuts as system hotkeys and
 // writes one line per hotkey it receives to a log file.
 //
-//   player-standin.exe LOGFILE [TIMEOUT_MS] [--title TITLE]
+//   player-standin.exe LOGFILE [TIMEOUT_MS] [--title TITLE] [--class CLASS]
 //
-// The title is set only after every hotkey is registered, so a window found
+// With another title or class it is an impostor: a program that holds the
+// same shortcuts but is not the player. The title is set only after every hotkey is registered, so a window found
 // by class and title is ready to receive. It exits on WM_CLOSE or when the
 // timeout (default 60000 ms) runs out; exit code 3 when a hotkey could not be
 // registered, 2 for bad arguments.
@@ -70,10 +71,13 @@ LRESULT CALLBACK PlayerProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 int main(int argc, char** argv) {
     const char* log_path = nullptr;
     const char* title = kTitle;
+    const char* class_name = kClassName;
     unsigned long timeout_ms = 60000;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--title") == 0 && i + 1 < argc) {
             title = argv[++i];
+        } else if (std::strcmp(argv[i], "--class") == 0 && i + 1 < argc) {
+            class_name = argv[++i];
         } else if (!log_path) {
             log_path = argv[i];
         } else {
@@ -86,7 +90,7 @@ int main(int argc, char** argv) {
         }
     }
     if (!log_path) {
-        std::fprintf(stderr, "usage: player-standin LOGFILE [TIMEOUT_MS] [--title TITLE]\n");
+        std::fprintf(stderr, "usage: player-standin LOGFILE [TIMEOUT_MS] [--title TITLE] [--class CLASS]\n");
         return 2;
     }
     g_log = std::fopen(log_path, "w");
@@ -99,14 +103,14 @@ int main(int argc, char** argv) {
     WNDCLASSA wc{};
     wc.lpfnWndProc = PlayerProc;
     wc.hInstance = inst;
-    wc.lpszClassName = kClassName;
+    wc.lpszClassName = class_name;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     if (!RegisterClassA(&wc)) {
         std::fprintf(stderr, "player-standin: cannot register the window class (error %lu)\n", GetLastError());
         return 1;
     }
-    HWND wnd = CreateWindowExA(0, kClassName, "", WS_OVERLAPPEDWINDOW, 40, 40, 320, 120, nullptr, nullptr, inst,
+    HWND wnd = CreateWindowExA(0, class_name, "", WS_OVERLAPPEDWINDOW, 40, 40, 320, 120, nullptr, nullptr, inst,
                                nullptr);
     if (!wnd) {
         std::fprintf(stderr, "player-standin: cannot create the window (error %lu)\n", GetLastError());

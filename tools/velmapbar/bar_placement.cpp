@@ -1,15 +1,27 @@
 #include "bar_placement.h"
 
 #include <algorithm>
-#include <cstdint>
+#include <cwchar>
+#include <tuple>
 
 namespace velmap::tools {
 
-POINT DockedPosition(SIZE bar, const RECT& work_area, const std::optional<RECT>& notification_area) {
+namespace {
+
+constexpr int kDesignDpi = 96;
+constexpr int kMargin = 4;
+constexpr int kGrip = 8;
+// What an auto-hidden taskbar leaves on screen is 2 pixels; a taskbar
+// showing less than this is still sliding or tucked away.
+constexpr LONG kTaskbarSliver = 6;
+
+}  // namespace
+
+POINT DockedPosition(SIZE bar, const RECT& work_area, const std::optional<RECT>& anchor) {
     LONG right = work_area.right, bottom = work_area.bottom;
-    if (notification_area) {
-        right = notification_area->right;
-        bottom = notification_area->top;
+    if (anchor) {
+        right = anchor->right;
+        bottom = anchor->top;
     }
     POINT at{right - bar.cx, bottom - bar.cy};
     at.x = std::clamp(at.x, work_area.left, std::max(work_area.left, work_area.right - bar.cx));
@@ -17,57 +29,128 @@ POINT DockedPosition(SIZE bar, const RECT& work_area, const std::optional<RECT>&
     return at;
 }
 
-std::optional<RECT> NotificationArea() {
-    HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr);
-    HWND notify = tray ? ::FindWindowExW(tray, nullptr, L"TrayNotifyWnd", nullptr) : nullptr;
-    RECT r;
-    if (!notify || !::IsWindowVisible(notify) || !::GetWindowRect(notify, &r) || ::IsRectEmpty(&r))
-        return std::nullopt;
-    return r;
+bool TaskbarTuckedAway(const RECT& monitor, const RECT& taskbar) {
+    RECT shown;
+    if (!::IntersectRect(&shown, &monitor, &taskbar)) return true;
+    // The taskbar lies along one edge: its thin side is the one that slides.
+    const LONG thickness = std::min(taskbar.right - taskbar.left, taskbar.bottom - taskbar.top);
+    const bool along_width = taskbar.right - taskbar.left >= taskbar.bottom - taskbar.top;
+    const LONG visible = along_width ? shown.bottom - shown.top : shown.right - shown.left;
+    return visible < std::min(thickness, kTaskbarSliver);
 }
+
+bool IsShellClass(std::wstring_view class_name) {
+    static constexpr std::wstring_view kShell[] = {L"Progman", L"WorkerW", L"Shell_TrayWnd",
+                                                   L"Shell_SecondaryTrayWnd", L"#32769"};
+    return std::find(std::begin(kShell), std::end(kShell), class_name) != std::end(kShell);
+}
+
+bool IsFullScreenOn(const RECT& monitor, const ForegroundFacts& fg) {
+    if (fg.shell_or_own || fg.maximised_with_caption || IsShellClass(fg.class_name)) return false;
+    if (::IsRectEmpty(&monitor)) return false;
+    return fg.rect.left <= monitor.left && fg.rect.top <= monitor.top && fg.rect.right >= monitor.right &&
+           fg.rect.bottom >= monitor.bottom;
+}
+
+BarView DecideView(const RECT& monitor, bool full_screen, const std::optional<RECT>& taskbar) {
+    if (full_screen) return BarView::HiddenForFullScreen;
+    if (taskbar && TaskbarTuckedAway(monitor, *taskbar)) return BarView::HiddenWithTaskbar;
+    return BarView::Shown;
+}
+
+std::wstring ArrangementName(std::vector<RECT> monitors) {
+    std::sort(monitors.begin(), monitors.end(), [](const RECT& a, const RECT& b) {
+        return std::tie(a.left, a.top, a.right, a.bottom) < std::tie(b.left, b.top, b.right, b.bottom);
+    });
+    std::wstring name;
+    for (const RECT& m : monitors) {
+        wchar_t part[64];
+        std::swprintf(part, 64, L"%s%ldx%ld@%ld,%ld", name.empty() ? L"" : L" ", m.right - m.left, m.bottom - m.top,
+                      m.left, m.top);
+        name += part;
+    }
+    return name;
+}
+
+bool ShownWhole(const RECT& r, const std::vector<RECT>& monitors) {
+    return std::any_of(monitors.begin(), monitors.end(), [&](const RECT& m) {
+        RECT inside;
+        return ::IntersectRect(&inside, &r, &m) && ::EqualRect(&inside, &r);
+    });
+}
+
+int BarMargin(int dpi) { return ::MulDiv(kMargin, dpi > 0 ? dpi : kDesignDpi, kDesignDpi); }
+int BarGripWidth(int dpi) { return ::MulDiv(kGrip, dpi > 0 ? dpi : kDesignDpi, kDesignDpi); }
+
+SIZE BarSize(SIZE band, int dpi) {
+    const int margin = BarMargin(dpi);
+    return {BarGripWidth(dpi) + band.cx + 2 * margin, band.cy + 2 * margin};
+}
+
+// ---- the real desktop ---------------------------------------------------------------
 
 namespace {
 
-bool ReadDword(HKEY key, const wchar_t* name, DWORD& value) {
-    DWORD size = sizeof value, type = 0;
-    return ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
-               ERROR_SUCCESS &&
-           type == REG_DWORD && size == sizeof value;
+struct TaskbarSearch {
+    HMONITOR monitor;
+    std::optional<TaskbarFacts> found;
+};
+
+BOOL CALLBACK CheckTaskbar(HWND wnd, LPARAM lp) {
+    auto& search = *reinterpret_cast<TaskbarSearch*>(lp);
+    wchar_t name[32];
+    if (!::GetClassNameW(wnd, name, 32)) return TRUE;
+    const bool primary = std::wcscmp(name, L"Shell_TrayWnd") == 0;
+    if (!primary && std::wcscmp(name, L"Shell_SecondaryTrayWnd") != 0) return TRUE;
+    RECT r;
+    // The nearest monitor: a tucked-away taskbar may lie wholly off screen.
+    if (!::IsWindowVisible(wnd) || !::GetWindowRect(wnd, &r) || ::IsRectEmpty(&r) ||
+        ::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST) != search.monitor)
+        return TRUE;
+    TaskbarFacts facts{wnd, r, std::nullopt};
+    HWND notify = primary ? ::FindWindowExW(wnd, nullptr, L"TrayNotifyWnd", nullptr) : nullptr;
+    RECT n;
+    if (notify && ::IsWindowVisible(notify) && ::GetWindowRect(notify, &n) && !::IsRectEmpty(&n))
+        facts.notification_area = n;
+    search.found = facts;
+    return FALSE;
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT r, LPARAM lp) {
+    reinterpret_cast<std::vector<RECT>*>(lp)->push_back(*r);
+    return TRUE;
 }
 
 }  // namespace
 
-std::optional<POINT> LoadBarPosition(SIZE bar) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kBarSettingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    DWORD x = 0, y = 0;
-    const bool read = ReadDword(key, L"Left", x) && ReadDword(key, L"Top", y);
-    ::RegCloseKey(key);
-    if (!read) return std::nullopt;
-    const POINT at{static_cast<LONG>(static_cast<std::int32_t>(x)), static_cast<LONG>(static_cast<std::int32_t>(y))};
-    const RECT r{at.x, at.y, at.x + bar.cx, at.y + bar.cy};
-    HMONITOR monitor = ::MonitorFromRect(&r, MONITOR_DEFAULTTONULL);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (!monitor || !::GetMonitorInfoW(monitor, &info)) return std::nullopt;
-    RECT inside;
-    if (!::IntersectRect(&inside, &r, &info.rcMonitor) || !::EqualRect(&inside, &r)) return std::nullopt;
-    return at;
+std::optional<TaskbarFacts> FindTaskbar(HMONITOR monitor) {
+    TaskbarSearch search{monitor, std::nullopt};
+    ::EnumWindows(&CheckTaskbar, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
-bool SaveBarPosition(POINT at) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kBarSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    const DWORD x = static_cast<DWORD>(at.x), y = static_cast<DWORD>(at.y);
-    const bool ok = ::RegSetValueExW(key, L"Left", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&x), sizeof x) ==
-                        ERROR_SUCCESS &&
-                    ::RegSetValueExW(key, L"Top", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&y), sizeof y) ==
-                        ERROR_SUCCESS;
-    ::RegCloseKey(key);
-    return ok;
+std::vector<RECT> MonitorRects() {
+    std::vector<RECT> rects;
+    ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&rects));
+    return rects;
+}
+
+ForegroundFacts DescribeForeground(HWND window, std::wstring& class_buffer) {
+    ForegroundFacts facts;
+    wchar_t name[256] = L"";
+    ::GetClassNameW(window, name, 256);
+    class_buffer = name;
+    facts.class_name = class_buffer;
+    // A hidden or minimised window covers nothing (it may still be the
+    // foreground one for a moment while it goes).
+    if (::IsWindowVisible(window) && !::IsIconic(window)) ::GetWindowRect(window, &facts.rect);
+    const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
+    facts.maximised_with_caption = ::IsZoomed(window) && (style & WS_CAPTION) == WS_CAPTION;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    facts.shell_or_own =
+        window == ::GetDesktopWindow() || window == ::GetShellWindow() || pid == ::GetCurrentProcessId();
+    return facts;
 }
 
 }  // namespace velmap::tools

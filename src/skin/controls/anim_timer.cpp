@@ -22,6 +22,31 @@ void CopyImage(ui::TBitmap& dst, const ui::TBitmap& src) {
     for (int y = 0; y < src.Height(); ++y) std::memcpy(dst.ScanLine(y), src.ScanLine(y), row);
 }
 
+// Puts a fade frame on the screen by copying it once onto the parent's window
+// at the control's place, which is all a frame changes there; the parent's
+// paint would copy its background, the frame and the result again. False when
+// that paint is needed after all: a windowed control, a frame that is not the
+// control's size, a parent (or skin) not ready to be painted on, or a
+// control showing its focus, which the parent's paint draws over it.
+bool CopyFrameToParent(TsCommonData& state, ui::TBitmap& frame) {
+    ui::TControl* host = state.HostControl;
+    if (dynamic_cast<ui::TWinControl*>(host) || state.Focused) return false;
+    if (frame.Width() != host->Width() || frame.Height() != host->Height() || frame.Empty()) return false;
+    ui::TWinControl* parent = host->Parent();
+    if (!parent || !parent->HandleAllocated() || state.IsUpdating()) return false;
+    if (!host->Visible()) return true;  // nothing of it is on the screen
+    // A first pixel of the key colour: the parent shows nothing of the control.
+    const std::uint8_t* first = frame.ScanLine(0);
+    if (first[0] == 0xFF && first[1] == 0x00 && first[2] == 0xFF) return true;
+    const HWND wnd = parent->Handle();
+    HDC dc = ::GetDCEx(wnd, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS | DCX_CLIPCHILDREN);
+    if (!dc) return false;
+    const BOOL copied = ::BitBlt(dc, host->Left(), host->Top(), host->Width(), host->Height(),
+                                 frame.Image().Dc(), 0, 0, SRCCOPY);
+    ::ReleaseDC(wnd, dc);
+    return copied != FALSE;
+}
+
 }  // namespace
 
 void TsAnimTimer::SetManualTicks(bool manual) { g_manual_ticks = manual; }
@@ -69,18 +94,22 @@ void TsAnimTimer::Step() {
         ~Running() { flag = false; }
     } running(StepRunning);
 
+    // The frame: the old face blended with the new one (the control's cache).
     CopyImage(FrameImage, StartImage);
     paint::BlendBitmaps(FrameImage.Image(), OwnerState->CacheBitmap->Image(), FadeWeight(FadeStep, FadeSteps));
 
     ui::TControl* host = OwnerState->HostControl;
-    ui::TWinControl* parent = host->Parent();
-    HWND parent_wnd = parent && parent->HandleAllocated() ? parent->Handle() : nullptr;
-    if (parent_wnd)
-        ::SendMessageW(parent_wnd, SM_SKINCMD, SkinWParam(SMC_SET_REPAINTING_CHILD), reinterpret_cast<LPARAM>(host));
     host->Perform(SM_SKINCMD, SkinWParam(SMC_SET_UPDATING, 0), 0);
-    host->Repaint();
-    if (parent_wnd && ::IsWindow(parent_wnd))
-        ::SendMessageW(parent_wnd, SM_SKINCMD, SkinWParam(SMC_SET_REPAINTING_CHILD), 0);
+    if (!CopyFrameToParent(*OwnerState, FrameImage)) {
+        ui::TWinControl* parent = host->Parent();
+        HWND parent_wnd = parent && parent->HandleAllocated() ? parent->Handle() : nullptr;
+        if (parent_wnd)
+            ::SendMessageW(parent_wnd, SM_SKINCMD, SkinWParam(SMC_SET_REPAINTING_CHILD),
+                           reinterpret_cast<LPARAM>(host));
+        host->Repaint();
+        if (parent_wnd && ::IsWindow(parent_wnd))
+            ::SendMessageW(parent_wnd, SM_SKINCMD, SkinWParam(SMC_SET_REPAINTING_CHILD), 0);
+    }
     ++FadeStep;
 }
 

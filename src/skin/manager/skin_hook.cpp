@@ -16,7 +16,10 @@ std::atomic<SkinHookCleanup> g_cleanup{nullptr};
 LRESULT CALLBACK CbtProc(int code, WPARAM wparam, LPARAM lparam) {
     // The chain comes first and decides the answer; the observer only watches.
     LRESULT result = ::CallNextHookEx(g_hook, code, wparam, lparam);
-    if (code >= 0) {
+    // A non-zero answer refuses the event (the window is not created, not
+    // activated, not destroyed): the observer learns only of events that go
+    // ahead.
+    if (code >= 0 && result == 0) {
         // Nothing may unwind into user32: a failing observer is reported.
         try {
             if (SkinHookObserver observer = g_observer.load()) observer(code, wparam, lparam);

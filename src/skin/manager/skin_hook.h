@@ -20,7 +20,8 @@ bool SkinHookInstalled();
 // The current hook handle, or null (CBTHook).
 HHOOK SkinHookHandle();
 
-// One observer at a time; null detaches. Returns the previous one.
+// One observer at a time; null detaches. Returns the previous one. The
+// observer hears only the events the rest of the chain lets go ahead.
 SkinHookObserver SetSkinHookObserver(SkinHookObserver observer);
 
 // Runs when the hook is removed: frees whatever was attached through it

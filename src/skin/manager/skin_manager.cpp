@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "skin/messages/message_routines.h"
+#include "skin/manager/shared_skins.h"
 #include "skin/manager/skin_hook.h"
 #include "skin/data/skin_loader.h"
 #include "win/handles.h"
@@ -84,8 +85,8 @@ const std::vector<SkinnedFormLink*>& RegisteredForms() { return g_registeredForm
 
 TsSkinManager::TsSkinManager(ui::TComponent* owner)
     : ui::TComponent(owner),
-      anim_effects_(std::make_unique<TacAnimEffects>(this)),
-      model_(std::make_unique<SkinModel>()) {
+      anim_effects_(std::make_unique<TacAnimEffects>(this)) {
+    ReleaseModel();
     RegisterSkinMessage();
     if (!g_primary) g_primary = this;
     // The popup-menu support of window skinning hooks the main window here;
@@ -100,7 +101,9 @@ TsSkinManager::~TsSkinManager() {
         // A receiver failing must not stop the manager from going away.
     }
     RemoveHook();
-    model_->Clear();
+    // A shared skin goes with the last manager holding it.
+    model_.reset();
+    own_model_ = nullptr;
     if (g_primary == this) g_primary = nullptr;
     // The lists go back to the stored properties as text; that takes memory,
     // and a destructor must not throw for the want of it.
@@ -138,14 +141,15 @@ void TsSkinManager::SetActive(bool value) {
         ChangeSkin(skin_name_);
     } else {
         if (!Reading()) DropSkin();
-        model_->RebuildCommonIndexes();
+        if (own_model_) own_model_->RebuildCommonIndexes();
     }
 }
 
 void TsSkinManager::SetSkinDirectory(const std::string& value) {
     if (value == skin_directory_) return;
     skin_directory_ = value;
-    model_->SkinData.SkinFolder = NormalizedSkinDirectory();
+    // A shared model keeps the folder it was loaded from (none: an internal skin).
+    if (own_model_) own_model_->SkinData.SkinFolder = NormalizedSkinDirectory();
 }
 
 void TsSkinManager::SetCommonSections(const std::vector<std::string>& lines) {
@@ -175,14 +179,14 @@ void TsSkinManager::ReloadForRecolour() {
     {
         ChangeInProgress guard;
         const std::string before = IndexLayout(*model_);
-        // The same source again; the skin stays in force meanwhile, so
+        // The same source again into a new model (a shared one is never
+        // recoloured in place); the skin stays in force meanwhile, so
         // SkinLoaded is kept.
         LoadResult r = LoadNamedSkin();
-        model_->SkinData.SkinLoaded = true;
         if (r != LoadResult::Loaded) return;
         // The model was rebuilt: its own indexes always, the controls' when
         // what they point into moved.
-        model_->RebuildCommonIndexes();
+        if (own_model_) own_model_->RebuildCommonIndexes();
         same_tables = IndexLayout(*model_) == before;
     }
     if (!same_tables) {
@@ -234,8 +238,8 @@ void TsSkinManager::ChangeSkin(const std::string& name) {
     if (OnBeforeChange) OnBeforeChange(this);
     {
         ChangeInProgress guard;
-        bool was_loaded = model_->SkinData.SkinLoaded;
-        model_->SkinData.SkinLoaded = false;
+        bool was_loaded = skin_loaded_;
+        skin_loaded_ = false;
         const std::string requested = skin_name_;
         try {
             LoadResult r = LoadNamedSkin();
@@ -250,7 +254,7 @@ void TsSkinManager::ChangeSkin(const std::string& name) {
             if (r != LoadResult::Loaded) active_ = false;
         } catch (...) {
             // A malformed skin: the previous skin stays in force untouched.
-            model_->SkinData.SkinLoaded = was_loaded;
+            skin_loaded_ = was_loaded;
             skin_name_ = requested;
             throw;
         }
@@ -262,26 +266,44 @@ void TsSkinManager::ChangeSkin(const std::string& name) {
     if (OnAfterChange) OnAfterChange(this);
 }
 
-void TsSkinManager::PrepareModelLoad() {
-    model_->HueOffset = hue_offset_;
-    model_->Saturation = saturation_;
-    model_->CommonSections = CommonSectionsText(common_sections_);
+std::shared_ptr<SkinModel> TsSkinManager::PrepareModelLoad() const {
+    auto model = std::make_shared<SkinModel>();
+    model->HueOffset = hue_offset_;
+    model->Saturation = saturation_;
+    model->CommonSections = CommonSectionsText(common_sections_);
+    return model;
 }
 
+void TsSkinManager::UseOwnModel(std::shared_ptr<SkinModel> model) {
+    own_model_ = model.get();
+    model_ = std::move(model);
+}
+
+void TsSkinManager::UseSharedModel(std::shared_ptr<const SkinModel> model) {
+    own_model_ = nullptr;
+    model_ = std::move(model);
+}
+
+void TsSkinManager::ReleaseModel() { UseOwnModel(std::make_shared<SkinModel>()); }
+
 TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin() {
+    // Every load fills a new model, put in place only when it succeeds: the
+    // one in force may be shared.
     const std::string normalized = NormalizedSkinDirectory();
-    PrepareModelLoad();
 
     // A packed skin file first, looked up as written (relative to the current directory).
     const std::string packed = PackedSkinPath(skin_directory_, skin_name_);
     if (FileExists(packed)) {
-        if (!LoadPackedSkinFromFile(*model_, packed, normalized + "\\")) return LoadResult::BadArchive;
+        auto model = PrepareModelLoad();
+        if (!LoadPackedSkinFromFile(*model, packed, normalized + "\\")) return LoadResult::BadArchive;
+        UseOwnModel(std::move(model));
         from_packed_file_ = true;
         return LoadResult::Loaded;
     }
 
     // Then a skin folder below the normalized directory.
-    if (LoadSkinFolder(*model_, normalized + "\\" + skin_name_ + "\\")) {
+    if (auto model = PrepareModelLoad(); LoadSkinFolder(*model, normalized + "\\" + skin_name_ + "\\")) {
+        UseOwnModel(std::move(model));
         from_packed_file_ = false;
         return LoadResult::Loaded;
     }
@@ -295,9 +317,18 @@ TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin() {
         skin_name_ = it->Name;
     }
     if (!it->Data.empty()) {
-        if (!LoadPackedSkinData(*model_, it->Data, std::string{})) return LoadResult::BadArchive;
+        // Decoded once for every manager of this thread storing the same bytes.
+        const SharedSkinSettings settings{hue_offset_, saturation_, CommonSectionsText(common_sections_)};
+        const std::vector<std::uint8_t>& data = it->Data;
+        auto model = ShareDecodedSkin(data, settings, [&data](SkinModel& m) {
+            return LoadPackedSkinData(m, data, std::string{});
+        });
+        if (!model) return LoadResult::BadArchive;
+        UseSharedModel(std::move(model));
     } else {
-        LoadStoredSkin(*model_, *it);
+        auto model = PrepareModelLoad();
+        LoadStoredSkin(*model, *it);
+        UseOwnModel(std::move(model));
     }
     from_packed_file_ = false;
     return LoadResult::Loaded;
@@ -307,10 +338,10 @@ TsSkinManager::LoadResult TsSkinManager::LoadNamedSkin() {
 
 void TsSkinManager::ActivateLoadedSkin() {
     if (!Reading()) FreezeFormRedraw();
-    model_->SkinData.SkinLoaded = false;
-    model_->RebuildCommonIndexes();
+    skin_loaded_ = false;
+    if (own_model_) own_model_->RebuildCommonIndexes();  // a shared one was resolved when decoded
     BroadcastSkinMessage(SMC_SKIN_LOADED);
-    model_->SkinData.SkinLoaded = true;
+    skin_loaded_ = true;
     if (IsDefault() && !hook_installed_) InstallHook();
     // Thaws the forms frozen above.
     RefreshSkinnedForms();
@@ -323,15 +354,15 @@ void TsSkinManager::DropSkin() {
         ~Removing() { flag = false; }
     } removing(removing_);
     RemoveHook();
-    model_->SkinData.SkinLoaded = false;
+    skin_loaded_ = false;
     try {
         BroadcastSkinMessage(SMC_SKIN_REMOVED);
     } catch (...) {
         // The tables go whatever a receiver did: nobody may use them now.
-        model_->Clear();
+        ReleaseModel();
         throw;
     }
-    model_->Clear();
+    ReleaseModel();
 }
 
 void TsSkinManager::RefreshSkinnedForms() {

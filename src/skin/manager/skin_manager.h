@@ -108,10 +108,14 @@ public:
     const std::vector<std::string>& ThirdList(ThirdPartyKind kind) const { return third_lists_[kind]; }
 
     // ---- the loaded skin ----
+    // Read-only: an internal skin's model is shared with the other managers
+    // of the thread that loaded the same one.
     const SkinModel& Model() const { return *model_; }
     const TsSkinData& SkinGlobals() const { return model_->SkinData; }
     // A skin is in force (loaded and announced).
-    bool SkinLoaded() const { return model_->SkinData.SkinLoaded; }
+    bool SkinLoaded() const { return skin_loaded_; }
+    // The model in force is shared (an internal skin another manager may hold).
+    bool SharesModel() const { return own_model_ == nullptr; }
     bool HasSections() const { return !model_->Sections.empty(); }
     int SectionCount() const { return static_cast<int>(model_->Sections.size()); }
     const TsGeneralData* Section(int index) const {
@@ -144,6 +148,11 @@ public:
     // Remembers the one hot window; tells the previous one it was left and the
     // new one it was entered.
     void SetHotWindow(HWND wnd);
+    // Forgets wnd as the hot window without a word to it (a window handed
+    // back to its own procedure is told nothing more).
+    void ForgetHotWindow(HWND wnd) noexcept {
+        if (hot_window_ == wnd) hot_window_ = nullptr;
+    }
     HWND HotWindow() const { return hot_window_; }
     // Names of the available skins, sorted; kind 0 folders, 1 packed files, 2
     // both (internal skins always). Returns the first name found.
@@ -159,8 +168,13 @@ private:
 
     bool Reading() const { return Is(ui::TComponentState::csReading); }
     LoadResult LoadNamedSkin();
-    // Hands the recolouring and the common sections to the next load.
-    void PrepareModelLoad();
+    // A new model with the recolouring and the common sections for a load.
+    std::shared_ptr<SkinModel> PrepareModelLoad() const;
+    // Puts a loaded model in place of the current one (not yet announced).
+    void UseOwnModel(std::shared_ptr<SkinModel> model);
+    void UseSharedModel(std::shared_ptr<const SkinModel> model);
+    // Lets go of the model: an empty one of its own takes its place.
+    void ReleaseModel();
     void InstallHook();
     void RemoveHook();
     void ApplyThirdPartyDefaults();
@@ -180,7 +194,9 @@ private:
     ThirdPartyList third_party_;
     std::vector<std::string> third_lists_[ThirdPartyKindCount];
 
-    std::unique_ptr<SkinModel> model_;
+    std::shared_ptr<const SkinModel> model_;
+    SkinModel* own_model_ = nullptr;  // model_ when it is this manager's alone
+    bool skin_loaded_ = false;
     bool from_packed_file_ = false;
     bool hook_installed_ = false;
     bool removing_ = false;

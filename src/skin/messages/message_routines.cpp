@@ -90,13 +90,12 @@ void NotifyChildrenReady(ui::TWinControl* control) {
     for (ui::TControl* child : children) {
         try {
             if (Destroying(child)) continue;
-            if (auto* win = dynamic_cast<ui::TWinControl*>(child)) {
-                if (win->HandleAllocated() && win->Showing())
-                    ::SendMessageW(win->Handle(), SM_SKINCMD, SkinWParam(SMC_PARENT_READY), 0);
-            } else if (QuerySkinMessage(child, SMC_IS_SKINNED)) {
-                // A plain graphic control has nothing to wait for.
-                SendSkinMessage(child, SMC_PARENT_READY);
-            }
+            // Graphic controls are painted by the parent's own paint, which is
+            // where this comes from: told to repaint, they would paint the
+            // parent again inside its paint.
+            auto* win = dynamic_cast<ui::TWinControl*>(child);
+            if (win && win->HandleAllocated() && win->Showing())
+                ::SendMessageW(win->Handle(), SM_SKINCMD, SkinWParam(SMC_PARENT_READY), 0);
         } catch (...) {
             // One child failing must not keep its siblings waiting.
         }

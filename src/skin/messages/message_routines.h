@@ -41,9 +41,9 @@ void BroadcastToChildren(ui::TWinControl* control, UINT msg, WPARAM wparam, LPAR
 // exist yet) and then to all its child controls.
 void BroadcastToForm(ui::TWinControl* form, UINT msg, WPARAM wparam, LPARAM lparam);
 
-// SMC_PARENT_READY to every child that paints itself (windowed children that
-// show by SendMessage, others by SendSkinMessage; plain graphic controls are
-// skipped). Errors raised by children are swallowed.
+// SMC_PARENT_READY to every windowed child that shows, by SendMessage
+// (graphic controls are painted with their parent and are skipped). Errors
+// raised by children are swallowed.
 void NotifyChildrenReady(ui::TWinControl* control);
 // The same for the child windows of a window, in z-order.
 void NotifyChildrenReady(HWND wnd);

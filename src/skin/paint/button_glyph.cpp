@@ -22,6 +22,23 @@ TColor PixelColor(const Bitmap& bmp, int x, int y) {
     return MakeColor(p[2], p[1], p[0]);
 }
 
+// Greys the picture, deciding transparency on its pixels as they were: the
+// pixels of colour t become KeyColor, which no grey pixel can equal, and
+// KeyColor is returned as the colour now transparent. (Greyed first, a
+// picture pixel of the same grey as t would be taken for background.)
+TColor GreyKeepingTransparent(Bitmap& g, TColor t) {
+    const TColor c = ColorToRGB(t);
+    for (int y = 0; y < g.Height(); ++y)
+        for (int x = 0; x < g.Width(); ++x) {
+            std::uint8_t* p = detail::PixelAt(g, x, y);
+            if (detail::SameBgr(p, c))
+                detail::PutBgr(p, KeyColor);
+            else
+                p[0] = p[1] = p[2] = static_cast<std::uint8_t>((p[0] + p[1] + p[2]) / 3);
+        }
+    return KeyColor;
+}
+
 // The frame of a multi-frame glyph for the button's look.
 int GlyphFrame(const ButtonGlyphView& b, int frames) {
     int frame = 0;
@@ -38,21 +55,18 @@ void DrawGlyphPicture(const ButtonGlyphView& b, Bitmap& cache, TPoint at) {
     const auto g = Copy24(*b.Glyph);
     const int w = g->Width(), h = g->Height();
     const double blend = std::clamp(b.Blend, 0, 100) / 100.0;
-    // The transparent colour is read when it is used: a grey look turns the
-    // background grey along with the rest.
     if (b.NumGlyphs <= 1) {
         const TRect all{0, 0, w - 1, h - 1};  // inclusive edges
+        TColor t = PixelColor(*g, 0, h - 1);
         if (!b.Enabled) {
-            if (b.DisabledGlyphKind & dgGrayed) GrayscaleBitmap(*g);
-            const TColor t = PixelColor(*g, 0, h - 1);
+            if (b.DisabledGlyphKind & dgGrayed) t = GreyKeepingTransparent(*g, t);
             if (b.DisabledGlyphKind & dgBlended)
                 BlendBitmapFactor(cache, at.X, at.Y, t, 0.5, all, *g);
             else
                 CopyTransparentPixels(cache, *g, at.X, at.Y, t);
             return;
         }
-        if (b.State == 0 && b.Grayed) GrayscaleBitmap(*g);
-        const TColor t = PixelColor(*g, 0, h - 1);
+        if (b.State == 0 && b.Grayed) t = GreyKeepingTransparent(*g, t);
         if (b.State != 0 || b.Blend < 1)
             CopyTransparentPixels(cache, *g, at.X, at.Y, t);
         else

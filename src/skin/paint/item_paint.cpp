@@ -93,8 +93,7 @@ void RefreshCornerPixels(const MaskView& border, Bitmap& cache, int state, unsig
     if (!border.Image || !detail::Usable(*border.Image) || !detail::Usable(cache)) return;
     const int W = cache.Width(), H = cache.Height();
     if (W < 2 || H < 2) return;
-    MaskView m = border;
-    if (m.OwnImage && m.ImageCount == 0) m.ImageCount = 3, m.MaskType = 1;  // three frames with a mask half
+    const MaskView m = BorderFrames(border);  // the frame rule the border was drawn with
     // The frame and the widths the border was drawn with over the cache.
     const BorderWidths bw = FitBorderWidths(m, W, H);
     const int frame = std::clamp(state, 0, m.Frames() - 1);

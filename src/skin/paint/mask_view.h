@@ -30,6 +30,14 @@ struct MaskView {
     int FrameHeight() const { return R.Height() / (MaskRows() + 1); }
 };
 
+// The one frame rule of border masks, for drawing them and for refreshing
+// their corners alike: an own image with ImageCount 0 holds three frames
+// with a mask half, as a whole bitmap named as a mask does.
+inline MaskView BorderFrames(MaskView m) {
+    if (m.OwnImage && m.ImageCount == 0) m.ImageCount = 3, m.MaskType = 1;
+    return m;
+}
+
 // StretchMode bits of a border mask.
 inline constexpr int kStretchEdges = 1;  // edges and centre stretched, not tiled (no mask half)
 inline constexpr int kNotInNormal = 2;   // not drawn in state 0

@@ -246,8 +246,9 @@ BorderWidths FitBorderWidths(const MaskView& mask, int w, int h) {
     return r;
 }
 
-void DrawBorderMask(Bitmap& bmp, TRect d, bool centre, bool use_bg, int state, const MaskView& mask,
+void DrawBorderMask(Bitmap& bmp, TRect d, bool centre, bool use_bg, int state, const MaskView& given,
                     const BackgroundSource& bg) {
+    const MaskView mask = BorderFrames(given);
     if (!mask.Image || !detail::Usable(bmp) || !detail::Usable(*mask.Image)) return;
     state = std::max(state, 0);
     if (state == 0 && (mask.StretchMode & kNotInNormal)) return;

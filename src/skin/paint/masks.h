@@ -36,7 +36,8 @@ struct BorderWidths {
 BorderWidths FitBorderWidths(const MaskView& mask, int w, int h);
 
 // The nine-piece border of the frame of state into d: corners, edges tiled
-// or stretched, and the centre when asked for and the mask allows it.
+// or stretched, and the centre when asked for and the mask allows it. The
+// frames are read by BorderFrames (mask_view.h).
 // bg locates the item's background (the item's own position added).
 void DrawBorderMask(Bitmap& bmp, TRect d, bool centre, bool use_bg, int state, const MaskView& mask,
                     const BackgroundSource& bg);

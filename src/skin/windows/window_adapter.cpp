@@ -52,7 +52,9 @@ void TacWindowAdapter::Detach() noexcept {
     }
     Unhook();
     HWND wnd = Window();
-    if (TsSkinManager* m = PrimaryManager(); m && m->HotWindow() == wnd) m->SetHotWindow(nullptr);
+    // The window has its own procedure back: the engine's "mouse left" would
+    // reach that procedure, so the window is only forgotten.
+    if (TsSkinManager* m = PrimaryManager()) m->ForgetHotWindow(wnd);
     if (::IsWindow(wnd))
         ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }

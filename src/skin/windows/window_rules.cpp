@@ -105,8 +105,6 @@ ChildAdapterChoice MapDialogChild(std::string_view class_name, DWORD style, int 
 }
 
 ActivationVerdict DecideActivation(const ActivatedWindow& w, TacSkinningRules rules) {
-    if (SameClass(w.ClassName, "TApplication") || SameClass(w.ClassName, "TQRStandardPreview"))
-        return ActivationVerdict::Ignore;
     if (w.IsFrameworkForm) {
         if (w.FormClassName == "TMessageForm")
             return rules.Contains(srStdDialogs) ? ActivationVerdict::SkinForm : ActivationVerdict::Ignore;
@@ -115,6 +113,8 @@ ActivationVerdict DecideActivation(const ActivatedWindow& w, TacSkinningRules ru
     }
     if (!rules.Contains(srStdDialogs)) return ActivationVerdict::Ignore;
     if (w.AnotherDialogVisible && !w.HasToolbarChild) return ActivationVerdict::Ignore;
+    // Only the standard dialog classes: this also keeps out a foreign
+    // framework's application window and its print preview.
     return IsDialogClass(w.ClassName) ? ActivationVerdict::SkinDialog : ActivationVerdict::Ignore;
 }
 

@@ -97,7 +97,6 @@ void OnDestroy(HWND wnd) {
 void OnActivate(HWND wnd) {
     TsSkinManager* m = PrimaryManager();
     if (!m || !m->HasSections() || !::IsWindow(wnd) || FindProvider(wnd)) return;
-    if (QueryWindowSkinMessage(wnd, SMC_IS_SKINNED)) return;
     ActivatedWindow w;
     w.ClassName = WindowClassName(wnd);
     ui::TCustomForm* form = FrameworkFormOf(wnd);
@@ -109,8 +108,14 @@ void OnActivate(HWND wnd) {
         w.AnotherDialogVisible = AnotherDialogVisible(wnd);
         w.HasToolbarChild = w.AnotherDialogVisible && HasToolbarChild(wnd);
     }
+    const ActivationVerdict verdict = DecideActivation(w, m->SkinningRules());
+    if (verdict == ActivationVerdict::Ignore) return;
+    // Only now may the window be messaged: one the rules leave alone (the
+    // host's own windows among them) hears nothing from this engine, not
+    // even the query whether it is skinned already.
+    if (QueryWindowSkinMessage(wnd, SMC_IS_SKINNED)) return;
     std::unique_ptr<TacProvider> provider;
-    switch (DecideActivation(w, m->SkinningRules())) {
+    switch (verdict) {
         case ActivationVerdict::SkinForm:
             provider = TacProvider::ForForm(form);
             break;

@@ -1,5 +1,6 @@
 #include "skin/windows/window_subclass.h"
 
+#include <atomic>
 #include <new>
 
 namespace velmap::skin {
@@ -9,16 +10,35 @@ namespace {
 // The window property that holds a subclass's link.
 constexpr wchar_t kLinkProperty[] = L"VelmapSkinSubclass";
 
+std::atomic<int> g_links{0};
+std::atomic<WindowSubclass::LinkCounter> g_counter{nullptr};
+
+void CountLink(bool alive) noexcept {
+    g_links += alive ? 1 : -1;
+    if (WindowSubclass::LinkCounter counter = g_counter.load()) counter(alive);
+}
+
 }  // namespace
 
 // Lives as long as our procedure may be called for the window: with the
 // subclass, or, when the subclass could not take itself out of the chain,
-// until the window is destroyed.
+// until it can or the window is destroyed.
 struct WindowSubclass::Link {
+    Link() noexcept { CountLink(true); }
+    ~Link() { CountLink(false); }
+    Link(const Link&) = delete;
+    Link& operator=(const Link&) = delete;
+
     WNDPROC original = nullptr;
     bool unicode = true;
     WindowSubclass* owner = nullptr;
 };
+
+int WindowSubclass::LinkCount() noexcept { return g_links.load(); }
+
+WindowSubclass::LinkCounter WindowSubclass::SetLinkCounter(LinkCounter counter) noexcept {
+    return g_counter.exchange(counter);
+}
 
 WindowSubclass::~WindowSubclass() { Unhook(); }
 
@@ -60,7 +80,13 @@ void WindowSubclass::Unhook() noexcept {
     if (!link) return;
     link_ = nullptr;
     link->owner = nullptr;
-    if (!::IsWindow(wnd_)) return;  // the link went with the window
+    if (!::IsWindow(wnd_)) {
+        // Gone without our procedure seeing its last message (its creation
+        // refused, or a later subclass kept WM_NCDESTROY): nothing can call
+        // us for it any more.
+        delete link;
+        return;
+    }
     const LONG_PTR current = link->unicode ? ::GetWindowLongPtrW(wnd_, GWLP_WNDPROC)
                                            : ::GetWindowLongPtrA(wnd_, GWLP_WNDPROC);
     if (current != reinterpret_cast<LONG_PTR>(&WindowSubclass::Proc)) return;  // stays as a pass-through
@@ -110,7 +136,25 @@ LRESULT CALLBACK WindowSubclass::Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM 
         return r;
     }
     WindowSubclass* owner = link->owner;
-    if (!owner) return call(msg, wParam, lParam);  // a pass-through left behind
+    if (!owner) {
+        // A pass-through left behind. Once whoever came after us has left
+        // the chain again, it is last: out it goes, the original comes back.
+        const WNDPROC original = link->original;
+        const bool unicode = link->unicode;
+        const LONG_PTR current = unicode ? ::GetWindowLongPtrW(wnd, GWLP_WNDPROC)
+                                         : ::GetWindowLongPtrA(wnd, GWLP_WNDPROC);
+        if (current == reinterpret_cast<LONG_PTR>(&WindowSubclass::Proc)) {
+            if (unicode)
+                ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+            else
+                ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+            ::RemovePropW(wnd, kLinkProperty);
+            delete link;
+            return unicode ? ::CallWindowProcW(original, wnd, msg, wParam, lParam)
+                           : ::CallWindowProcA(original, wnd, msg, wParam, lParam);
+        }
+        return call(msg, wParam, lParam);
+    }
     bool passed = false;
     bool* const outer = owner->passed_;
     owner->passed_ = &passed;

@@ -1,8 +1,10 @@
 // Subclassing a window by replacing its window procedure, undone cleanly:
 // the original procedure comes back when the subclass goes, unless someone
 // subclassed the window after us, in which case a pass-through stays in the
-// chain until the window is destroyed. No C++ exception leaves the
-// replacement procedure.
+// chain until it is last in the chain again (taken out at its next message)
+// or the window is destroyed. Every link alive is a reason for the module to
+// stay loaded: the link counter hears each one come and go. No C++ exception
+// leaves the replacement procedure.
 #pragma once
 
 #include <windows.h>
@@ -28,6 +30,13 @@ public:
     static WNDPROC ReplacementProc() noexcept;
     // Whether a window carries a subclass of this engine (a live one).
     static bool IsSubclassed(HWND wnd) noexcept;
+    // Links alive (subclasses and pass-throughs left behind): while there is
+    // one, this module's procedure may still be called.
+    static int LinkCount() noexcept;
+    // Told of every link made (true) and freed (false); the module counts
+    // them as live objects. Null: nobody is told. Returns the previous one.
+    using LinkCounter = void (*)(bool alive) noexcept;
+    static LinkCounter SetLinkCounter(LinkCounter counter) noexcept;
 
 protected:
     // Every message of the window while hooked. May throw: the message then

@@ -103,6 +103,32 @@ TEST_F(FadeTest, ARestartGoesOnFromTheMirroredStepWithinTheNewFade) {
     EXPECT_EQ(Frames(a).size(), 20u);
 }
 
+TEST_F(FadeTest, AFrameIsCopiedOntoTheButtonsPlaceAloneWithoutRepaintingThePanel) {
+    TsSpeedButton* a = B("A");
+    int panel_paints = 0;
+    panel_->WindowProc = [&panel_paints, old = panel_->WindowProc](ui::TMessage& m) {
+        panel_paints += m.Msg == WM_PAINT;
+        old(m);
+    };
+    Send(a, ui::UIM_MOUSEENTER);
+    for (int i = 0; i < 9; ++i) a->FadeTimer()->Tick();
+    EXPECT_EQ(panel_paints, 0);
+    // Frame ten of twenty, every pixel of it, and the panel around it as it was.
+    const RECT r = a->BoundsRect();
+    for (int y = r.top - 1; y <= r.bottom; ++y)
+        for (int x = r.left - 1; x <= r.right; ++x) {
+            const bool inside = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+            const COLORREF expected = inside ? 0x010101u * WhiteToBlack(127) : FacePainter::kPanel;
+            ASSERT_EQ(ScreenPixel(panel_, x, y), expected) << x << "," << y;
+        }
+    // A focused button's frames go through the panel, which draws the focus over it.
+    a->SkinData().Focused = true;
+    a->FadeTimer()->Tick();
+    EXPECT_GT(panel_paints, 0);
+    a->SkinData().Focused = false;
+    Frames(a);
+}
+
 TEST_F(FadeTest, NoTimerWhereNothingFadesAndNothingPaintsWhileIdle) {
     // A section without FADINGENABLED shows the hot face at once.
     Send(B("Still"), ui::UIM_MOUSEENTER);

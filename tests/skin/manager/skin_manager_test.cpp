@@ -12,6 +12,7 @@
 #include "skin_test_support.h"
 #include "win/strings.h"
 #include "skin/data/convert.h"
+#include "skin/manager/shared_skins.h"
 #include "skin/manager/skin_hook.h"
 #include "ui/window_proc_error.h"
 
@@ -573,6 +574,64 @@ TEST(SkinManagerHook, AnObserverThatThrowsIsReportedAndTheWindowStillComes) {
     SetSkinHookObserver(nullptr);
     RemoveSkinHook();
     if (wnd) ::DestroyWindow(wnd);
+}
+
+}  // namespace
+}  // namespace velmap::skin
+
+namespace velmap::skin {
+namespace {
+
+using namespace velmap::skin::test;
+
+// Managers storing the same packed skin on one thread hold one decoded model,
+// never written to: a recolouring manager decodes a model of its own, and the
+// last holder letting go frees it.
+TEST(SkinManagerShared, OneDecodedInternalSkinAThreadFreedWithItsLastManager) {
+    WarningCatcher warnings;
+    auto make = [](const std::string& name) {
+        ui::owned<TsSkinManager> m(ui::Make<TsSkinManager>(nullptr));
+        m->InternalSkins().push_back(StoredSkin("A", SkinOptions("1", "[TINT]\r\nCOLOR=255\r\n")));
+        m->InternalSkins().push_back(StoredSkin("B", SkinOptions("2")));
+        m->SetSkinName(name);
+        return m;
+    };
+    ASSERT_EQ(SharedSkinCount(), 0u);
+    auto first = make("A");
+    auto second = make("A");
+    auto other = make("B");
+    EXPECT_EQ(&first->Model(), &second->Model());
+    EXPECT_TRUE(second->SharesModel());
+    EXPECT_NE(&first->Model(), &other->Model());
+    EXPECT_EQ(SharedSkinCount(), 2u);
+
+    const int panel = first->FindSectionIndex("TINT");  // red: grey is never recoloured
+    ASSERT_GE(panel, 0);
+    const auto colour = first->Section(panel)->Color;
+    second->SetHueOffset(120);
+    EXPECT_NE(&first->Model(), &second->Model());
+    EXPECT_NE(second->Section(panel)->Color, colour);
+    EXPECT_EQ(first->Section(panel)->Color, colour) << "the shared model was recoloured";
+
+    // Another thread decodes its own: the models' bitmaps carry memory DCs.
+    const SkinModel* elsewhere = nullptr;
+    std::thread([&] {
+        auto m = make("A");
+        elsewhere = &m->Model();
+    }).join();
+    EXPECT_NE(elsewhere, &first->Model());
+
+    first.reset();
+    EXPECT_TRUE(second->SkinLoaded());
+    second->SetHueOffset(0);  // decoded again: its last holder is gone
+    EXPECT_EQ(second->Section(panel)->Color, colour);
+    other.reset();
+    second.reset();
+    EXPECT_EQ(SharedSkinCount(), 0u) << "a decoded skin outlived its managers";
+    auto again = make("A");
+    EXPECT_EQ(SharedSkinCount(), 1u);
+    EXPECT_TRUE(again->SkinLoaded());
+    EXPECT_TRUE(warnings.texts.empty());
 }
 
 }  // namespace

@@ -91,9 +91,10 @@ TEST_F(MessageRoutinesTest, QueriesReadTheAnswerSlot) {
     EXPECT_TRUE(QuerySkinMessage(skinned_, SMC_QUERY_BUSY));
 }
 
-TEST_F(MessageRoutinesTest, ChildrenReadyGoesToEveryChildThatPaintsSkinned) {
+TEST_F(MessageRoutinesTest, ChildrenReadyGoesToTheWindowedChildrenOnly) {
+    // A skinned graphic child is painted with its parent: it hears nothing.
     NotifyChildrenReady(skinned_);
-    EXPECT_EQ(button_->Received(SMC_PARENT_READY), 1);
+    EXPECT_EQ(button_->Received(SMC_PARENT_READY), 0);
     // By window: the child windows of the form (the two panels) hear it.
     NotifyChildrenReady(form_->Handle());
     EXPECT_EQ(skinned_->Received(SMC_PARENT_READY), 1);

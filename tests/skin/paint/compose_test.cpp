@@ -20,10 +20,40 @@ constexpr std::uint8_t Formula(int d, int s, int m) {
     return static_cast<std::uint8_t>(std::min(255, std::max(0, ((d - s) * m + s * 256) >> 8)));
 }
 
+// Worked values through the kernels themselves, and through the composing
+// of a masked border piece (the pixel path of other pixel sizes included).
 TEST(ComposeKernel, WorkedValues) {
-    EXPECT_EQ(Formula(200, 17, 0), 17);    // black mask: the image
-    EXPECT_EQ(Formula(255, 0, 255), 254);  // white mask: 255/256 of the destination
-    EXPECT_EQ(Formula(100, 200, 128), 150);
+    const struct {
+        std::uint8_t d, s, m, out;
+    } cases[] = {
+        {200, 17, 0, 17},     // black mask: the image
+        {255, 0, 255, 254},   // white mask: 255/256 of the destination
+        {100, 200, 128, 150},
+    };
+    using Kernel = void (*)(std::uint8_t*, const std::uint8_t*, const std::uint8_t*, std::size_t) noexcept;
+    std::vector<Kernel> kernels{&kernels::ComposeRowScalar, &kernels::ComposeRow};
+#if defined(VELMAP_HAVE_SSE2)
+    kernels.push_back(&kernels::ComposeRowSse2);
+#endif
+    for (const auto& c : cases) {
+        for (std::size_t k = 0; k < kernels.size(); ++k) {
+            // 33 bytes: every tail of the wide paths.
+            std::vector<std::uint8_t> d(33, c.d), s(33, c.s), m(33, c.m);
+            kernels[k](d.data(), s.data(), m.data(), d.size());
+            for (std::uint8_t v : d) ASSERT_EQ(v, c.out) << "kernel " << k << " m=" << int{c.m};
+        }
+        for (const int bpp : {24, 32}) {
+            auto img = bpp == 24 ? CreateBitmap24(1, 2) : CreateBitmap32(1, 2);
+            auto bmp = bpp == 24 ? CreateBitmap24(1, 1) : CreateBitmap32(1, 1);
+            Put(*img, 0, 0, {c.s, c.s, c.s});
+            Put(*img, 0, 1, {c.m, c.m, c.m});
+            Put(*bmp, 0, 0, {c.d, c.d, c.d});
+            MaskView mask;
+            mask.R = {0, 0, 1, 2};
+            ComposeThroughMask({0, 0, 1, 1}, {0, 0, 1, 1}, *bmp, mask, false, {}, *img);
+            EXPECT_EQ(At(*bmp, 0, 0), (Bgr{c.out, c.out, c.out})) << bpp << " bpp, m=" << int{c.m};
+        }
+    }
 }
 
 // Every (d, s, m): the reference states the formula, and the SIMD kernel

@@ -64,6 +64,38 @@ TEST(DrawButtonGlyph, FramesTransparencyAndBlend) {
     }
 }
 
+// Greyed, a picture pixel of the same grey as the transparent colour stays:
+// transparency is decided on the pixels before greying.
+TEST(DrawButtonGlyph, GreyingKeepsPicturePixelsOfTheBackgroundsGrey) {
+    auto glyph = CreateBitmap24(3, 2);
+    testing::Fill(*glyph, {0, 0, 90});  // the transparent colour (bottom-left), grey 30
+    Put(*glyph, 0, 0, {30, 30, 30});
+    Put(*glyph, 1, 0, {90, 0, 0});
+    Put(*glyph, 2, 0, {0, 60, 0});
+    const struct {
+        const char* what;
+        bool enabled, grayed;
+        TsDisabledGlyphKinds kinds;
+    } cases[] = {
+        {"disabled, greyed", false, false, dgGrayed},
+        {"enabled, Grayed in state 0", true, true, 0},
+    };
+    for (const auto& c : cases) {
+        ButtonGlyphView b;
+        b.Glyph = glyph.get();
+        b.Enabled = c.enabled;
+        b.Grayed = c.grayed;
+        b.DisabledGlyphKind = c.kinds;
+        auto cache = CreateBitmap24(3, 2);
+        testing::Fill(*cache, kFace);
+        DrawButtonGlyph(b, *cache, {0, 0});
+        EXPECT_EQ(At(*cache, 0, 0), (Bgr{30, 30, 30})) << c.what;
+        EXPECT_EQ(At(*cache, 1, 0), (Bgr{30, 30, 30})) << c.what;
+        EXPECT_EQ(At(*cache, 2, 0), (Bgr{20, 20, 20})) << c.what;
+        EXPECT_EQ(At(*cache, 0, 1), kFace) << c.what;
+    }
+}
+
 TEST(MixTwoColors, WorkedValueAndSystemColours) {
     EXPECT_EQ(MixTwoColors(0xC0C0C0, 0x3B3B3B, 0.4), 0x707070);               // Round(112.2) per channel
     EXPECT_EQ(MixTwoColors(MakeColor(1, 0, 0), MakeColor(0, 0, 0), 0.5), 0);  // Round(0.5) = 0

@@ -221,5 +221,84 @@ TEST(RefreshCornerPixels, TouchesExactlyTheKeyPixels) {
     }
 }
 
+
+// A border image of `frames` 6 x 6 frames (and a black mask half below when
+// masked) whose key pixels lie differently in every frame.
+std::unique_ptr<Bitmap> BorderImage(int frames, bool masked) {
+    auto img = CreateBitmap24(6 * frames, masked ? 12 : 6);
+    testing::Fill(*img, GreyPx(0));
+    for (int f = 0; f < frames; ++f)
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 6; ++x)
+                Put(*img, 6 * f + x, y, (x * 7 + y * 3 + f) % 4 == 0 ? Bgr{255, 0, 255} : GreyPx(40 + 20 * f + x + y));
+    return img;
+}
+
+// The refresh puts back exactly what drawing the border showed of the
+// parent: drawn over parent A, and drawn over parent B then refreshed from A,
+// the two caches agree pixel for pixel, whatever the frame, the fitted
+// widths and the frame rule of an own image with ImageCount 0.
+TEST(RefreshCornerPixels, PutsBackWhatDrawingTheBorderShowedOfTheParent) {
+    struct Case {
+        const char* what;
+        bool own;
+        int image_count, mask_type, state, w, h;
+    } cases[] = {
+        {"frame 1 of three", false, 3, 0, 1, 9, 8},
+        {"frame 2 of three, masked", false, 3, 1, 2, 9, 8},
+        {"widths fitted to 3 x 3", false, 3, 1, 1, 3, 3},
+        {"own image, ImageCount 0", true, 0, 0, 1, 9, 8},
+        {"own image, ImageCount 0, state 2", true, 0, 0, 2, 5, 3},
+    };
+    auto parentA = CreateBitmap24(20, 20), parentB = CreateBitmap24(20, 20);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) Put(*parentA, x, y, {static_cast<std::uint8_t>(10 * x), static_cast<std::uint8_t>(10 * y), 9});
+    testing::Fill(*parentB, {0, 200, 0});
+    for (const Case& c : cases) {
+        const bool masked = c.mask_type >= 1 || c.image_count == 0;
+        const auto img = BorderImage(3, masked);
+        MaskView m;
+        m.Image = img.get();
+        m.OwnImage = c.own;
+        m.R = {0, 0, img->Width(), img->Height()};
+        m.ImageCount = c.image_count;
+        m.MaskType = c.mask_type;
+        m.WL = m.WT = m.WR = m.WB = 2;
+        auto drawn = CreateBitmap24(c.w, c.h), refreshed = CreateBitmap24(c.w, c.h);
+        testing::Fill(*drawn, kCanary);
+        testing::Fill(*refreshed, kCanary);
+        DrawBorderMask(*drawn, {0, 0, c.w, c.h}, false, true, c.state, m, {parentA.get(), 3, 4, true});
+        DrawBorderMask(*refreshed, {0, 0, c.w, c.h}, false, true, c.state, m, {parentB.get(), 3, 4, true});
+        RefreshCornerPixels(m, *refreshed, c.state, kAllCorners, {parentA.get(), 3, 4, true}, KeyColor);
+        int shown = 0;
+        for (int y = 0; y < c.h; ++y)
+            for (int x = 0; x < c.w; ++x) {
+                EXPECT_EQ(At(*refreshed, x, y), At(*drawn, x, y)) << c.what << " at " << x << "," << y;
+                shown += At(*drawn, x, y) == At(*parentA, 3 + x, 4 + y);
+            }
+        EXPECT_GT(shown, 0) << c.what << ": some corner shows the parent";
+    }
+}
+
+// An own image with ImageCount 0 holds three frames with a mask half: state
+// 1 draws the middle third of the upper half, through the black mask below.
+TEST(DrawBorderMask, AnOwnImageWithImageCountZeroHasThreeFramesAndAMaskHalf) {
+    auto img = CreateBitmap24(30, 20);
+    testing::Fill(*img, GreyPx(0));
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 30; ++x) Put(*img, x, y, GreyPx(100 + 10 * (x / 10)));
+    MaskView m;
+    m.Image = img.get();
+    m.OwnImage = true;
+    m.R = {0, 0, 30, 20};
+    m.ImageCount = 0;
+    m.WL = m.WT = m.WR = m.WB = 3;
+    auto bmp = CreateBitmap24(12, 12);
+    testing::Fill(*bmp, kCanary);
+    DrawBorderMask(*bmp, {0, 0, 12, 12}, false, false, 1, m, {});
+    for (const auto& [x, y] : {std::pair{0, 0}, {11, 0}, {0, 11}, {11, 11}, {5, 1}, {1, 5}})
+        EXPECT_EQ(At(*bmp, x, y), GreyPx(110)) << x << "," << y;
+}
+
 }  // namespace
 }  // namespace velmap::paint

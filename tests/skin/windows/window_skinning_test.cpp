@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <vector>
 
 #include "archive_builder.h"
 #include "image_file.h"
@@ -16,6 +17,7 @@
 #include "skin/messages/message_routines.h"
 #include "skin/windows/control_adapters.h"
 #include "skin/windows/window_skinning.h"
+#include "skin/windows/window_subclass.h"
 #include "ui/panel.h"
 
 namespace velmap::skin {
@@ -215,6 +217,54 @@ TEST_F(WindowSkinningTest, TheBandsRulesLeaveTheThreadsMenusAndDialogsAlone) {
     EXPECT_FALSE(seen.answers);
     EXPECT_EQ(seen.adapters, 0);
     EXPECT_EQ(TacWindowAdapter::LiveCount(), 0);
+}
+
+// Messages of the application range (WM_APP to 0xBFFF) a window of the
+// test's own received: the engine's skin message lies there, and so do the
+// host program's own messages.
+std::vector<UINT> g_appMessages;
+
+LRESULT CALLBACK RecordingProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg >= WM_APP && msg < 0xC000) g_appMessages.push_back(msg);
+    return ::DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+INT_PTR CALLBACK RecordingDialogProc(HWND, UINT msg, WPARAM, LPARAM) {
+    if (msg >= WM_APP && msg < 0xC000) g_appMessages.push_back(msg);
+    return msg == WM_INITDIALOG;
+}
+
+HWND RecordingWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = RecordingProc;
+    wc.lpszClassName = L"VelmapRecording";
+    ::RegisterClassW(&wc);
+    return PlainWindow(L"VelmapRecording");
+}
+
+// A #32770 dialog whose procedure is the test's.
+HWND RecordingDialog() {
+    struct alignas(4) {
+        DLGTEMPLATE t{WS_POPUP | WS_CAPTION, 0, 0, 10, 10, 120, 60};
+        WORD menu = 0, cls = 0, title = 0;
+    } tpl;
+    return ::CreateDialogIndirectParamW(nullptr, &tpl.t, nullptr, RecordingDialogProc, 0);
+}
+
+TEST_F(WindowSkinningTest, WindowsTheBandsRulesLeaveAloneHearNothingFromTheEngine) {
+    StartManager(kBandRules, true);
+    HWND plain = RecordingWindow(), dialog = RecordingDialog();
+    ASSERT_TRUE(plain && dialog);
+    g_appMessages.clear();
+    for (HWND w : {plain, dialog, plain}) {
+        ::SetActiveWindow(w);
+        Pump(30);
+    }
+    EXPECT_TRUE(g_appMessages.empty()) << std::hex << g_appMessages.front();
+    EXPECT_EQ(ProviderCount(), 0);
+    ::DestroyWindow(dialog);
+    ::DestroyWindow(plain);
+    EXPECT_TRUE(g_appMessages.empty());
 }
 
 TEST_F(WindowSkinningTest, AStandardDialogIsAdaptedChildByChildAndPaintedFromTheSkin) {
@@ -425,6 +475,100 @@ TEST_F(WindowSkinningTest, AnAdapterUnderALaterSubclassLeavesAPassThroughUntilTh
     ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowSubclass::ReplacementProc()));
     EXPECT_EQ(::SendMessageW(wnd, WM_USER + 7, 0, 0), 42);  // the pass-through reaches the original
     ::DestroyWindow(wnd);
+}
+
+// The engine counts its procedure's links as live objects; this counter
+// stands for the module's object count.
+int g_countedLinks = 0;
+void CountLinkForTest(bool alive) noexcept { g_countedLinks += alive ? 1 : -1; }
+
+// A later subclass that passes everything on to the procedure before it.
+WNDPROC g_beforeLater = nullptr;
+LRESULT CALLBACK ChainingLater(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return ::CallWindowProcW(g_beforeLater, wnd, msg, wParam, lParam);
+}
+
+TEST_F(WindowSkinningTest, APassThroughCountsAsLiveUntilItIsOutOfTheChain) {
+    StartManager(TacSkinningRules::All(), false);
+    g_countedLinks = 0;
+    const auto previous = WindowSubclass::SetLinkCounter(&CountLinkForTest);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = AnswersFortyTwo;
+    wc.lpszClassName = L"VelmapFortyTwo";
+    ::RegisterClassW(&wc);
+    for (const bool destroy : {true, false}) {
+        HWND wnd = PlainWindow(L"VelmapFortyTwo");
+        {
+            TacPassiveWnd adapter(wnd, AdapterKind::Link, "CHECKBOX");
+            ASSERT_TRUE(adapter.Attach());
+            EXPECT_EQ(g_countedLinks, 1);
+            g_beforeLater = reinterpret_cast<WNDPROC>(
+                ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChainingLater)));
+        }
+        // Skin dropped and window skinning off: the pass-through still counts.
+        manager_->SetActive(false);
+        DisableWindowSkinning();
+        EXPECT_EQ(g_countedLinks, 1);
+        EXPECT_EQ(WindowSubclass::LinkCount(), 1);
+        if (destroy) {
+            ::DestroyWindow(wnd);
+        } else {
+            // The later subclass leaves: at its next message the pass-through,
+            // last in the chain, goes too and the original is back.
+            ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowSubclass::ReplacementProc()));
+            EXPECT_EQ(::SendMessageW(wnd, WM_USER + 7, 0, 0), 42);
+            EXPECT_EQ(ProcOf(wnd), reinterpret_cast<LONG_PTR>(&AnswersFortyTwo));
+        }
+        EXPECT_EQ(g_countedLinks, 0) << (destroy ? "destroyed" : "given back");
+        EXPECT_EQ(WindowSubclass::LinkCount(), 0);
+        if (!destroy) ::DestroyWindow(wnd);
+    }
+    WindowSubclass::SetLinkCounter(previous);
+}
+
+TEST_F(WindowSkinningTest, AnAdapterHandsItsWindowBackWithoutAWordAfter) {
+    StartManager(kBandRules, false);
+    HWND wnd = RecordingWindow();
+    {
+        TacPassiveWnd adapter(wnd, AdapterKind::Link, "CHECKBOX");
+        ASSERT_TRUE(adapter.Attach());
+        ::SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));  // now the hot window
+        ASSERT_EQ(manager_->HotWindow(), wnd);
+        g_appMessages.clear();
+    }
+    EXPECT_TRUE(g_appMessages.empty()) << std::hex << g_appMessages.front();
+    EXPECT_EQ(manager_->HotWindow(), nullptr);
+    ::DestroyWindow(wnd);
+}
+
+// The next hook in the chain refuses: the dialog is not activated and the
+// menu window never exists, so nothing is skinned or attached.
+HWND g_refusedActivation = nullptr;
+HHOOK g_refusingHook = nullptr;
+LRESULT CALLBACK RefusingHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && reinterpret_cast<HWND>(wParam) == g_refusedActivation) return 1;
+    if (code == HCBT_CREATEWND && WindowClassName(reinterpret_cast<HWND>(wParam)) == "#32768") return 1;
+    return ::CallNextHookEx(g_refusingHook, code, wParam, lParam);
+}
+
+TEST_F(WindowSkinningTest, EventsTheChainRefusesAreNotActedOn) {
+    // Installed first, it is called after the engine's hook passes on.
+    g_refusingHook = ::SetWindowsHookExW(WH_CBT, RefusingHook, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(g_refusingHook, nullptr);
+    StartManager(TacSkinningRules::All(), true);
+    Dialog d;
+    g_refusedActivation = d.wnd;
+    const LONG_PTR proc = ProcOf(d.edit);
+    d.Activate();
+    EXPECT_NE(::GetActiveWindow(), d.wnd);
+    EXPECT_EQ(FindProvider(d.wnd), nullptr);
+    EXPECT_EQ(ProcOf(d.edit), proc);
+    HWND menu = ::CreateWindowExW(0, L"#32768", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(menu, nullptr);
+    EXPECT_EQ(PopupMenuAdapterCount(), 0);
+    EXPECT_EQ(TacWindowAdapter::LiveCount(), 0);
+    ::UnhookWindowsHookEx(g_refusingHook);
+    g_refusedActivation = nullptr;
 }
 
 // ---- framework forms -------------------------------------------------------------------------
