@@ -375,6 +375,33 @@ LONG WINAPI Crashed(EXCEPTION_POINTERS* info) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
+// The system makes some objects once per process, the first time they are
+// asked for, and keeps them: the pens and brushes of the system colours that
+// edges and frame controls are drawn with (the band's plain look). They are
+// made here, before any count, so that a case is not blamed for them.
+void WarmSystemCaches() {
+    for (int i = 0; i <= COLOR_MENUBAR; ++i) ::GetSysColorBrush(i);
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bmp = ::CreateCompatibleBitmap(screen, 32, 32);
+    HGDIOBJ old = ::SelectObject(dc, bmp);
+    const UINT edges[] = {EDGE_RAISED, EDGE_SUNKEN, EDGE_ETCHED, EDGE_BUMP, BDR_RAISEDINNER, BDR_SUNKENOUTER};
+    for (UINT edge : edges) {
+        RECT r{0, 0, 32, 32};
+        ::DrawEdge(dc, &r, edge, BF_RECT | BF_MIDDLE);
+        r = {0, 0, 32, 32};
+        ::DrawEdge(dc, &r, edge, BF_RECT | BF_SOFT | BF_FLAT);
+    }
+    for (UINT state : {0u, static_cast<UINT>(DFCS_PUSHED), static_cast<UINT>(DFCS_INACTIVE)}) {
+        RECT r{0, 0, 32, 32};
+        ::DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | state);
+    }
+    ::SelectObject(dc, old);
+    ::DeleteObject(bmp);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+}
+
 void StartChild() {
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     ::SetUnhandledExceptionFilter(&Crashed);
@@ -382,6 +409,7 @@ void StartChild() {
     ::SetProcessDPIAware();
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     ::CreateThread(nullptr, 0, &BoxWatcher, nullptr, 0, nullptr);
+    WarmSystemCaches();
 }
 
 bool ReadCases(const std::string& path, std::vector<Case>& cases) {
