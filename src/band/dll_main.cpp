@@ -3,6 +3,7 @@
 #include "band/band_factory.h"
 #include "com/module.h"
 #include "com/server.h"
+#include "remote/band_accessible.h"
 #include "skin/data/skin_warning.h"
 #include "skin/windows/window_skinning.h"
 #include "skin/windows/window_subclass.h"
@@ -19,9 +20,9 @@ void WarmExceptionPool() noexcept;  // exception_pool.cpp
 namespace {
 
 // A window procedure of this module left in a window's chain (a subclass
-// another program subclassed again) is a live object: DllCanUnloadNow says
-// no while one is there.
-void CountSubclassLink(bool alive) noexcept {
+// another program subclassed again), and an accessible object a client still
+// holds, are live objects: DllCanUnloadNow says no while one is there.
+void CountLiveObject(bool alive) noexcept {
     if (TComServer* server = ComServer()) server->CountObject(alive);
 }
 
@@ -32,7 +33,8 @@ void CountSubclassLink(bool alive) noexcept {
 // Inside the shell a skin that cannot be read must not raise a modal box:
 // the warning goes to the debugger's output.
 void FormUnitInitialize() {
-    velmap::skin::WindowSubclass::SetLinkCounter(&CountSubclassLink);
+    velmap::skin::WindowSubclass::SetLinkCounter(&CountLiveObject);
+    velmap::remote::SetAccessibleCounter(&CountLiveObject);
     velmap::skin::EnableWindowSkinning();
     velmap::SetSkinWarningHook([](const std::string& text, const std::string& caption) {
         ::OutputDebugStringA((caption + ": " + text + "\n").c_str());
@@ -43,6 +45,7 @@ void FormUnitFinalize() {
     velmap::SetSkinWarningHook({});
     velmap::skin::DisableWindowSkinning();
     velmap::skin::WindowSubclass::SetLinkCounter(nullptr);
+    velmap::remote::SetAccessibleCounter(nullptr);
     for (const wchar_t* name : {L"VelmapUiWindow", L"VelmapUiTimer"})
         ::UnregisterClassW(name, velmap::win::ThisModule());
 }

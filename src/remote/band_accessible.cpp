@@ -23,9 +23,13 @@ BSTR Bstr(const std::wstring& text) {
 
 void Empty(VARIANT* v) { v->vt = VT_EMPTY; }
 
+AccessibleCounter g_counter = nullptr;
+
 class TBandAccessible final : public IAccessible {
 public:
-    explicit TBandAccessible(BandAccessModel& model) : model_(&model) {}
+    explicit TBandAccessible(BandAccessModel& model) : model_(&model) {
+        if (g_counter) g_counter(true);
+    }
 
     void Disconnect() { model_ = nullptr; }
 
@@ -205,7 +209,9 @@ public:
     STDMETHODIMP put_accValue(VARIANT, BSTR) noexcept override { return model_ ? E_NOTIMPL : CO_E_OBJNOTCONNECTED; }
 
 private:
-    ~TBandAccessible() = default;
+    ~TBandAccessible() {
+        if (g_counter) g_counter(false);
+    }
 
     // The child a VARIANT names; fails for a cut object or an unknown child.
     HRESULT Child(const VARIANT& v, int& id) const {
@@ -252,6 +258,12 @@ private:
 }  // namespace
 
 IAccessible* NewBandAccessible(BandAccessModel& model) { return new (std::nothrow) TBandAccessible(model); }
+
+AccessibleCounter SetAccessibleCounter(AccessibleCounter counter) noexcept {
+    const AccessibleCounter old = g_counter;
+    g_counter = counter;
+    return old;
+}
 
 void DisconnectBandAccessible(IAccessible* object) {
     if (!object) return;

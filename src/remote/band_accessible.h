@@ -35,6 +35,12 @@ protected:
 // A new object on model, with one reference for the caller.
 IAccessible* NewBandAccessible(BandAccessModel& model);
 
+// Told of every object made (true) and freed (false). A client inside the
+// host (the system's own accessibility bridges live there) may hold the
+// object after the band is gone; the module must stay loaded until it lets go.
+using AccessibleCounter = void (*)(bool alive) noexcept;
+AccessibleCounter SetAccessibleCounter(AccessibleCounter counter) noexcept;
+
 // Cuts the object off its model: every later call answers
 // CO_E_OBJNOTCONNECTED, and clients in other processes lose their stubs.
 void DisconnectBandAccessible(IAccessible* object);
