@@ -201,57 +201,42 @@ std::uintptr_t First(A... a) {
     }
 }
 
+// One wrapped call: fail it when its turn has come, else pass it on to the
+// real function (Fn) and watch what it returned.
+template <int Id, class Fn, class R, class... A>
+R Forward(A... a) {
+    if constexpr (!std::is_void_v<R>) {
+        if (ShouldFail(Id)) {
+            ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            errno = ENOMEM;
+            return FailureValue<R>(S().failure[Id]);
+        }
+    } else {
+        ShouldFail(Id);  // counted only
+    }
+    if constexpr (std::is_void_v<R>) {
+        Observe(Id, First(a...), 0);
+        reinterpret_cast<Fn>(S().real[Id])(a...);
+    } else {
+        const R r = reinterpret_cast<Fn>(S().real[Id])(a...);
+        Observe(Id, First(a...), AsInt(r));
+        return r;
+    }
+}
+
 template <int Id, class F>
 struct Wrap;
 
 template <int Id, class R, class... A>
 struct Wrap<Id, R(WINAPI*)(A...)> {
-    static R WINAPI Call(A... a) {
-        if constexpr (!std::is_void_v<R>) {
-            if (ShouldFail(Id)) {
-                ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-                errno = ENOMEM;
-                return FailureValue<R>(S().failure[Id]);
-            }
-        } else {
-            ShouldFail(Id);  // counted only
-        }
-        using Fn = R(WINAPI*)(A...);
-        if constexpr (std::is_void_v<R>) {
-            Observe(Id, First(a...), 0);
-            reinterpret_cast<Fn>(S().real[Id])(a...);
-        } else {
-            const R r = reinterpret_cast<Fn>(S().real[Id])(a...);
-            Observe(Id, First(a...), AsInt(r));
-            return r;
-        }
-    }
+    static R WINAPI Call(A... a) { return Forward<Id, R(WINAPI*)(A...), R>(a...); }
 };
 
 #ifndef _WIN64
 // 32-bit: the C runtime's functions are cdecl, the system's stdcall.
 template <int Id, class R, class... A>
 struct Wrap<Id, R(__cdecl*)(A...)> {
-    static R __cdecl Call(A... a) {
-        if constexpr (!std::is_void_v<R>) {
-            if (ShouldFail(Id)) {
-                ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-                errno = ENOMEM;
-                return FailureValue<R>(S().failure[Id]);
-            }
-        } else {
-            ShouldFail(Id);
-        }
-        using Fn = R(__cdecl*)(A...);
-        if constexpr (std::is_void_v<R>) {
-            Observe(Id, First(a...), 0);
-            reinterpret_cast<Fn>(S().real[Id])(a...);
-        } else {
-            const R r = reinterpret_cast<Fn>(S().real[Id])(a...);
-            Observe(Id, First(a...), AsInt(r));
-            return r;
-        }
-    }
+    static R __cdecl Call(A... a) { return Forward<Id, R(__cdecl*)(A...), R>(a...); }
 };
 #endif
 
