@@ -18,6 +18,19 @@ void CountLink(bool alive) noexcept {
     if (WindowSubclass::LinkCounter counter = g_counter.load()) counter(alive);
 }
 
+// When our procedure is the window's own again (nobody subclassed after us,
+// or they have left), the original goes back. False: someone is after us.
+bool RestoreIfLast(HWND wnd, WNDPROC original, bool unicode) {
+    const LONG_PTR current = unicode ? ::GetWindowLongPtrW(wnd, GWLP_WNDPROC) : ::GetWindowLongPtrA(wnd, GWLP_WNDPROC);
+    if (current != reinterpret_cast<LONG_PTR>(WindowSubclass::ReplacementProc())) return false;
+    const LONG_PTR proc = reinterpret_cast<LONG_PTR>(original);
+    if (unicode)
+        ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, proc);
+    else
+        ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, proc);
+    return true;
+}
+
 }  // namespace
 
 // Lives as long as our procedure may be called for the window: with the
@@ -87,14 +100,7 @@ void WindowSubclass::Unhook() noexcept {
         delete link;
         return;
     }
-    const LONG_PTR current = link->unicode ? ::GetWindowLongPtrW(wnd_, GWLP_WNDPROC)
-                                           : ::GetWindowLongPtrA(wnd_, GWLP_WNDPROC);
-    if (current != reinterpret_cast<LONG_PTR>(&WindowSubclass::Proc)) return;  // stays as a pass-through
-    const LONG_PTR original = reinterpret_cast<LONG_PTR>(link->original);
-    if (link->unicode)
-        ::SetWindowLongPtrW(wnd_, GWLP_WNDPROC, original);
-    else
-        ::SetWindowLongPtrA(wnd_, GWLP_WNDPROC, original);
+    if (!RestoreIfLast(wnd_, link->original, link->unicode)) return;  // stays as a pass-through
     ::RemovePropW(wnd_, kLinkProperty);
     delete link;
 }
@@ -122,14 +128,7 @@ LRESULT CALLBACK WindowSubclass::Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM 
         if (owner) owner->link_ = nullptr;
         ::RemovePropW(wnd, kLinkProperty);
         delete link;
-        const LONG_PTR current = unicode ? ::GetWindowLongPtrW(wnd, GWLP_WNDPROC)
-                                         : ::GetWindowLongPtrA(wnd, GWLP_WNDPROC);
-        if (current == reinterpret_cast<LONG_PTR>(&WindowSubclass::Proc)) {
-            if (unicode)
-                ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-            else
-                ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-        }
+        RestoreIfLast(wnd, original, unicode);
         const LRESULT r = unicode ? ::CallWindowProcW(original, wnd, msg, wParam, lParam)
                                   : ::CallWindowProcA(original, wnd, msg, wParam, lParam);
         if (owner) owner->WindowGone();
@@ -141,13 +140,7 @@ LRESULT CALLBACK WindowSubclass::Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM 
         // the chain again, it is last: out it goes, the original comes back.
         const WNDPROC original = link->original;
         const bool unicode = link->unicode;
-        const LONG_PTR current = unicode ? ::GetWindowLongPtrW(wnd, GWLP_WNDPROC)
-                                         : ::GetWindowLongPtrA(wnd, GWLP_WNDPROC);
-        if (current == reinterpret_cast<LONG_PTR>(&WindowSubclass::Proc)) {
-            if (unicode)
-                ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-            else
-                ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        if (RestoreIfLast(wnd, original, unicode)) {
             ::RemovePropW(wnd, kLinkProperty);
             delete link;
             return unicode ? ::CallWindowProcW(original, wnd, msg, wParam, lParam)
