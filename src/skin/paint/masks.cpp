@@ -197,7 +197,7 @@ void ComposeThroughMask(TRect dst, TRect src, Bitmap& bmp, const MaskView& mask,
     Compose(dst, src, bmp, mask.R.Height() / 2, corner ? KeyRule::ParentFirst : KeyRule::BlendAll, bg, img);
 }
 
-void CopyTransparentRect(Bitmap& bmp, Bitmap& img, int x, bool use_bg, const BackgroundSource& bg, TColor key,
+void CopyTransparentRect(Bitmap& bmp, const Bitmap& img, int x, bool use_bg, const BackgroundSource& bg, TColor key,
                          TRect src, int y) {
     if (!detail::Usable(bmp) || !detail::Usable(img)) return;
     std::int64_t left = src.Left, top = src.Top, dx = x, dy = y;
