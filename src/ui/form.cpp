@@ -189,8 +189,10 @@ RECT TCustomForm::ClientRect() const {
     // Without a window, or when the system will not say, the client area
     // follows from the form's own size.
     if (RECT r{}; handle_ && ::GetClientRect(handle_, &r)) return r;
+    // A form without a frame is all client area: the system need not be
+    // asked, a costly call made several times while a form is read.
     RECT frame{0, 0, 0, 0};
-    ::AdjustWindowRectEx(&frame, FrameStyle(border_style_), FALSE, 0);
+    if (const DWORD style = FrameStyle(border_style_); style != 0) ::AdjustWindowRectEx(&frame, style, FALSE, 0);
     return {0, 0, std::max(0L, width_ - (frame.right - frame.left)),
             std::max(0L, height_ - (frame.bottom - frame.top))};
 }

@@ -28,9 +28,10 @@ TColor PixelColor(const Bitmap& bmp, int x, int y) {
 // picture pixel of the same grey as t would be taken for background.)
 TColor GreyKeepingTransparent(Bitmap& g, TColor t) {
     const TColor c = ColorToRGB(t);
+    const detail::Rows rows(g);
     for (int y = 0; y < g.Height(); ++y)
         for (int x = 0; x < g.Width(); ++x) {
-            std::uint8_t* p = detail::PixelAt(g, x, y);
+            std::uint8_t* p = rows.At(x, y);
             if (detail::SameBgr(p, c))
                 detail::PutBgr(p, KeyColor);
             else
