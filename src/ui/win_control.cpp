@@ -338,10 +338,21 @@ bool TWinControl::RouteMouse(TMessage& m) {
         case WM_MBUTTONUP: {
             TControl* c = capture_control_ ? capture_control_ : ControlAtPos(p, false);
             if (!c) return false;
-            forward(c);
+            const bool last_button = !(m.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON));
+            try {
+                forward(c);
+            } catch (...) {
+                // A release whose handler failed still ends the press: a
+                // capture left behind would send every later click to it.
+                if (last_button && !life.expired()) {
+                    capture_control_ = nullptr;
+                    if (handle_ && ::GetCapture() == handle_) ::ReleaseCapture();
+                }
+                throw;
+            }
             // The handler may have freed this window's object, or the child.
             if (life.expired()) return true;
-            if (!(m.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) {
+            if (last_button) {
                 capture_control_ = nullptr;
                 if (handle_ && ::GetCapture() == handle_) ::ReleaseCapture();
                 if (!handle_) return true;

@@ -10,6 +10,7 @@
 #include <wrl/client.h>
 
 #include <string>
+#include <vector>
 
 using Microsoft::WRL::ComPtr;
 
@@ -58,6 +59,36 @@ TEST_F(BandDll, BandDllServesItsExportsAndNeverRegistersItsTypeLibrary) {
     ASSERT_EQ(S_OK, dll.register_server());
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, typelib_key));
     EXPECT_EQ(S_OK, dll.unregister_server());
+}
+
+// The shell loads and frees the band's DLL again and again over a session
+// (each time the toolbar is shown after its object was freed). A load may keep
+// nothing of the process for good: a thread-local slot taken per load and
+// never given back ran the process out of slots after about a thousand loads.
+TEST_F(BandDll, LoadingCreatingAndFreeingTheBandKeepsNoThreadLocalSlot) {
+    auto cycle = [] {
+        ServerDll dll(band_dll);
+        ASSERT_TRUE(dll.complete());
+        ComPtr<IClassFactory> factory;
+        ASSERT_EQ(S_OK, dll.get_class_object(band::CLSID_VelmapBand, IID_PPV_ARGS(&factory)));
+        ComPtr<IUnknown> band;
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_PPV_ARGS(&band)));
+        band.Reset();
+        factory.Reset();
+        ASSERT_EQ(S_OK, dll.can_unload_now());
+    };
+    // How many slots the process has left.
+    auto free_slots = [] {
+        std::vector<DWORD> taken;
+        for (DWORD slot; (slot = ::TlsAlloc()) != TLS_OUT_OF_INDEXES;) taken.push_back(slot);
+        for (DWORD slot : taken) ::TlsFree(slot);
+        return taken.size();
+    };
+    cycle();  // whatever the process itself makes once
+    const size_t before = free_slots();
+    for (int i = 0; i < 5; ++i) cycle();
+    EXPECT_EQ(before, free_slots());
+    EXPECT_EQ(nullptr, ::GetModuleHandleW(band_dll.c_str()));
 }
 
 }  // namespace

@@ -24,7 +24,6 @@ using tools::CallLog;
 using tools::PumpMessages;
 using tools::StripOrientation;
 
-const std::wstring kDll = WindowsPath(VELMAP_BAND_DLL);
 using Lines = std::vector<std::string>;
 
 std::string Artefact(const char* name) { return std::string(VELMAP_TEST_BINARY_DIR) + "/" + name; }
@@ -120,21 +119,8 @@ void* PatchImport(HMODULE module, const char* name, void* target) {
     return nullptr;
 }
 
-class BandAccessibility : public ::testing::Test {
+class BandAccessibility : public RegisteredBand {
 protected:
-    static void SetUpTestSuite() {
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        BandDll dll(kDll);
-        ASSERT_EQ(S_OK, dll.Register());
-    }
-    static void TearDownTestSuite() {
-        {
-            BandDll dll(kDll);
-            dll.Unregister();
-        }
-        ::CoFreeUnusedLibraries();
-        ::CoUninitialize();
-    }
     void SetUp() override { MovePointerAway(); }
     void TearDown() override { MovePointerAway(); }
 
@@ -233,7 +219,8 @@ TEST_F(BandAccessibility, AScreenReaderReadsTheButtonsAndClicksNextAndIsCutOffWh
 TEST_F(BandAccessibility, AReaderInAnotherProcessReadsAndClicks) {
     ASSERT_TRUE(StartPlayer("e2e-access-remote-player.log"));
     std::wstring command = L"\"" + WindowsPath(VELMAP_BANDHOST_EXE) + L"\" --show-ms 20000";
-    STARTUPINFOW si{sizeof si};
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
     HWND band = nullptr;

@@ -81,17 +81,7 @@ std::wstring ShotsDir(const char* name) {
     return L"\"" + dir.wstring() + L"\"";
 }
 
-class BandDensity : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        BandDll dll(WindowsPath(VELMAP_BAND_DLL));
-        ASSERT_EQ(S_OK, dll.Register());
-    }
-    static void TearDownTestSuite() {
-        BandDll dll(WindowsPath(VELMAP_BAND_DLL));
-        dll.Unregister();
-    }
-};
+class BandDensity : public RegisteredBand {};
 
 TEST_F(BandDensity, ReportedSizesScaleWithTheHostsDensity) {
     HostRun at96;

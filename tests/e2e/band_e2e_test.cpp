@@ -43,21 +43,8 @@ std::map<std::wstring, std::wstring> RegistryState(const std::wstring& class_key
     return state;
 }
 
-class BandTest : public ::testing::Test {
+class BandTest : public RegisteredBand {
 protected:
-    static void SetUpTestSuite() {
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        BandDll dll(kDll);
-        ASSERT_EQ(S_OK, dll.Register());
-    }
-    static void TearDownTestSuite() {
-        {
-            BandDll dll(kDll);
-            dll.Unregister();
-        }
-        ::CoFreeUnusedLibraries();
-        ::CoUninitialize();
-    }
     void TearDown() override { MovePointerAway(); }
 
     CallLog log;

@@ -37,6 +37,25 @@ struct BandDll {
     HMODULE module;
 };
 
+// A test suite run with the band registered, and COM started on the test's
+// thread; the registration goes, and the DLL is let go, after its last test.
+class RegisteredBand : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        BandDll dll(WindowsPath(VELMAP_BAND_DLL));
+        ASSERT_EQ(S_OK, dll.Register());
+    }
+    static void TearDownTestSuite() {
+        {
+            BandDll dll(WindowsPath(VELMAP_BAND_DLL));
+            dll.Unregister();
+        }
+        ::CoFreeUnusedLibraries();
+        ::CoUninitialize();
+    }
+};
+
 // A real click at a point on the screen, with the pointer left there.
 inline void ClickAt(POINT at) {
     tools::MoveMouseTo(at);

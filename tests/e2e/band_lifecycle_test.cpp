@@ -52,20 +52,8 @@ void PlantForeignBand(const wchar_t* value) {
     ::RegCloseKey(key);
 }
 
-class BandLifecycle : public ::testing::Test {
+class BandLifecycle : public RegisteredBand {
 protected:
-    static void SetUpTestSuite() {
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        BandDll dll(WindowsPath(VELMAP_BAND_DLL));
-        ASSERT_EQ(S_OK, dll.Register());
-    }
-    static void TearDownTestSuite() {
-        {
-            BandDll dll(WindowsPath(VELMAP_BAND_DLL));
-            dll.Unregister();
-        }
-        ::CoUninitialize();
-    }
     void TearDown() override {
         ::RegDeleteTreeW(HKEY_CURRENT_USER, tools::kSavedBandsKey);
         ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Velmap\\bandhost");

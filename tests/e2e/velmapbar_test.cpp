@@ -161,15 +161,10 @@ int CountBars() {
 
 std::optional<POINT> SavedPosition() { return tools::LoadBarPosition(tools::ArrangementName(tools::MonitorRects())); }
 
-class VelmapBar : public ::testing::Test {
+class VelmapBar : public RegisteredBand {
 protected:
-    static void SetUpTestSuite() {
-        BandDll dll(WindowsPath(VELMAP_BAND_DLL));
-        ASSERT_EQ(S_OK, dll.Register());
-    }
     static void TearDownTestSuite() {
-        BandDll dll(WindowsPath(VELMAP_BAND_DLL));
-        dll.Unregister();
+        RegisteredBand::TearDownTestSuite();
         ::RegDeleteKeyW(HKEY_CURRENT_USER, kBarSettingsKey);
     }
     void SetUp() override { ::RegDeleteKeyW(HKEY_CURRENT_USER, kBarSettingsKey); }

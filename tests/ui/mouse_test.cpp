@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 namespace velmap::ui::test {
 namespace {
 
@@ -160,6 +162,35 @@ TEST_F(MouseTest, ClickHandlerMayFreeTheButton) {
     // Input goes on normally afterwards.
     MoveTo(form->Panel->ClientToScreen({100, 20}));
     ASSERT_TRUE(Settle([&] { return TControl::MouseControl() == form->Panel; }));
+    MoveTo({10, 10});
+    Pump(30);
+}
+
+TEST_F(MouseTest, AClickHandlerThatThrowsStillEndsThePress) {
+    // Out of memory inside the handler: the exception is swallowed at the
+    // window procedure, and the panel must not keep the pointer captured for
+    // the failed button, or the next click would go to it again.
+    int a_clicks = 0, b_clicks = 0;
+    form->btnA->OnClick = [&](TComponent*) {
+        ++a_clicks;
+        throw std::bad_alloc();
+    };
+    form->btnB->OnClick = [&](TComponent*) { ++b_clicks; };
+    MoveTo(At(5, 5));
+    Pump(30);
+    Button(true);
+    ASSERT_TRUE(Settle([&] { return b->State() == TButtonState::bsDown; }));
+    Button(false);
+    ASSERT_TRUE(Settle([&] { return a_clicks == 1; }));
+    EXPECT_NE(::GetCapture(), form->Panel->Handle());
+
+    MoveTo(form->btnB->ClientToScreen({5, 5}));
+    ASSERT_TRUE(Settle([&] { return form->btnB->MouseInControl(); }));
+    Button(true);
+    ASSERT_TRUE(Settle([&] { return form->btnB->State() == TButtonState::bsDown; }));
+    Button(false);
+    ASSERT_TRUE(Settle([&] { return b_clicks == 1; }));
+    EXPECT_EQ(a_clicks, 1);
     MoveTo({10, 10});
     Pump(30);
 }
