@@ -45,8 +45,8 @@ TBandForm* TBandForm::Create(HWND parent, HMODULE module) {
 }
 
 SIZE TBandForm::SizeAt(int ppi, HMODULE module) {
-    const std::string text = ui::LoadTextResource(module ? module : ui::ThisModule(), kDescriptionResource);
-    return ui::TCustomForm::DescriptionSizeAt(text, "TBandForm", ppi);
+    return ui::TCustomForm::DescriptionSizeAt(
+        *ui::StoredDescription(module ? module : ui::ThisModule(), kDescriptionResource), "TBandForm", ppi);
 }
 
 bool TBandForm::SetDensity(int ppi) {

@@ -64,9 +64,10 @@ void TCustomForm::SetDescriptionText(std::string text, TResourceSource resources
 void TCustomForm::AfterConstruction() {
     TWinControl::AfterConstruction();
     if (has_description_) {
-        std::string text = description_name_.empty() ? description_
-                                                     : LoadTextResource(description_module_, description_name_);
-        ReadComponentFromText(this, text, resources_);
+        if (description_name_.empty())
+            ReadComponentFromText(this, description_, resources_);
+        else
+            ReadComponent(this, *StoredDescription(description_module_, description_name_), resources_);
     } else {
         Loaded();
     }
@@ -169,9 +170,17 @@ private:
 }  // namespace
 
 SIZE TCustomForm::DescriptionSizeAt(std::string_view text, const std::string& class_name, int ppi) {
-    TObjectDesc desc = ParseDescription(text);
-    desc.children.clear();
-    std::erase_if(desc.props, [](const TPropDesc& p) { return p.path.rfind("On", 0) == 0; });
+    return DescriptionSizeAt(ParseDescription(text), class_name, ppi);
+}
+
+SIZE TCustomForm::DescriptionSizeAt(const TObjectDesc& stored, const std::string& class_name, int ppi) {
+    // The root alone: its class, name and own properties but its handlers.
+    TObjectDesc desc;
+    desc.class_name = stored.class_name;
+    desc.name = stored.name;
+    desc.line = stored.line;
+    for (const TPropDesc& p : stored.props)
+        if (p.path.rfind("On", 0) != 0) desc.props.push_back(p);
     const int saved = ScreenPixelsPerInchOverride();
     SetScreenPixelsPerInch(ppi);
     owned<TMeasuredForm> form(Make<TMeasuredForm>(class_name));
@@ -189,8 +198,10 @@ RECT TCustomForm::ClientRect() const {
     // Without a window, or when the system will not say, the client area
     // follows from the form's own size.
     if (RECT r{}; handle_ && ::GetClientRect(handle_, &r)) return r;
+    // A form without a frame is all client area: the system need not be
+    // asked, a costly call made several times while a form is read.
     RECT frame{0, 0, 0, 0};
-    ::AdjustWindowRectEx(&frame, FrameStyle(border_style_), FALSE, 0);
+    if (const DWORD style = FrameStyle(border_style_); style != 0) ::AdjustWindowRectEx(&frame, style, FALSE, 0);
     return {0, 0, std::max(0L, width_ - (frame.right - frame.left)),
             std::max(0L, height_ - (frame.bottom - frame.top))};
 }

@@ -62,6 +62,7 @@ public:
     // same scaling, reading only the root's own properties: no window, no
     // children, no handlers. class_name is the root's class.
     static SIZE DescriptionSizeAt(std::string_view text, const std::string& class_name, int ppi);
+    static SIZE DescriptionSizeAt(const TObjectDesc& desc, const std::string& class_name, int ppi);
 
     TControlScrollBar& HorzScrollBar() { return horz_; }
     TControlScrollBar& VertScrollBar() { return vert_; }

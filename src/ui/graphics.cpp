@@ -307,8 +307,31 @@ void TCanvas::CopyRect(const RECT& dest, TCanvas& src, const RECT& source, DWORD
         ::StretchBlt(dc_, dest.left, dest.top, dw, dh, src.dc_, source.left, source.top, sw, sh, rop);
 }
 
+namespace {
+// Copies the picture straight from its pixels, so it needs no device context
+// of its own (making one costs more than the copy for a small picture). Not on
+// a mirrored DC, where a blit mirrors the picture as callers expect.
+bool DrawPixels(HDC dc, int x, int y, const paint::Bitmap& image) {
+    if (::GetLayout(dc) != 0) return false;
+    const bool top_down = image.Order() == paint::RowOrder::TopDown;
+    const int w = image.Width(), h = image.Height();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = top_down ? -h : h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = static_cast<WORD>(image.BitsPerPixel());
+    info.bmiHeader.biCompression = BI_RGB;
+    const std::uint8_t* top = image.RowStart();  // finishes drawing still queued on the picture
+    const std::uint8_t* lowest = top_down ? top : top + static_cast<std::ptrdiff_t>(h - 1) * image.RowDelta();
+    return ::SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(w), static_cast<DWORD>(h), 0, 0, 0, static_cast<UINT>(h),
+                               lowest, &info, DIB_RGB_COLORS) == h;
+}
+}  // namespace
+
 void TCanvas::Draw(int x, int y, TBitmap& bmp) {
     if (!dc_ || bmp.Empty()) return;
+    if (DrawPixels(dc_, x, y, bmp.Image())) return;
     HDC src = bmp.Canvas().Handle();
     if (src) ::BitBlt(dc_, x, y, bmp.Width(), bmp.Height(), src, 0, 0, SRCCOPY);
 }

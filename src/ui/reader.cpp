@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <map>
+#include <mutex>
 
 namespace velmap::ui {
 
@@ -247,6 +249,23 @@ void TReader::ReadRoot(const TObjectDesc& desc) {
 void ReadComponentFromText(TComponent* root, std::string_view text, TResourceSource resources) {
     TObjectDesc desc = ParseDescription(text);
     TReader(root, std::move(resources)).ReadRoot(desc);
+}
+
+void ReadComponent(TComponent* root, const TObjectDesc& desc, TResourceSource resources) {
+    TReader(root, std::move(resources)).ReadRoot(desc);
+}
+
+std::shared_ptr<const TObjectDesc> StoredDescription(HMODULE module, const std::string& name) {
+    auto parse = [&] { return std::make_shared<const TObjectDesc>(ParseDescription(LoadTextResource(module, name))); };
+    if (module != ThisModule()) return parse();
+    // Every form made reads its description: parsing it again each time
+    // costs more than the reading.
+    static std::mutex lock;
+    static std::map<std::string, std::shared_ptr<const TObjectDesc>> parsed;
+    std::lock_guard<std::mutex> guard(lock);
+    std::shared_ptr<const TObjectDesc>& kept = parsed[name];
+    if (!kept) kept = parse();
+    return kept;
 }
 
 }  // namespace velmap::ui

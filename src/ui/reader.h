@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <type_traits>
@@ -72,6 +73,14 @@ private:
 
 // Loads the root from description text.
 void ReadComponentFromText(TComponent* root, std::string_view text, TResourceSource resources);
+// Loads the root from a parsed description.
+void ReadComponent(TComponent* root, const TObjectDesc& desc, TResourceSource resources);
+
+// The description stored as text resource `name` of module, parsed. This
+// module's own are parsed once and kept while it is loaded (they cannot
+// change meanwhile); another module's are parsed at every call. Throws as
+// LoadTextResource and ParseDescription do; nothing is kept then.
+std::shared_ptr<const TObjectDesc> StoredDescription(HMODULE module, const std::string& name);
 
 // ---- Helpers that build property tables ------------------------------------
 

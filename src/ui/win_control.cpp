@@ -12,8 +12,12 @@
 namespace velmap::ui {
 
 const wchar_t* FrameworkWindowClass() {
-    return win::RegisterClassOnce(L"VelmapUiWindow", &TWinControl::StdWndProc, CS_DBLCLKS,
-                                  ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */));
+    // Asked for by every window made: the class and its cursor (a costly call)
+    // once. A refusal throws, and the next window asks again.
+    static const wchar_t* const name = win::RegisterClassOnce(
+        L"VelmapUiWindow", &TWinControl::StdWndProc, CS_DBLCLKS,
+        ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */));
+    return name;
 }
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}

@@ -273,5 +273,25 @@ TEST_F(FormTest, GroupedButtonsStayExclusive) {
     EXPECT_FALSE(f->btnA->Down());
 }
 
+// Before it has a window, a form's size is its client size and its frame:
+// none for a borderless form, the system's for the others.
+TEST(FormSize, WithoutAWindowTheFrameIsAddedToTheClientSize) {
+    const struct {
+        const char* style;
+        DWORD frame;
+    } cases[] = {{"bsNone", 0},
+                 {"bsSingle", WS_CAPTION | WS_SYSMENU | WS_BORDER},
+                 {"bsSizeable", WS_CAPTION | WS_SYSMENU | WS_THICKFRAME}};
+    for (const auto& c : cases) {
+        const std::string text = std::string("object F : TSizedForm\n BorderStyle = ") + c.style +
+                                 "\n ClientWidth = 160\n ClientHeight = 25\nend\n";
+        RECT expected{0, 0, 160, 25};
+        if (c.frame) ::AdjustWindowRectEx(&expected, c.frame, FALSE, 0);
+        const SIZE size = TCustomForm::DescriptionSizeAt(text, "TSizedForm", 96);
+        EXPECT_EQ(size.cx, expected.right - expected.left) << c.style;
+        EXPECT_EQ(size.cy, expected.bottom - expected.top) << c.style;
+    }
+}
+
 }  // namespace
 }  // namespace velmap::ui::test

@@ -222,6 +222,37 @@ TEST(Canvas, RestoresTheDcAndMeasuresWithItsFont) {
     EXPECT_EQ(row[25 * 3 + 1], 255);  // the green one
 }
 
+// A picture is drawn upright at its place, moved by the DC's origin and cut
+// by its clip, whatever its pixel format.
+TEST(Canvas, DrawsAPictureUprightThroughTheOriginAndTheClip) {
+    for (const TPixelFormat format : {TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
+        TBitmap picture;
+        picture.SetPixelFormat(format);
+        picture.SetSize(4, 3);
+        const int bpp = picture.Image().BytesPerPixel();
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 4; ++x) {
+                std::uint8_t* p = picture.ScanLine(y) + x * bpp;
+                p[0] = 7, p[1] = static_cast<std::uint8_t>(100 + 50 * y), p[2] = static_cast<std::uint8_t>(10 * x);
+            }
+        TBitmap target;
+        target.SetSize(20, 10);
+        HDC dc = target.Canvas().Handle();
+        ::SetViewportOrgEx(dc, 5, 2, nullptr);
+        ::IntersectClipRect(dc, 0, 0, 3, 3);
+        TCanvas c;
+        c.SetHandle(dc);
+        c.Draw(1, 0, picture);
+        c.SetHandle(nullptr);
+        ::SetViewportOrgEx(dc, 0, 0, nullptr);
+        ::SelectClipRgn(dc, nullptr);
+        EXPECT_EQ(::GetPixel(dc, 6, 2), RGB(0, 100, 7)) << "top-left pixel, " << bpp << " bytes a pixel";
+        EXPECT_EQ(::GetPixel(dc, 7, 4), RGB(10, 200, 7)) << "bottom row";
+        EXPECT_EQ(::GetPixel(dc, 8, 2), RGB(0, 0, 0)) << "cut by the clip";
+        EXPECT_EQ(::GetPixel(dc, 6, 5), RGB(0, 0, 0)) << "below the picture";
+    }
+}
+
 // A file image of w x h at bpp with every pixel (b, g, r).
 std::vector<std::uint8_t> Bmp(int w, int h, int bpp, bool top_down = false, std::uint32_t compression = BI_RGB) {
     std::size_t stride = ((static_cast<std::size_t>(w) * bpp + 31) / 32) * 4;

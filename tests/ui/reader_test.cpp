@@ -99,6 +99,18 @@ TEST(FormReader, LoadErrorsNameWhatIsMissing) {
     ::DestroyWindow(host);
 }
 
+// A description stored in this module is parsed once and kept; one missing
+// or not a description is refused at every call, nothing kept for it.
+TEST(StoredDescription, KeptOnceParsedAndRefusedEveryTimeWhenBad) {
+    const auto first = StoredDescription(ThisModule(), "TESTFORM");
+    EXPECT_EQ(first->class_name, "TTestForm");
+    EXPECT_EQ(StoredDescription(ThisModule(), "TESTFORM"), first);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_THROW(StoredDescription(ThisModule(), "NO_SUCH_FORM"), EUiError) << i;
+        EXPECT_THROW(StoredDescription(ThisModule(), "TEST_GLYPH"), EUiError) << i;  // a bitmap
+    }
+}
+
 TEST(Bitmap, FileImageLoadsAndBadOnesAreRefused) {
     auto data = ModuleResources(ThisModule())("TEST_GLYPH");
     ASSERT_TRUE(data);

@@ -79,7 +79,7 @@ void BlitCacheExcludingChildren(ui::TWinControl* control, POINT src, POINT child
              src.x, src.y, SRCCOPY);
 }
 
-void PaintGraphicChildren(HDC dc, ui::TWinControl* control, POINT offset) {
+void PaintGraphicChildren(HDC dc, ui::TWinControl* control, POINT offset, std::unique_ptr<paint::Bitmap>* buffer) {
     if (!dc || !control || (!control->Visible() && !Designing(control)) || control->Controls().empty()) return;
     RECT box;
     const int kind = ::GetClipBox(dc, &box);
@@ -113,36 +113,52 @@ void PaintGraphicChildren(HDC dc, ui::TWinControl* control, POINT offset) {
     }
     if (paintable.empty()) return;
 
-    // Every child is painted over its own place of the cache, in one bitmap.
-    win::window_dc screen(nullptr);
-    win::unique_hdc mem(::CreateCompatibleDC(screen.get()));
-    win::unique_hbitmap bmp(::CreateCompatibleBitmap(screen.get(), control->Width(), control->Height()));
-    if (!mem || !bmp) return;
-    win::select_object selected(mem.get(), bmp.get());
+    // Every child is painted over its own place of the cache, in one bitmap:
+    // the caller's, kept from one paint to the next, else one for this paint.
+    // It is taken out while in use, so a paint within this one makes its own.
+    struct Composition {
+        std::unique_ptr<paint::Bitmap>* kept;
+        std::weak_ptr<void> owner;
+        std::unique_ptr<paint::Bitmap> image;
+        ~Composition() {
+            if (kept && image && !owner.expired() && !*kept) *kept = std::move(image);
+        }
+    } composition{buffer, control->Life(), buffer ? std::move(*buffer) : nullptr};
+    std::unique_ptr<paint::Bitmap>& image = composition.image;
+    try {
+        if (!image)
+            image = paint::CreateBitmap24(control->Width(), control->Height());
+        else
+            image->SetSize(control->Width(), control->Height());
+    } catch (const std::exception&) {
+        return;  // no bitmap: the children wait for the next paint
+    }
+    HDC mem = image->Dc();
+    if (!mem) return;
     HDC cache_dc = cache.Bmp->Dc();
     for (const Child& c : paintable) {
         const RECT& r = c.bounds;
         if (c.control->ControlStyle().Contains(ui::TControlStyle::csOpaque)) {
             win::unique_hbrush brush(::CreateSolidBrush(ui::ColorRefOf(c.control->Color())));
-            ::FillRect(mem.get(), &r, brush.get());
+            ::FillRect(mem, &r, brush.get());
         } else {
-            ::BitBlt(mem.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, cache_dc, r.left + cache.X,
+            ::BitBlt(mem, r.left, r.top, r.right - r.left, r.bottom - r.top, cache_dc, r.left + cache.X,
                      r.top + cache.Y, SRCCOPY);
         }
     }
     const bool copy = control->ControlState().Contains(ui::TControlState::csPaintCopy);
     for (const Child& c : paintable) {
         if (c.life.expired()) continue;
-        SavedDc saved(mem.get());
-        ::OffsetViewportOrgEx(mem.get(), c.bounds.left, c.bounds.top, nullptr);
-        ::IntersectClipRect(mem.get(), 0, 0, c.bounds.right - c.bounds.left, c.bounds.bottom - c.bounds.top);
+        SavedDc saved(mem);
+        ::OffsetViewportOrgEx(mem, c.bounds.left, c.bounds.top, nullptr);
+        ::IntersectClipRect(mem, 0, 0, c.bounds.right - c.bounds.left, c.bounds.bottom - c.bounds.top);
         const ui::TControlStates was = c.control->ControlState();
         if (copy) {
             ui::TControlStates with = was;
             with.Include(ui::TControlState::csPaintCopy);
             c.control->SetControlState(with);
         }
-        c.control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(mem.get()), 0);
+        c.control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(mem), 0);
         if (copy && !c.life.expired()) c.control->SetControlState(was);
     }
     for (const Child& c : paintable) {
@@ -150,8 +166,8 @@ void PaintGraphicChildren(HDC dc, ui::TWinControl* control, POINT offset) {
         const RECT& r = c.bounds;
         // The memory bitmap has the control's own coordinates: the child's
         // first pixel is at its place, not at its place plus the offset.
-        if (::GetPixel(mem.get(), r.left, r.top) == RGB(0xFF, 0x00, 0xFF)) continue;
-        ::BitBlt(dc, r.left + offset.x, r.top + offset.y, r.right - r.left, r.bottom - r.top, mem.get(), r.left, r.top,
+        if (::GetPixel(mem, r.left, r.top) == RGB(0xFF, 0x00, 0xFF)) continue;
+        ::BitBlt(dc, r.left + offset.x, r.top + offset.y, r.right - r.left, r.bottom - r.top, mem, r.left, r.top,
                  SRCCOPY);
     }
 }
@@ -257,7 +273,7 @@ void TsPanel::PaintSkinned(HDC dc, bool notifyChildren) {
     }
     if (rebuild && !sd.CacheFrozen) RebuildCache();
     BlitCacheExcludingChildren(this, {0, 0}, {0, 0}, true, dc, {0, 0, Width(), Height()});
-    PaintGraphicChildren(dc, this, {0, 0});
+    PaintGraphicChildren(dc, this, {0, 0}, &children_image_);
     if (notifyChildren) NotifyChildrenReady(this);
 }
 

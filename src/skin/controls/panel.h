@@ -54,7 +54,8 @@ private:
     void SkinnedPaint(HDC given);
 
     std::unique_ptr<TsCommonData> skin_data_;
-    bool painting_ = false;  // inside WM_PAINT on the panel's own update region
+    bool painting_ = false;                          // inside WM_PAINT on the panel's own update region
+    std::unique_ptr<paint::Bitmap> children_image_;  // where the graphic children are composed
 };
 
 // Copies the control's cache (from src) to dest of dc, leaving out the
@@ -65,8 +66,10 @@ void BlitCacheExcludingChildren(ui::TWinControl* control, POINT src, POINT child
 
 // Paints the control's visible graphic children onto dc at their places
 // (moved by offset), each over a copy of the control's cache, composed in
-// one off-screen bitmap. A child whose image starts with the key colour at
-// its top-left pixel is left out.
-void PaintGraphicChildren(HDC dc, ui::TWinControl* control, POINT offset);
+// one off-screen bitmap: *buffer when given (made or resized as needed and
+// kept for the next paint), else one made for this paint. A child whose
+// image starts with the key colour at its top-left pixel is left out.
+void PaintGraphicChildren(HDC dc, ui::TWinControl* control, POINT offset,
+                          std::unique_ptr<paint::Bitmap>* buffer = nullptr);
 
 }  // namespace velmap::skin

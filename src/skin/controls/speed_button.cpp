@@ -259,7 +259,6 @@ void TsSpeedButton::RebuildCache() {
     sd.PrepareCacheBitmap();
     ui::TBitmap& cache = *sd.CacheBitmap;
     if (cache.Empty()) return;
-    cache.Canvas().Font().Assign(Font());
     paint::BackgroundSource bg = sd.QueryParentCache();
     // A parent whose cache is not built yet: try again at the next paint.
     if (bg.Ready && (!bg.Bmp || bg.Bmp->Width() == 0)) return;
@@ -350,6 +349,9 @@ void TsSpeedButton::RebuildCache() {
     paint::ParentBgColor = paint::KeyColor;
 
     if (OnPaint) {
+        // The handler draws on the face with the button's font; the face's own
+        // device context is made only for such drawing (and for the caption).
+        cache.Canvas().Font().Assign(Font());
         TBmpPaintEvent handler = OnPaint;
         handler(this, cache);
     }

@@ -28,9 +28,10 @@ TColor PixelColor(const Bitmap& bmp, int x, int y) {
 // picture pixel of the same grey as t would be taken for background.)
 TColor GreyKeepingTransparent(Bitmap& g, TColor t) {
     const TColor c = ColorToRGB(t);
+    const detail::Rows rows(g);
     for (int y = 0; y < g.Height(); ++y)
         for (int x = 0; x < g.Width(); ++x) {
-            std::uint8_t* p = detail::PixelAt(g, x, y);
+            std::uint8_t* p = rows.At(x, y);
             if (detail::SameBgr(p, c))
                 detail::PutBgr(p, KeyColor);
             else
@@ -52,25 +53,30 @@ int GlyphFrame(const ButtonGlyphView& b, int frames) {
 }
 
 void DrawGlyphPicture(const ButtonGlyphView& b, Bitmap& cache, TPoint at) {
-    const auto g = Copy24(*b.Glyph);
-    const int w = g->Width(), h = g->Height();
+    // The grey looks change a working copy; every other look reads the
+    // picture itself, which needs no bitmap made for every face drawn.
+    const bool greyed = b.NumGlyphs <= 1 &&
+                        (b.Enabled ? b.State == 0 && b.Grayed : (b.DisabledGlyphKind & dgGrayed) != 0);
+    std::unique_ptr<Bitmap> copy;
+    if (greyed || b.Glyph->BitsPerPixel() != 24) copy = Copy24(*b.Glyph);
+    const Bitmap& g = copy ? *copy : *b.Glyph;
+    const int w = g.Width(), h = g.Height();
     const double blend = std::clamp(b.Blend, 0, 100) / 100.0;
     if (b.NumGlyphs <= 1) {
         const TRect all{0, 0, w - 1, h - 1};  // inclusive edges
-        TColor t = PixelColor(*g, 0, h - 1);
+        TColor t = PixelColor(g, 0, h - 1);
+        if (greyed) t = GreyKeepingTransparent(*copy, t);
         if (!b.Enabled) {
-            if (b.DisabledGlyphKind & dgGrayed) t = GreyKeepingTransparent(*g, t);
             if (b.DisabledGlyphKind & dgBlended)
-                BlendBitmapFactor(cache, at.X, at.Y, t, 0.5, all, *g);
+                BlendBitmapFactor(cache, at.X, at.Y, t, 0.5, all, g);
             else
-                CopyTransparentPixels(cache, *g, at.X, at.Y, t);
+                CopyTransparentPixels(cache, g, at.X, at.Y, t);
             return;
         }
-        if (b.State == 0 && b.Grayed) t = GreyKeepingTransparent(*g, t);
         if (b.State != 0 || b.Blend < 1)
-            CopyTransparentPixels(cache, *g, at.X, at.Y, t);
+            CopyTransparentPixels(cache, g, at.X, at.Y, t);
         else
-            BlendBitmapFactor(cache, at.X, at.Y, t, blend, all, *g);
+            BlendBitmapFactor(cache, at.X, at.Y, t, blend, all, g);
         return;
     }
     const int fw = w / b.NumGlyphs;
@@ -79,11 +85,11 @@ void DrawGlyphPicture(const ButtonGlyphView& b, Bitmap& cache, TPoint at) {
     // Inclusive edges: the next frame's first column stays out.
     const TRect r{frame * fw, 0, (frame + 1) * fw - 1, h - 1};
     if (b.Enabled && b.State == 0 && b.Blend >= 1) {
-        BlendBitmapFactor(cache, at.X, at.Y, PixelColor(*g, 0, h - 1), blend, r, *g);
+        BlendBitmapFactor(cache, at.X, at.Y, PixelColor(g, 0, h - 1), blend, r, g);
         return;
     }
-    const TColor t = PixelColor(*g, b.Enabled ? 0 : r.Left, h - 1);
-    CopyTransparentRect(cache, *g, at.X, true, {}, t, r, at.Y);
+    const TColor t = PixelColor(g, b.Enabled ? 0 : r.Left, h - 1);
+    CopyTransparentRect(cache, g, at.X, true, {}, t, r, at.Y);
 }
 
 void DrawListPicture(const ButtonGlyphView& b, Bitmap& cache, TPoint at) {

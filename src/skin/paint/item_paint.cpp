@@ -102,18 +102,19 @@ void RefreshCornerPixels(const MaskView& border, Bitmap& cache, int state, unsig
     const int sx = m.R.Left + frame * fw, sy = m.R.Top;
     const Bitmap& img = *m.Image;
     const Bitmap& parent = *bg.Bmp;
+    const detail::Rows I(img), C(cache), P(parent);
 
     auto refresh = [&](int ix, int iy, int w, int h, int cx, int cy) {
         for (int i = 0; i < h; ++i) {
             for (int j = 0; j < w; ++j) {
                 const std::int64_t x = cx + j, y = cy + i;
                 if (!detail::Inside(cache, x, y) || !detail::Inside(img, ix + j, iy + i)) continue;
-                if (!detail::SameBgr(detail::PixelAt(img, ix + j, iy + i), KeyColor)) continue;
-                std::uint8_t* d = detail::PixelAt(cache, x, y);
+                if (!detail::SameBgr(I.At(ix + j, iy + i), KeyColor)) continue;
+                std::uint8_t* d = C.At(x, y);
                 if (plain != KeyColor) {
                     detail::PutBgr(d, ColorToRGB(plain));
                 } else if (detail::Inside(parent, bg.X + x, bg.Y + y)) {
-                    detail::CopyBgr(d, detail::PixelAt(parent, bg.X + x, bg.Y + y));
+                    detail::CopyBgr(d, P.At(bg.X + x, bg.Y + y));
                 }
             }
         }

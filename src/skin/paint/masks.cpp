@@ -18,15 +18,6 @@ namespace detail {
 
 namespace {
 
-// Row addressing of a bitmap, taken once.
-struct Rows {
-    std::uint8_t* start;
-    std::ptrdiff_t delta;
-    int bpp;
-    explicit Rows(const Bitmap& b) : start(b.RowStart()), delta(b.RowDelta()), bpp(b.BytesPerPixel()) {}
-    std::uint8_t* At(std::int64_t x, std::int64_t y) const { return start + y * delta + x * bpp; }
-};
-
 inline void ComposePixel(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* m) {
     for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>((d[c] * unsigned{m[c]} + s[c] * (256u - m[c])) >> 8);
 }
@@ -53,7 +44,7 @@ void Compose(TRect dst, TRect src, Bitmap& bmp, std::int64_t mask_rows, KeyRule 
     if (w <= 0 || h <= 0) return;
 
     const Bitmap* parent = bg.Ready && bg.Bmp && Usable(*bg.Bmp) ? bg.Bmp : nullptr;
-    const Rows D(bmp), S(img);
+    const Rows D(bmp), S(img), P(parent ? *parent : bmp);
     const bool packed = D.bpp == 3 && S.bpp == 3;
     const bool keys = rule != KeyRule::BlendAll;
     // Scratch of the one painting thread. Not thread_local: in a DLL each such
@@ -79,7 +70,7 @@ void Compose(TRect dst, TRect src, Bitmap& bmp, std::int64_t mask_rows, KeyRule 
             const std::int64_t px = std::int64_t{bg.X} + dx + j, py = std::int64_t{bg.Y} + dy + i;
             const bool fill_first = rule == KeyRule::FillColorFirst && MaskFillColor != KeyColor;
             if (!fill_first && parent) {
-                CopyBgr(dp, Inside(*parent, px, py) ? PixelAt(*parent, px, py) : &before[j * D.bpp]);
+                CopyBgr(dp, Inside(*parent, px, py) ? P.At(px, py) : &before[j * D.bpp]);
             } else if (MaskFillColor != KeyColor) {
                 PutBgr(dp, MaskFillColor);
             } else if (rule == KeyRule::ParentFirst) {
@@ -197,7 +188,7 @@ void ComposeThroughMask(TRect dst, TRect src, Bitmap& bmp, const MaskView& mask,
     Compose(dst, src, bmp, mask.R.Height() / 2, corner ? KeyRule::ParentFirst : KeyRule::BlendAll, bg, img);
 }
 
-void CopyTransparentRect(Bitmap& bmp, Bitmap& img, int x, bool use_bg, const BackgroundSource& bg, TColor key,
+void CopyTransparentRect(Bitmap& bmp, const Bitmap& img, int x, bool use_bg, const BackgroundSource& bg, TColor key,
                          TRect src, int y) {
     if (!detail::Usable(bmp) || !detail::Usable(img)) return;
     std::int64_t left = src.Left, top = src.Top, dx = x, dy = y;
@@ -208,19 +199,20 @@ void CopyTransparentRect(Bitmap& bmp, Bitmap& img, int x, bool use_bg, const Bac
     const Bitmap* parent = use_bg && bg.Ready && detail::Attachable(bg.Bmp) && bg.Bmp->BitsPerPixel() == 24 ? bg.Bmp
                                                                                                             : nullptr;
     const TColor k = ColorToRGB(key);
+    const detail::Rows D(bmp), S(img), P(parent ? *parent : bmp);
     for (std::int64_t i = 0; top + i <= bottom; ++i) {
         const std::int64_t ty = dy + i;
         if (ty < 0 || ty >= bmp.Height()) continue;
         for (std::int64_t j = 0; left + j <= right; ++j) {
             const std::int64_t tx = dx + j;
             if (tx < 0 || tx >= bmp.Width()) continue;
-            const std::uint8_t* s = detail::PixelAt(img, left + j, top + i);
-            std::uint8_t* d = detail::PixelAt(bmp, tx, ty);
+            const std::uint8_t* s = S.At(left + j, top + i);
+            std::uint8_t* d = D.At(tx, ty);
             if (!detail::SameBgr(s, k)) {
                 detail::CopyBgr(d, s);
             } else if (parent) {
                 const std::int64_t px = std::int64_t{bg.X} + tx, py = std::int64_t{bg.Y} + ty;
-                if (detail::Inside(*parent, px, py)) detail::CopyBgr(d, detail::PixelAt(*parent, px, py));
+                if (detail::Inside(*parent, px, py)) detail::CopyBgr(d, P.At(px, py));
             }
         }
     }

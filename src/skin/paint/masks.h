@@ -25,7 +25,7 @@ void ComposeThroughMask(TRect dst, TRect src, Bitmap& bmp, const MaskView& mask,
 // Copies src of img (Right and Bottom inclusive) to (x, y) of bmp. Pixels
 // equal to key take the parent's pixel when use_bg is set and bg is Ready
 // (24-bit parent), else they are left out.
-void CopyTransparentRect(Bitmap& bmp, Bitmap& img, int x, bool use_bg, const BackgroundSource& bg, TColor key,
+void CopyTransparentRect(Bitmap& bmp, const Bitmap& img, int x, bool use_bg, const BackgroundSource& bg, TColor key,
                          TRect src, int y);
 
 // The border widths of a mask fitted to a rectangle of w x h: never

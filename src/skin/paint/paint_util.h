@@ -46,6 +46,16 @@ inline std::uint8_t* PixelAt(const Bitmap& bmp, std::int64_t x, std::int64_t y) 
     return bmp.RowStart() + y * bmp.RowDelta() + x * bmp.BytesPerPixel();
 }
 
+// Row addressing of a bitmap, taken once: for loops over pixels, where
+// PixelAt would finish queued drawing (a call into the system) at every pixel.
+struct Rows {
+    std::uint8_t* start;
+    std::ptrdiff_t delta;
+    int bpp;
+    explicit Rows(const Bitmap& b) noexcept : start(b.RowStart()), delta(b.RowDelta()), bpp(b.BytesPerPixel()) {}
+    std::uint8_t* At(std::int64_t x, std::int64_t y) const noexcept { return start + y * delta + x * bpp; }
+};
+
 inline bool SameBgr(const std::uint8_t* p, TColor c) noexcept {
     return p[0] == BlueOf(c) && p[1] == GreenOf(c) && p[2] == RedOf(c);
 }

@@ -123,7 +123,7 @@ void BlendBitmaps(Bitmap& dst, Bitmap& src, std::uint8_t weight) {
     sum.Blend();
 }
 
-void BlendBitmapFactor(Bitmap& dst, int x, int y, TColor key, double k, TRect r, Bitmap& src) {
+void BlendBitmapFactor(Bitmap& dst, int x, int y, TColor key, double k, TRect r, const Bitmap& src) {
     if (!Usable(dst) || !Usable(src)) return;
     const bool all = (static_cast<std::uint32_t>(key) >> 24) == 0xFF;
     const TColor key_rgb = all ? key : ColorToRGB(key);
@@ -171,7 +171,7 @@ void GrayscaleBitmapExcept(Bitmap& bmp, TColor except) {
     });
 }
 
-void CopyTransparentPixels(Bitmap& dst, Bitmap& src, int x, int y, TColor transparent) {
+void CopyTransparentPixels(Bitmap& dst, const Bitmap& src, int x, int y, TColor transparent) {
     if (!Usable(dst) || !Usable(src)) return;
     const TColor c = ColorToRGB(transparent);
     // Source pixels (j, i) whose target (x + j, y + i) lies inside dst.

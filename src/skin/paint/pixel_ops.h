@@ -46,7 +46,7 @@ void BlendBitmaps(Bitmap& dst, Bitmap& src, std::uint8_t weight);
 // Blends rectangle r of src (Right and Bottom inclusive) onto dst at (x, y):
 // d = round_half_even(s * (1 - k) + d * k). Source pixels equal to key are
 // skipped unless key's top byte is 0xFF (then every pixel is blended).
-void BlendBitmapFactor(Bitmap& dst, int x, int y, TColor key, double k, TRect r, Bitmap& src);
+void BlendBitmapFactor(Bitmap& dst, int x, int y, TColor key, double k, TRect r, const Bitmap& src);
 
 // Every pixel becomes grey (b + g + r) / 3, optionally except pixels equal
 // to a colour.
@@ -55,7 +55,7 @@ void GrayscaleBitmapExcept(Bitmap& bmp, TColor except);
 
 // Copies src to dst at (x, y), leaving out source pixels equal to the colour
 // and positions outside dst.
-void CopyTransparentPixels(Bitmap& dst, Bitmap& src, int x, int y, TColor transparent);
+void CopyTransparentPixels(Bitmap& dst, const Bitmap& src, int x, int y, TColor transparent);
 
 // Tints bmp towards the colour, weighted per channel by the same-sized mask:
 // p = LimitToByte(((p - t) * m + t * 256) >> 8).

@@ -1,6 +1,6 @@
 // The skinned panel: its caption, its graphic children composed over its
-// cache, painting into a DC it is handed, and rebuilding after it was seen
-// only in part.
+// cache (also after the panel grew), painting into a DC it is handed, and
+// rebuilding after it was seen only in part.
 #include <gtest/gtest.h>
 
 #include "control_fixture.h"
@@ -77,6 +77,18 @@ TEST_F(PanelTest, HandedDcsArePaintedAndTheUpdateRegionStays) {
     panel_->SkinData().Updating = true;
     ::SendMessageW(panel_->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(target_.Image().Dc()), PRF_CLIENT);
     EXPECT_EQ(PixelOf(target_, 5, 5), FacePainter::kPanel);
+}
+
+TEST_F(PanelTest, ChildrenShowInThePartAPanelGrewBy) {
+    // The bitmap the children are composed in is kept from one paint to the
+    // next (SetUp painted once): it must follow the panel's new size.
+    panel_->SetBounds(0, 0, 300, 40);
+    Find<TsSpeedButton>(form_, "Key")->SetBounds(260, 10, 20, 20);
+    target_.SetSize(300, 40);
+    paint::FillRectColor(target_.Image(), {0, 0, 300, 40}, 0x00FF00);
+    ::SendMessageW(panel_->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(target_.Image().Dc()), 0);
+    EXPECT_EQ(PixelOf(target_, 270, 20), 0xFFFFFFu);
+    EXPECT_EQ(PixelOf(target_, 250, 20), FacePainter::kPanel);
 }
 
 TEST_F(PanelTest, APanelSeenInPartRebuildsOnceWhenSeenWhole) {

@@ -65,7 +65,7 @@ TEST(DrawButtonGlyph, FramesTransparencyAndBlend) {
 }
 
 // Greyed, a picture pixel of the same grey as the transparent colour stays:
-// transparency is decided on the pixels before greying.
+// transparency is decided on the pixels before greying, on a copy.
 TEST(DrawButtonGlyph, GreyingKeepsPicturePixelsOfTheBackgroundsGrey) {
     auto glyph = CreateBitmap24(3, 2);
     testing::Fill(*glyph, {0, 0, 90});  // the transparent colour (bottom-left), grey 30
@@ -89,6 +89,7 @@ TEST(DrawButtonGlyph, GreyingKeepsPicturePixelsOfTheBackgroundsGrey) {
         auto cache = CreateBitmap24(3, 2);
         testing::Fill(*cache, kFace);
         DrawButtonGlyph(b, *cache, {0, 0});
+        EXPECT_EQ(At(*glyph, 1, 0), (Bgr{90, 0, 0})) << c.what << ": the button's own picture was greyed";
         EXPECT_EQ(At(*cache, 0, 0), (Bgr{30, 30, 30})) << c.what;
         EXPECT_EQ(At(*cache, 1, 0), (Bgr{30, 30, 30})) << c.what;
         EXPECT_EQ(At(*cache, 2, 0), (Bgr{20, 20, 20})) << c.what;
