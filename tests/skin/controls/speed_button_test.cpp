@@ -2,6 +2,8 @@
 // painted in one colour, so every frame on screen tells its weight.
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "control_fixture.h"
 
 namespace velmap::skin::test {
@@ -126,6 +128,25 @@ TEST_F(FadeTest, AFrameIsCopiedOntoTheButtonsPlaceAloneWithoutRepaintingThePanel
     a->FadeTimer()->Tick();
     EXPECT_GT(panel_paints, 0);
     a->SkinData().Focused = false;
+    Frames(a);
+}
+
+TEST_F(FadeTest, AReleaseDuringAFadeClicksEvenWhenTheFaceCannotBeBuilt) {
+    // Out of memory while the released button's final face is built: the
+    // face may stay stale, the click and the release may not be lost.
+    TsSpeedButton* a = B("A");
+    int clicks = 0;
+    a->OnClick = [&](ui::TComponent*) { ++clicks; };
+    Send(a, ui::UIM_MOUSEENTER);
+    Frames(a);
+    Send(a, WM_LBUTTONDOWN);
+    ASSERT_NE(a->FadeTimer(), nullptr);
+    a->OnPaint = [](ui::TComponent*, ui::TBitmap&) { throw std::bad_alloc(); };
+    EXPECT_NO_THROW(Send(a, WM_LBUTTONUP));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(a->State(), ui::TButtonState::bsUp);
+    a->OnPaint = nullptr;
+    Send(a, ui::UIM_MOUSELEAVE);
     Frames(a);
 }
 
