@@ -5,6 +5,7 @@
 #include "com/error.h"
 #include "com/server.h"
 #include "com/guid.h"
+#include "com/registry.h"
 #include "win/handles.h"
 
 #include <cstdio>
@@ -13,8 +14,9 @@ namespace velmap::band {
 
 namespace {
 
-// A key opened for the band's own entries: created when missing; a key that
-// cannot be had is skipped (HKEY_LOCAL_MACHINE without rights, for one).
+// A key opened for the band's own entries (under the current registration's
+// roots: see com/registry.h): created when missing; a key that cannot be had
+// is skipped (HKEY_LOCAL_MACHINE without rights, for one).
 class BandKey {
 public:
     BandKey(HKEY root, const std::wstring& path) {
@@ -59,12 +61,13 @@ void TOrvexBandFactory::ApplyRegistration(bool do_register) {
 }
 
 void RegisterBandEntries(const std::wstring& clsid) {
+    const com::RegistryRoots& roots = com::CurrentRegistryRoots();
     const std::wstring class_key = L"CLSID\\" + clsid;
-    if (BandKey key(HKEY_CLASSES_ROOT, class_key); key) key.SetString(nullptr, kBandMenuName);
-    if (BandKey key(HKEY_CLASSES_ROOT, class_key + L"\\InProcServer32"); key)
+    if (BandKey key(roots.classes, class_key); key) key.SetString(nullptr, kBandMenuName);
+    if (BandKey key(roots.classes, class_key + L"\\InProcServer32"); key)
         key.SetString(L"ThreadingModel", L"Apartment");
-    BandKey(HKEY_CLASSES_ROOT, class_key + L"\\Implemented Categories\\" + kDeskBandCategory);
-    if (BandKey key(HKEY_LOCAL_MACHINE, kToolbarKey); key) key.SetString(clsid.c_str(), L"");
+    BandKey(roots.classes, class_key + L"\\Implemented Categories\\" + kDeskBandCategory);
+    if (BandKey key(roots.machine, kToolbarKey); key) key.SetString(clsid.c_str(), L"");
     DropUserCategoryCaches();
 }
 
@@ -83,15 +86,16 @@ void DropUserCategoryCaches() noexcept {
 
 void UnregisterBandEntries(const std::wstring& clsid, REFCLSID expected) {
     if (!IsRegistryClassId(clsid, expected)) return;
+    const com::RegistryRoots& roots = com::CurrentRegistryRoots();
     const std::wstring class_key = L"CLSID\\" + clsid;
     // The shell's cached member list of the category: rebuilt without us.
-    ::RegDeleteTreeW(HKEY_CLASSES_ROOT,
+    ::RegDeleteTreeW(roots.classes,
                      (std::wstring(L"Component Categories\\") + kDeskBandCategory + L"\\Enum").c_str());
-    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, (class_key + L"\\Implemented Categories\\" + kDeskBandCategory).c_str());
-    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, (class_key + L"\\InProcServer32").c_str());
-    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, class_key.c_str());
+    ::RegDeleteTreeW(roots.classes, (class_key + L"\\Implemented Categories\\" + kDeskBandCategory).c_str());
+    ::RegDeleteTreeW(roots.classes, (class_key + L"\\InProcServer32").c_str());
+    ::RegDeleteTreeW(roots.classes, class_key.c_str());
     win::unique_hkey toolbar;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kToolbarKey, 0, KEY_SET_VALUE, toolbar.put()) == ERROR_SUCCESS)
+    if (::RegOpenKeyExW(roots.machine, kToolbarKey, 0, KEY_SET_VALUE, toolbar.put()) == ERROR_SUCCESS)
         ::RegDeleteValueW(toolbar.get(), clsid.c_str());
     DropUserCategoryCaches();
 }

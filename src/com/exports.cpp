@@ -1,11 +1,15 @@
-// The four entry points of the in-process server.
+// The entry points of the in-process server: the four of COM, and
+// DllInstall for one user's registration.
 #include "com/class_manager.h"
 #include "com/error.h"
 #include "com/object_factory.h"
+#include "com/registry.h"
 #include "com/server.h"
 
 #include <objbase.h>
 #include <olectl.h>
+
+#include <cwchar>
 
 using namespace velmap::com;
 
@@ -26,10 +30,15 @@ STDAPI DllCanUnloadNow() {
 }
 
 namespace {
-HRESULT UpdateServerRegistry(bool do_register) {
-    return Guarded(E_FAIL, [do_register]() -> HRESULT {
+HRESULT UpdateServerRegistry(bool do_register, bool for_user = false) {
+    return Guarded(E_FAIL, [do_register, for_user]() -> HRESULT {
         TComServer* server = ComServer();
         if (!server) return E_FAIL;
+        if (!for_user) {
+            server->UpdateRegistry(do_register);
+            return S_OK;
+        }
+        UserRegistrationScope scope;
         server->UpdateRegistry(do_register);
         return S_OK;
     });
@@ -39,3 +48,12 @@ HRESULT UpdateServerRegistry(bool do_register) {
 STDAPI DllRegisterServer() { return UpdateServerRegistry(true); }
 
 STDAPI DllUnregisterServer() { return UpdateServerRegistry(false); }
+
+// regsvr32 /n /i:user (and /u /n /i:user): the entries of DllRegisterServer for
+// the current user only; "machine" or nothing: for all users, as
+// DllRegisterServer. Anything else is refused before a key is touched.
+STDAPI DllInstall(BOOL install, LPCWSTR command_line) {
+    const bool user = command_line && _wcsicmp(command_line, L"user") == 0;
+    if (!user && command_line && *command_line && _wcsicmp(command_line, L"machine") != 0) return E_INVALIDARG;
+    return UpdateServerRegistry(install != FALSE, user);
+}

@@ -4,6 +4,7 @@
 #include "com/error.h"
 #include "com/object_factory.h"
 #include "com/module.h"
+#include "com/registry.h"
 #include "win/handles.h"
 #include "win/module.h"
 
@@ -106,8 +107,11 @@ void TComServer::UpdateTypeLibRegistration(bool do_register) {
 
     using RegisterFn = HRESULT(WINAPI*)(ITypeLib*, LPCOLESTR, LPCOLESTR);
     using UnregisterFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
+    // One user's registration registers the library for that user alone.
+    const bool user = RegisteringForUser();
     if (do_register) {
-        auto reg = reinterpret_cast<RegisterFn>(::GetProcAddress(oleaut.get(), "RegisterTypeLib"));
+        auto reg = reinterpret_cast<RegisterFn>(
+            ::GetProcAddress(oleaut.get(), user ? "RegisterTypeLibForUser" : "RegisterTypeLib"));
         if (!reg) throw EComError("Cannot register the type library");
         std::wstring path = ServerFileName();
         std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
@@ -116,7 +120,8 @@ void TComServer::UpdateTypeLibRegistration(bool do_register) {
         return;
     }
     // Unregistering what is not registered is not an error.
-    auto unreg = reinterpret_cast<UnregisterFn>(::GetProcAddress(oleaut.get(), "UnRegisterTypeLib"));
+    auto unreg = reinterpret_cast<UnregisterFn>(
+        ::GetProcAddress(oleaut.get(), user ? "UnRegisterTypeLibForUser" : "UnRegisterTypeLib"));
     TLIBATTR* attr = nullptr;
     if (!unreg || FAILED(type_lib_->GetLibAttr(&attr)) || !attr) return;
     unreg(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);

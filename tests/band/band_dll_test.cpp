@@ -9,6 +9,7 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,50 @@ TEST_F(BandDll, BandDllServesItsExportsAndNeverRegistersItsTypeLibrary) {
     ASSERT_EQ(S_OK, dll.register_server());
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, typelib_key));
     EXPECT_EQ(S_OK, dll.unregister_server());
+}
+
+// One user's registration (regsvr32 /n /i:user) writes exactly the image of
+// the all-users one, under that user's classes and settings, and touches
+// nothing of the machine's; an unknown argument touches nothing at all.
+TEST_F(BandDll, PerUserRegistrationWritesTheAllUsersImageUnderTheUsersKeys) {
+    using InstallFn = HRESULT(WINAPI*)(BOOL, LPCWSTR);
+    ServerDll dll(band_dll);
+    ASSERT_TRUE(dll.complete());
+    const auto install = reinterpret_cast<InstallFn>(::GetProcAddress(dll.module, "DllInstall"));
+    ASSERT_NE(nullptr, install);
+    const std::wstring clsid = com::GuidToString(band::CLSID_VelmapBand);
+    const std::wstring toolbar = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
+    auto image = [&](HKEY settings) {
+        std::map<std::wstring, std::wstring> out;
+        HKEY classes = nullptr;
+        if (::RegOpenKeyExW(settings, L"Software\\Classes", 0, KEY_READ, &classes) == ERROR_SUCCESS) {
+            DumpKey(classes, L"CLSID\\" + clsid, out);
+            ::RegCloseKey(classes);
+        }
+        if (auto value = ReadString(settings, toolbar, clsid.c_str())) out[L"toolbar"] = *value;
+        return out;
+    };
+
+    ASSERT_EQ(S_OK, dll.register_server());
+    const auto all_users = image(HKEY_LOCAL_MACHINE);
+    ASSERT_EQ(S_OK, dll.unregister_server());
+    ASSERT_TRUE(image(HKEY_LOCAL_MACHINE).empty());
+    EXPECT_EQ(1u, all_users.count(L"toolbar"));
+    EXPECT_EQ(1u, all_users.count(L"CLSID\\" + clsid + L"\\Implemented Categories\\{00021492-0000-0000-C000-000000000046}"));
+
+    for (const wchar_t* bad : {L"users", L"user ", L"/i"}) EXPECT_EQ(E_INVALIDARG, install(TRUE, bad));
+    EXPECT_TRUE(image(HKEY_CURRENT_USER).empty());
+    ASSERT_EQ(S_OK, install(TRUE, L"User"));
+    EXPECT_EQ(all_users, image(HKEY_CURRENT_USER));
+    EXPECT_TRUE(image(HKEY_LOCAL_MACHINE).empty());
+    ASSERT_EQ(S_OK, install(FALSE, L"user"));
+    EXPECT_TRUE(image(HKEY_CURRENT_USER).empty());
+
+    ASSERT_EQ(S_OK, install(TRUE, nullptr));  // no argument: for all users
+    EXPECT_EQ(all_users, image(HKEY_LOCAL_MACHINE));
+    EXPECT_TRUE(image(HKEY_CURRENT_USER).empty());
+    ASSERT_EQ(S_OK, install(FALSE, L"machine"));
+    EXPECT_TRUE(image(HKEY_LOCAL_MACHINE).empty());
 }
 
 // The shell loads and frees the band's DLL again and again over a session

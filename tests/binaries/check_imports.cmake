@@ -3,7 +3,8 @@
 # SHIPPED names binaries that must be there; all *.exe and *.dll in DIR are read.
 cmake_minimum_required(VERSION 3.25)
 set(system_dlls kernel32.dll user32.dll gdi32.dll advapi32.dll ole32.dll oleaut32.dll msvcrt.dll msimg32.dll
-    shell32.dll comctl32.dll windowscodecs.dll uxtheme.dll version.dll oleacc.dll)
+    shell32.dll comctl32.dll windowscodecs.dll uxtheme.dll version.dll oleacc.dll
+    rstrtmgr.dll)
 
 set(problems "")
 string(REPLACE "," ";" SHIPPED "${SHIPPED}")

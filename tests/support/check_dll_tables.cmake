@@ -1,7 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 # Checks a DLL's export and import tables with objdump:
-#   cmake -DOBJDUMP=... -DDLL=... -P check_dll_tables.cmake
-# Exactly the four server entry points, by name; imports from system DLLs only,
+#   cmake -DOBJDUMP=... -DDLL=... [-DEXTRA_EXPORTS=A,B] -P check_dll_tables.cmake
+# Exactly the four server entry points (and the extra ones named), by name; imports from system DLLs only,
 # and never OLEAUT32 (loaded on first need).
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
@@ -17,6 +17,11 @@ foreach(e IN LISTS entries)
 endforeach()
 list(SORT exports)
 set(expected DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer)
+if(EXTRA_EXPORTS)
+  string(REPLACE "," ";" extra "${EXTRA_EXPORTS}")
+  list(APPEND expected ${extra})
+  list(SORT expected)
+endif()
 if(NOT exports STREQUAL expected)
   message(FATAL_ERROR "exports are '${exports}', expected '${expected}'")
 endif()

@@ -13,6 +13,8 @@ namespace velmap::tools {
 inline constexpr wchar_t kBarSettingsKey[] = L"Software\\Velmap\\VelmapBar";
 inline constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr wchar_t kRunValue[] = L"VelmapBar";
+// The argument of a start that turns "Start with Windows" on first.
+inline constexpr wchar_t kStartWithWindowsArgument[] = L"--start-with-windows";
 
 // The bar's menu commands (WM_COMMAND identifiers).
 inline constexpr UINT kCloseCommand = 1;

@@ -20,6 +20,7 @@
 #include <windowsx.h>
 
 #include <string>
+#include <string_view>
 
 using namespace velmap::tools;
 
@@ -492,14 +493,30 @@ int RunBar() {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR command_line, int) {
+    // --start-with-windows: the installer's first start, through the shell and
+    // so as the signed-in user, turns the setting on in that user's hive.
+    if (command_line && std::wstring_view(command_line).find(kStartWithWindowsArgument) != std::wstring_view::npos)
+        SetStartWithWindows(true);
     // The running bar owns the mutex for its whole life.
     HANDLE instance = ::CreateMutexW(nullptr, TRUE, kInstanceMutex);
-    if (!instance) return 1;
-    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (HWND first = ::FindWindowW(kStripClass, kBarTitle)) {
-            ::SetWindowPos(first, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-            ::FlashWindow(first, TRUE);
+    const DWORD opened = ::GetLastError();
+    auto bring_forward = [] {
+        HWND first = ::FindWindowW(kStripClass, kBarTitle);
+        if (!first) return false;
+        ::SetWindowPos(first, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        ::FlashWindow(first, TRUE);
+        return true;
+    };
+    if (!instance) {
+        // A mutex this process may not open belongs to a bar of another
+        // security context in this session (an elevated one): it is running.
+        if (opened != ERROR_ACCESS_DENIED) return 1;
+        bring_forward();
+        return 0;
+    }
+    if (opened == ERROR_ALREADY_EXISTS) {
+        if (bring_forward()) {
             ::CloseHandle(instance);
             return 0;
         }
