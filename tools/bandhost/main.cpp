@@ -3,6 +3,7 @@
 //   bandhost --list                       the members of the desk-band category
 //   bandhost [--name NAME | --clsid {..}] [--vertical] [--dpi N] [--log FILE]
 //            [--show-ms MS] [--demo DIR] [--dpi-change N] [--shots DIR] [--restart]
+//            [--hold-until FILE] [--user-classes]
 //
 // Finds the band as the shell does (through the desk-band category, by the
 // name of its class key, "&Velmora Player" unless told otherwise), creates it
@@ -22,7 +23,12 @@
 // HKCU\Software\Velmap\bandhost\Bands (value Band0), torn down (CloseDW,
 // SetSite(NULL), Release, CoFreeUnusedLibraries), and every band saved there
 // is made again with OleLoadFromStream and sited anew; a saved band that
-// cannot be made is logged and skipped. Exit code 0 when every call succeeded.
+// cannot be made is logged and skipped. --hold-until FILE shows the band until
+// FILE exists, then goes on (the demo, if asked): the band stays loaded while
+// a test updates it. --user-classes makes the band as the shell does from one
+// user's registration (HKCU\Software\Classes, where the merged class view of
+// some systems does not look): its server DLL's DllGetClassObject. Exit code 0
+// when every call succeeded.
 #include "band_demo.h"
 #include "band_site.h"
 #include "screenshot.h"
@@ -58,12 +64,15 @@ struct Options {
     int dpi_change = 0;
     std::wstring shots_dir;
     bool restart = false;
+    std::wstring hold_until;
+    bool user_classes = false;
 };
 
 int Usage() {
     std::fprintf(stderr,
                  "usage: bandhost --list | [--name NAME | --clsid {GUID}] [--vertical] [--dpi N] [--log FILE] "
-                 "[--show-ms MS] [--demo DIR] [--dpi-change N] [--shots DIR] [--restart]\n");
+                 "[--show-ms MS] [--demo DIR] [--dpi-change N] [--shots DIR] [--restart] [--hold-until FILE] "
+                 "[--user-classes]\n");
     return 2;
 }
 
@@ -94,6 +103,10 @@ std::optional<Options> Parse(int argc, wchar_t** argv) {
         } else if (a == L"--dpi-change" && has_value) {
             o.dpi_change = static_cast<int>(std::wcstol(argv[++i], nullptr, 10));
             if (o.dpi_change < 48 || o.dpi_change > 480) return std::nullopt;
+        } else if (a == L"--hold-until" && has_value) {
+            o.hold_until = argv[++i];
+        } else if (a == L"--user-classes") {
+            o.user_classes = true;
         } else if (a == L"--restart") {
             o.restart = true;
         } else if (a == L"--shots" && has_value) {
@@ -259,6 +272,31 @@ bool Restart(BandHost& host, std::vector<std::unique_ptr<BandHost>>& more, const
     return ok;
 }
 
+// The band's class factory from its DLL as one user registered it.
+HRESULT UserClassFactory(REFCLSID clsid, IClassFactory** factory, CallLog& log) {
+    wchar_t text[40];
+    ::StringFromGUID2(clsid, text, 40);
+    const std::wstring key = std::wstring(L"Software\\Classes\\CLSID\\") + text + L"\\InprocServer32";
+    wchar_t path[MAX_PATH];
+    DWORD bytes = sizeof path;
+    if (::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path, &bytes) != ERROR_SUCCESS) {
+        log.Write("no server of this user's registration");
+        return REGDB_E_CLASSNOTREG;
+    }
+    HMODULE module = ::LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);  // kept for the run
+    using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+    const auto get = module ? reinterpret_cast<GetClassObjectFn>(
+                                  reinterpret_cast<void*>(::GetProcAddress(module, "DllGetClassObject")))
+                            : nullptr;
+    const HRESULT hr = get ? get(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory)) : E_FAIL;
+    log.Write("DllGetClassObject of %ls -> 0x%08lX", path, static_cast<unsigned long>(hr));
+    return hr;
+}
+
+void HoldUntil(const std::wstring& file) {
+    while (::GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) PumpMessages(100);
+}
+
 int RunHost(const Options& o, CallLog& log) {
     if (o.list) {
         const auto bands = EnumerateDeskBands(log);
@@ -284,7 +322,15 @@ int RunHost(const Options& o, CallLog& log) {
     log.Write("density %d dpi, strip %s", SystemDpi(),
               o.orientation == StripOrientation::Vertical ? "vertical" : "horizontal");
     BandHost host(log, o.orientation);
-    if (FAILED(host.Create(clsid)) || FAILED(host.Show())) return 1;
+    if (o.user_classes) {
+        IClassFactory* factory = nullptr;
+        const bool made = SUCCEEDED(UserClassFactory(clsid, &factory, log)) && SUCCEEDED(host.Create(factory));
+        if (factory) factory->Release();
+        if (!made || FAILED(host.Show())) return 1;
+    } else if (FAILED(host.Create(clsid)) || FAILED(host.Show())) {
+        return 1;
+    }
+    if (!o.hold_until.empty()) HoldUntil(o.hold_until);
     int code = 0;
     std::vector<std::unique_ptr<BandHost>> more;  // further bands a restart brought back
     if (o.dpi_change || !o.shots_dir.empty()) LogPicture(host, o.shots_dir, SystemDpi(), log);
