@@ -416,9 +416,11 @@ Section "VelmapBand (taskbar toolbar)" SecBand
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
 
+  ; The system's own bitness last: where one user's classes are not kept
+  ; apart by bitness, the band the taskbar loads wins.
   ${If} ${RunningX64}
-    !insertmacro Register 64 "$INSTDIR\VelmapBand.dll"
     !insertmacro Register 32 "$INSTDIR\x86\VelmapBand.dll"
+    !insertmacro Register 64 "$INSTDIR\VelmapBand.dll"
   ${Else}
     !insertmacro Register 32 "$INSTDIR\VelmapBand.dll"
   ${EndIf}
