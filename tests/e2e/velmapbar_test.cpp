@@ -109,8 +109,9 @@ TEST(BarPlacement, ArrangementsAndDensity) {
 // One run of VelmapBar.exe.
 class BarProcess {
 public:
-    BarProcess() {
+    explicit BarProcess(const wchar_t* args = nullptr) {
         std::wstring command = L"\"" + WindowsPath(VELMAP_BAR_EXE) + L"\"";
+        if (args) command += std::wstring(L" ") + args;
         STARTUPINFOW si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
@@ -220,6 +221,26 @@ TEST_F(VelmapBar, AStartWhileTheLastBarIsStillClosingTakesOverOnceItHasGone) {
     ::ReleaseMutex(closing);
     ::CloseHandle(closing);
     EXPECT_NE(nullptr, late.WaitForBar(20000));
+}
+
+TEST_F(VelmapBar, AnInstanceMutexItMayNotOpenIsABarAlreadyRunningAndTheFirstStartArgumentStillCounts) {
+    // As an elevated bar's mutex is to the user's own start: no access at all.
+    SECURITY_DESCRIPTOR sd;
+    ACL acl;
+    ASSERT_TRUE(::InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(::InitializeAcl(&acl, sizeof acl, ACL_REVISION));
+    ASSERT_TRUE(::SetSecurityDescriptorDacl(&sd, TRUE, &acl, FALSE));
+    SECURITY_ATTRIBUTES sa{sizeof sa, &sd, FALSE};
+    HANDLE other = ::CreateMutexW(&sa, TRUE, L"Local\\VelmapBar.Instance");
+    ASSERT_NE(nullptr, other);
+    {
+        BarProcess user_start(tools::kStartWithWindowsArgument);
+        EXPECT_EQ(0, user_start.WaitForExit(10000));
+        EXPECT_EQ(0, CountBars());
+    }
+    EXPECT_TRUE(tools::StartsWithWindows());
+    ::ReleaseMutex(other);
+    ::CloseHandle(other);
 }
 
 TEST_F(VelmapBar, ADraggedBarStartsWhereItWasLeftUnlessNoMonitorShowsThatPlace) {
