@@ -58,8 +58,10 @@ run() {
   : >"$dialogs"
   watch_dialogs &
   watcher=$!
+  local started=$(date +%s%N)
   timeout 240 "$WINE" "$@" </dev/null
   code=$?
+  echo "   $what: exit code $code, $(( ($(date +%s%N) - started) / 1000000 )) ms"
   kill "$watcher"
   wait "$watcher" 2>/dev/null
   [ "$code" -eq 124 ] && fail "$what: did not end"
