@@ -216,6 +216,7 @@ FunctionEnd
 ; exit code. $EXEPATH of an uninstaller is its temporary copy: it is given the
 ; folder it uninstalls ("_?=", last).
 !macro RunElevated ARGS
+  HideWindow
   System::Call '*(i 60, i 0x40, p $HWNDPARENT, w "runas", w "$EXEPATH", w "${ARGS}", p 0, i 1, p 0, p 0, p 0, p 0, i 0, p 0, p 0) p .r1'
   System::Call 'shell32::ShellExecuteExW(p r1) i .r2'
   ${If} $2 == 0
@@ -536,9 +537,15 @@ Section "Uninstall"
   RMDir "$INSTDIR"
   ${If} ${FileExists} "$INSTDIR\*.*"
     ; What is still held goes at the restart, then its folders (only when
-    ; empty by then).
-    System::Call 'kernel32::MoveFileExW(w "$INSTDIR\x86", p 0, i 4) i'
-    System::Call 'kernel32::MoveFileExW(w "$INSTDIR", p 0, i 4) i'
+    ; empty by then). One user cannot schedule that: at that user's next
+    ; sign-in the renamed files go, and the folders if nothing else is there.
+    ${If} $AllUsers == 1
+      System::Call 'kernel32::MoveFileExW(w "$INSTDIR\x86", p 0, i 4) i'
+      System::Call 'kernel32::MoveFileExW(w "$INSTDIR", p 0, i 4) i'
+    ${Else}
+      WriteRegStr HKCU "Software\Microsoft\Windows\CurrentVersion\RunOnce" "VelmapBand leftovers" \
+        '"$SYSDIR\cmd.exe" /c del /f /q "$INSTDIR\*.old" "$INSTDIR\x86\*.old" & rd "$INSTDIR\x86" & rd "$INSTDIR"'
+    ${EndIf}
   ${EndIf}
 
   Delete "$SMPROGRAMS\VelmapBand\VelmapBar.lnk"
