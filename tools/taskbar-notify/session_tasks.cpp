@@ -148,11 +148,13 @@ int RestartHolders(const std::vector<std::wstring>& files) {
         std::printf("nothing holds the files\n");
         code = 0;
     } else if (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
-        // Asked to close as at a log-off; whatever it had open comes back.
-        status = ::RmShutdown(session, 0, nullptr);
-        if (status == ERROR_SUCCESS) status = ::RmRestart(session, 0, nullptr);
-        std::printf("restart of %u program(s): %lu\n", needed, static_cast<unsigned long>(status));
-        code = status == ERROR_SUCCESS ? 0 : 1;
+        // Asked to close as at a log-off (never forced); whatever did close
+        // comes back, with the windows it had open, also when another refused.
+        const DWORD shut = ::RmShutdown(session, 0, nullptr);
+        const DWORD restarted = ::RmRestart(session, 0, nullptr);
+        std::printf("restart of %u program(s): shutdown %lu, restart %lu\n", needed, static_cast<unsigned long>(shut),
+                    static_cast<unsigned long>(restarted));
+        code = shut == ERROR_SUCCESS && restarted == ERROR_SUCCESS ? 0 : 1;
     }
     ::RmEndSession(session);
     return code;
