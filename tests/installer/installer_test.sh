@@ -78,7 +78,6 @@ uninstall() {  # uninstall WHAT FOLDER(Windows) ADD_REMOVE_KEY
   sleep 1
   reg_has 64 "$3" && fail "$1: the uninstaller did not finish"
 }
-wait_for_uninstaller() { :; }
 
 echo "-- silent install as on Windows 11"
 set_build 22631
