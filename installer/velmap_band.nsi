@@ -84,15 +84,6 @@ Var BarWasRunning     ; 1 when a floating bar was closed for the update
 Var ModeAll
 Var ModeMe
 
-; The registry root of the chosen kind, for the macros below.
-!macro KindRoot VAR
-  ${If} $AllUsers == 1
-    StrCpy ${VAR} HKLM
-  ${Else}
-    StrCpy ${VAR} HKCU
-  ${EndIf}
-!macroend
-
 ; regsvr32 of the given bitness on a DLL: for all users its DllRegisterServer,
 ; for one user its DllInstall ("/n /i:user").
 !macro Regsvr32 BITS ARGS DLL
