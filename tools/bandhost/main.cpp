@@ -3,11 +3,13 @@
 //   bandhost --list                       the members of the desk-band category
 //   bandhost [--name NAME | --clsid {..}] [--vertical] [--dpi N] [--log FILE]
 //            [--show-ms MS] [--demo DIR] [--dpi-change N] [--shots DIR] [--restart]
+//            [--switch-orientation]
 //
 // Finds the band as the shell does (through the desk-band category, by the
 // name of its class key, "&Velmora Player" unless told otherwise), creates it
 // by its class identifier, sites it in a strip window along the bottom of the
-// screen (or the left, --vertical) and logs every call and answer to standard
+// screen (or the left, --vertical: a strip 62 pixels thick at 96 dpi, the
+// band's window as wide) and logs every call and answer to standard
 // output (and FILE). It shows the band for MS milliseconds (default: until the
 // strip is closed), or runs the demo: the real mouse over each button, a click
 // on each, screenshots in DIR. --dpi runs the host at that density (the
@@ -22,7 +24,11 @@
 // HKCU\Software\Velmap\bandhost\Bands (value Band0), torn down (CloseDW,
 // SetSite(NULL), Release, CoFreeUnusedLibraries), and every band saved there
 // is made again with OleLoadFromStream and sited anew; a saved band that
-// cannot be made is logged and skipped. Exit code 0 when every call succeeded.
+// cannot be made is logged and skipped. --switch-orientation moves the shown
+// band's strip to the other kind of edge and back, as a user dragging the
+// taskbar does (the band is asked GetBandInfo in the new view mode), and logs
+// the band's window, its paints and (with --shots) its picture each time.
+// Exit code 0 when every call succeeded.
 #include "band_demo.h"
 #include "band_site.h"
 #include "screenshot.h"
@@ -58,12 +64,14 @@ struct Options {
     int dpi_change = 0;
     std::wstring shots_dir;
     bool restart = false;
+    bool switch_orientation = false;
 };
 
 int Usage() {
     std::fprintf(stderr,
                  "usage: bandhost --list | [--name NAME | --clsid {GUID}] [--vertical] [--dpi N] [--log FILE] "
-                 "[--show-ms MS] [--demo DIR] [--dpi-change N] [--shots DIR] [--restart]\n");
+                 "[--show-ms MS] [--demo DIR] [--dpi-change N] [--shots DIR] [--restart] "
+                 "[--switch-orientation]\n");
     return 2;
 }
 
@@ -96,6 +104,8 @@ std::optional<Options> Parse(int argc, wchar_t** argv) {
             if (o.dpi_change < 48 || o.dpi_change > 480) return std::nullopt;
         } else if (a == L"--restart") {
             o.restart = true;
+        } else if (a == L"--switch-orientation") {
+            o.switch_orientation = true;
         } else if (a == L"--shots" && has_value) {
             o.shots_dir = argv[++i];
         } else if (a == L"--ready-event" && has_value) {
@@ -309,6 +319,28 @@ int RunHost(const Options& o, CallLog& log) {
             code = 1;
         }
         LogPicture(host, o.shots_dir, o.dpi_change, log);
+    }
+    if (o.switch_orientation) {
+        const bool started_vertical = host.Orientation() == StripOrientation::Vertical;
+        if (o.shots_dir.empty() && !o.dpi_change) LogPicture(host, o.shots_dir, SystemDpi(), log);
+        for (const bool vertical : {!started_vertical, started_vertical}) {
+            log.Write("orientation change to %s", vertical ? "vertical" : "horizontal");
+            g_paints.clear();
+            HHOOK queued = ::SetWindowsHookExW(WH_GETMESSAGE, CountQueuedPaints, nullptr, ::GetCurrentThreadId());
+            HHOOK sent = ::SetWindowsHookExW(WH_CALLWNDPROC, CountSentPaints, nullptr, ::GetCurrentThreadId());
+            if (FAILED(host.SetOrientation(vertical ? StripOrientation::Vertical : StripOrientation::Horizontal)))
+                code = 1;
+            PumpMessages(300);
+            ::UnhookWindowsHookEx(queued);
+            ::UnhookWindowsHookEx(sent);
+            LogPaints(host.BandWindow(), log);
+            // The same form laid out anew, not a new one.
+            HWND now = nullptr;
+            host.Band()->GetWindow(&now);
+            log.Write("the band's window: %s", now == host.BandWindow() ? "the same" : "another");
+            if (now != host.BandWindow()) code = 1;
+            LogPicture(host, o.shots_dir, SystemDpi(), log, vertical ? L"-vertical" : L"-horizontal");
+        }
     }
     if (!o.demo_dir.empty()) {
         code = RunDemo(host, o.demo_dir) ? 0 : 1;
