@@ -86,6 +86,15 @@ void TOrvexBand::CreateForm() {
     form->Browser = browser_;
     saved_window_proc_ = form->WindowProc;
     form->WindowProc = [this](ui::TMessage& msg) { FormWindowProc(msg); };
+    // Asked in the vertical mode before the window existed: a column from
+    // the start. Should that fail, the row stays and the next question
+    // tries again.
+    if (vertical_) {
+        try {
+            form->SetVertical(true);
+        } catch (...) {
+        }
+    }
 }
 
 void TOrvexBand::DestroyForm() noexcept {
@@ -166,24 +175,31 @@ STDMETHODIMP TOrvexBand::CloseDW(DWORD) noexcept {
 
 STDMETHODIMP TOrvexBand::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) noexcept { return E_NOTIMPL; }
 
-STDMETHODIMP TOrvexBand::GetBandInfo(DWORD band_id, DWORD, DESKBANDINFO* info) noexcept {
+STDMETHODIMP TOrvexBand::GetBandInfo(DWORD band_id, DWORD view_mode, DESKBANDINFO* info) noexcept {
     if (!info) return E_INVALIDARG;
     band_id_ = band_id;
+    // A taskbar at the left or right edge asks in the vertical mode, again
+    // after every move to another edge: the band lays itself out for that
+    // bar now, and answers along the bar in x and across it in y. Floating
+    // and transparent modes leave the layout as it is.
+    vertical_ = (view_mode & DBIF_VIEWMODE_VERTICAL) != 0;
     // Before the form exists the site still learns the size it will have:
-    // the stored size through the very scaling the form will get.
+    // the stored size through the very scaling the form will get (a column
+    // is as long as the row is wide, and as thick as the row is high).
     int w = 0, h = 0;
-    if (form_) {
-        w = form_->Width();
-        h = form_->Height();
-    } else {
-        const HRESULT hr = Guarded(E_FAIL, [&]() -> HRESULT {
-            const SIZE size = remote::TBandForm::SizeAt(remote::WindowPixelsPerInch(parent_window_));
-            w = size.cx;
-            h = size.cy;
-            return S_OK;
-        });
-        if (FAILED(hr)) return hr;
-    }
+    const HRESULT hr = Guarded(E_FAIL, [&]() -> HRESULT {
+        SIZE size;
+        if (form_) {
+            form_->SetVertical(vertical_);
+            size = form_->AlongAndAcross();
+        } else {
+            size = remote::TBandForm::SizeAt(remote::WindowPixelsPerInch(parent_window_));
+        }
+        w = size.cx;
+        h = size.cy;
+        return S_OK;
+    });
+    if (FAILED(hr)) return hr;
     if (info->dwMask & DBIM_MINSIZE) info->ptMinSize = {w, h};
     if (info->dwMask & DBIM_MAXSIZE) info->ptMaxSize = {h, w};
     if (info->dwMask & DBIM_INTEGRAL) info->ptIntegral = {1, 1};

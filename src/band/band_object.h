@@ -70,6 +70,7 @@ private:
     int menu_item_count_ = 0;
     bool has_focus_ = false;
     DWORD band_id_ = 0;
+    bool vertical_ = false;  // the view mode the site last asked in
     ui::TWndMethod saved_window_proc_;
     HWND parent_window_ = nullptr;
     Microsoft::WRL::ComPtr<IInputObjectSite> focus_site_;

@@ -49,8 +49,8 @@ SIZE TBandForm::SizeAt(int ppi, HMODULE module) {
         *ui::StoredDescription(module ? module : ui::ThisModule(), kDescriptionResource), "TBandForm", ppi);
 }
 
-bool TBandForm::SetDensity(int ppi) {
-    if (ppi == PixelsPerInch()) return false;
+template <class Change>
+bool TBandForm::Relayout(int ppi, Change change) {
     HWND wnd = HandleAllocated() ? Handle() : nullptr;
     // Nothing is drawn while the parts move and their caches go stale; the
     // whole band is painted once afterwards.
@@ -58,7 +58,7 @@ bool TBandForm::SetDensity(int ppi) {
     bool changed = false;
     try {
         DensityScope density(ppi);
-        changed = ChangeDensity(ppi);
+        changed = change();
         // Faces cached (and fades under way) at the old size are dropped, as
         // when the skin itself changes.
         if (changed && SkinManager) {
@@ -75,6 +75,30 @@ bool TBandForm::SetDensity(int ppi) {
         ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     }
     return changed;
+}
+
+bool TBandForm::SetDensity(int ppi) {
+    if (ppi == PixelsPerInch()) return false;
+    return Relayout(ppi, [&] { return ChangeDensity(ppi); });
+}
+
+bool TBandForm::SetVertical(bool vertical) {
+    if (vertical == Turned()) return false;
+    return Relayout(PixelsPerInch(), [&] { return SetTurned(vertical); });
+}
+
+SIZE TBandForm::AlongAndAcross() const {
+    if (!Turned()) return {Width(), Height()};
+    // The column's own thickness, not the window's: the host widens the
+    // window to its bar, and the band must not ask for that width back.
+    return {Height(), LayoutClientSize().cx};
+}
+
+void TBandForm::AdjustClientRect(RECT& rect) const {
+    // A column keeps its thickness and sits in the middle of a wider window.
+    if (!Turned()) return;
+    const int spare = (rect.right - rect.left) - LayoutClientSize().cx;
+    if (spare > 0) rect.left += spare / 2;
 }
 
 TBandForm::TBandForm(HWND parent, HMODULE module) : ui::TCustomForm(parent) {

@@ -45,6 +45,16 @@ public:
     // once. False when the form is at ppi already.
     bool SetDensity(int ppi);
 
+    // For a taskbar along the left or right edge: the buttons in a column,
+    // the stored row turned by a quarter (same order and spacing, top to
+    // bottom), centred across the window's width whatever the host makes it.
+    // Laid out on the spot, one repaint; false when laid out so already.
+    bool SetVertical(bool vertical);
+    bool Vertical() const { return Turned(); }
+    // The band's extent along its bar (cx) and across it (cy) as laid out:
+    // along the row, or down the column and across its own thickness.
+    SIZE AlongAndAcross() const;
+
     ui::TCoolBar* CoolBar = nullptr;
     skin::TsSkinManager* SkinManager = nullptr;
     TBandPanel* Panel = nullptr;
@@ -79,8 +89,14 @@ public:
 
 protected:
     void CreateWnd() override;
+    void AdjustClientRect(RECT& rect) const override;
 
 private:
+    // Runs change with drawing held off; if it changed anything, the skin
+    // caches are rebuilt and the band is painted once.
+    template <class Change>
+    bool Relayout(int ppi, Change change);
+
     std::unique_ptr<TBandAccessibility> accessibility_;
 };
 

@@ -227,12 +227,56 @@ TControl::TScaleRecord TControl::ScaleRecord() const {
             constraints_.MaxWidth(),
             constraints_.MinHeight(),
             constraints_.MaxHeight(),
-            font_.Height()};
+            font_.Height(),
+            align_,
+            anchors_};
+}
+
+namespace {
+TAlign TurnedAlign(TAlign a) {
+    switch (a) {
+        case TAlign::alTop:
+            return TAlign::alLeft;
+        case TAlign::alLeft:
+            return TAlign::alTop;
+        case TAlign::alBottom:
+            return TAlign::alRight;
+        case TAlign::alRight:
+            return TAlign::alBottom;
+        default:
+            return a;
+    }
+}
+}  // namespace
+
+TControl::TScaleRecord TControl::Turned(const TScaleRecord& r) {
+    TScaleRecord t = r;
+    t.left = r.top;
+    t.top = r.left;
+    t.width = r.height;
+    t.height = r.width;
+    t.min_w = r.min_h;
+    t.max_w = r.max_h;
+    t.min_h = r.min_w;
+    t.max_h = r.max_w;
+    t.align = TurnedAlign(r.align);
+    t.anchors = {};
+    const std::pair<TAnchorKind, TAnchorKind> sides[] = {{TAnchorKind::akLeft, TAnchorKind::akTop},
+                                                         {TAnchorKind::akTop, TAnchorKind::akLeft},
+                                                         {TAnchorKind::akRight, TAnchorKind::akBottom},
+                                                         {TAnchorKind::akBottom, TAnchorKind::akRight}};
+    for (const auto& [from, to] : sides)
+        if (r.anchors.Contains(from)) t.anchors.Include(to);
+    return t;
 }
 
 void TControl::ApplyScaleRecord(const TScaleRecord& r, int m, int d, int ppi) {
     // The very arithmetic of ChangeScale, on the recorded values.
     anchor_set_ = false;
+    // Alignment and anchors come back with the record (a turned layout may
+    // have changed them); the parent realigns as the bounds are set.
+    align_ = r.align;
+    anchors_ = r.anchors;
     constraints_.SetAll(::MulDiv(r.min_w, m, d), ::MulDiv(r.max_w, m, d), ::MulDiv(r.min_h, m, d),
                         ::MulDiv(r.max_h, m, d));
     const int l = ::MulDiv(r.left, m, d), t = ::MulDiv(r.top, m, d);

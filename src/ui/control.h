@@ -130,8 +130,13 @@ public:
         int left = 0, top = 0, width = 0, height = 0;
         int min_w = 0, max_w = 0, min_h = 0, max_h = 0;
         int font_height = 0;
+        TAlign align = TAlign::alNone;
+        TAnchors anchors{TAnchorKind::akLeft, TAnchorKind::akTop};
     };
     TScaleRecord ScaleRecord() const;
+    // The record turned by a quarter: x and y, widths and heights, the sides
+    // of alignment and anchoring trade places (a row becomes a column).
+    static TScaleRecord Turned(const TScaleRecord& record);
     // ChangeScale of this control alone, from a record; the font is made for
     // ppi. Windowed children are not walked: the caller does.
     void ApplyScaleRecord(const TScaleRecord& record, int m, int d, int ppi);

@@ -72,12 +72,19 @@ void TCoolBar::LayoutBands() {
     if (laying_out_ || Is(TComponentState::csLoading) || Is(TComponentState::csDestroying)) return;
     laying_out_ = true;
     int edge = (edge_outer_ != TEdgeStyle::esNone ? 1 : 0) + (edge_inner_ != TEdgeStyle::esNone ? 1 : 0);
-    int x = edge;
+    // Docked at a side, the bar is vertical: its bands follow one another
+    // downwards and a band's width is its length along the bar.
+    const bool vertical = Vertical();
+    int along = edge;
     for (std::size_t i = 0; i < bands_.Count(); ++i) {
         TCoolBand& b = bands_[i];
-        if (b.control_ && !b.control_->Is(TComponentState::csDestroying))
-            b.control_->SetBounds(x, edge, b.width_ - 2 * edge, b.control_->Height());
-        x += b.width_;
+        if (b.control_ && !b.control_->Is(TComponentState::csDestroying)) {
+            if (vertical)
+                b.control_->SetBounds(edge, along, b.control_->Width(), b.width_ - 2 * edge);
+            else
+                b.control_->SetBounds(along, edge, b.width_ - 2 * edge, b.control_->Height());
+        }
+        along += b.width_;
     }
     laying_out_ = false;
 }

@@ -73,6 +73,8 @@ public:
     bool FixedOrder() const { return fixed_order_; }
     void SetFixedOrder(bool v) { fixed_order_ = v; }
 
+    // Aligned to the left or right side: the bands run top to bottom.
+    bool Vertical() const { return align_ == TAlign::alLeft || align_ == TAlign::alRight; }
     // Puts every band's control at its band's place.
     void LayoutBands();
     void Loaded() override;

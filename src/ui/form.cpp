@@ -113,6 +113,7 @@ void TCustomForm::RecordDesign() {
     design_.own = ScaleRecord();
     RecordControls(*this);
     design_.recorded = true;
+    layout_client_ = {design_.client_width, design_.client_height};
 }
 
 void TCustomForm::RecordControls(TWinControl& parent) {
@@ -137,13 +138,17 @@ void TCustomForm::ApplyDensity(int ppi) {
         TEXTMETRICW tm;
         if (::GetTextMetricsW(mem.get(), &tm)) th = tm.tmHeight;
     }
-    const int m = th, d = d0.text_height;
-    constraints_.SetAll(::MulDiv(d0.own.min_w, m, d), ::MulDiv(d0.own.max_w, m, d), ::MulDiv(d0.own.min_h, m, d),
-                        ::MulDiv(d0.own.max_h, m, d));
+    const int m = d0.text_height > 0 ? th : 1, d = d0.text_height > 0 ? d0.text_height : 1;
+    const auto laid = [this](const TControl::TScaleRecord& r) { return turned_ ? TControl::Turned(r) : r; };
+    const TControl::TScaleRecord own = laid(d0.own);
+    constraints_.SetAll(::MulDiv(own.min_w, m, d), ::MulDiv(own.max_w, m, d), ::MulDiv(own.min_h, m, d),
+                        ::MulDiv(own.max_h, m, d));
     for (const TScaledControl& c : d0.controls)
-        if (!c.life.expired()) c.control->ApplyScaleRecord(c.record, m, d, ppi);
-    SetClientWidth(::MulDiv(d0.client_width, m, d));
-    SetClientHeight(::MulDiv(d0.client_height, m, d));
+        if (!c.life.expired()) c.control->ApplyScaleRecord(laid(c.record), m, d, ppi);
+    layout_client_ = {::MulDiv(turned_ ? d0.client_height : d0.client_width, m, d),
+                      ::MulDiv(turned_ ? d0.client_width : d0.client_height, m, d)};
+    SetClientWidth(layout_client_.cx);
+    SetClientHeight(layout_client_.cy);
     pixels_per_inch_ = ppi;
     text_height_ = th;
 }
@@ -152,6 +157,18 @@ bool TCustomForm::ChangeDensity(int ppi) {
     if (ppi <= 0) throw EUiError("PixelsPerInch must be positive");
     if (!design_.recorded || !stored_ppi_ || ppi == pixels_per_inch_ || design_.text_height <= 0) return false;
     ApplyDensity(ppi);
+    return true;
+}
+
+bool TCustomForm::SetTurned(bool turned) {
+    if (turned == turned_ || !design_.recorded) return false;
+    turned_ = turned;
+    try {
+        ApplyDensity(pixels_per_inch_);
+    } catch (...) {
+        turned_ = !turned;
+        throw;
+    }
     return true;
 }
 

@@ -58,6 +58,16 @@ public:
     // would have (from the values loading recorded, so densities may come and
     // go without drift). False when the form is at ppi already.
     bool ChangeDensity(int ppi);
+    // Lays the form out turned by a quarter (or back): every control's
+    // recorded place, size, constraints, alignment and anchors with x and y
+    // exchanged, at the form's density. The stored layout stays the one
+    // source, so a turned form is a row made a column and nothing else.
+    // False when the form is laid out so already.
+    bool SetTurned(bool turned);
+    bool Turned() const { return turned_; }
+    // The client size the last layout gave the form, before any host resized
+    // its window.
+    SIZE LayoutClientSize() const { return layout_client_; }
     // The size the form stored in description text comes out at ppi, by the
     // same scaling, reading only the root's own properties: no window, no
     // children, no handlers. class_name is the root's class.
@@ -116,6 +126,8 @@ private:
     TResourceSource resources_;
     bool has_description_ = false;
     TDesign design_;
+    bool turned_ = false;
+    SIZE layout_client_{};
 };
 
 // A form class of its own name, for descriptions whose root is a plain form.

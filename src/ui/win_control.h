@@ -74,6 +74,8 @@ protected:
     virtual void Paint();
     // Paints the visible non-windowed children onto dc, each at its place.
     virtual void PaintControls(HDC dc);
+    // The part of the client area aligned children share (default: all of it).
+    virtual void AdjustClientRect(RECT& rect) const { (void)rect; }
 
     void InsertControl(TControl* c);
     void RemoveControl(TControl* c);

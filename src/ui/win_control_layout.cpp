@@ -21,6 +21,7 @@ void TWinControl::AlignControls() {
     int dx = aligned_w_ < 0 ? 0 : cw - aligned_w_, dy = aligned_h_ < 0 ? 0 : ch - aligned_h_;
     aligned_w_ = cw;
     aligned_h_ = ch;
+    AdjustClientRect(r);
     // Anchored children follow the parent's change of size.
     if (dx || dy) {
         for (TControl* c : controls_) {

@@ -159,6 +159,14 @@ TEST_F(BandAccessibility, AScreenReaderReadsTheButtonsAndClicksNextAndIsCutOffWh
         const Expected expected[] = {{L"Previous", BandButton::Prev},     {L"Play/Pause", BandButton::PlayPause},
                                      {L"Stop", BandButton::Stop},         {L"Next", BandButton::Next},
                                      {L"Volume down", BandButton::VolDown}, {L"Volume up", BandButton::VolUp}};
+        // In a horizontal strip, and in a vertical one after the user moved
+        // the taskbar to a side: every location inside the band's window.
+        for (const StripOrientation orientation : {StripOrientation::Horizontal, StripOrientation::Vertical}) {
+        SCOPED_TRACE(orientation == StripOrientation::Vertical ? "vertical" : "horizontal");
+        ASSERT_EQ(S_OK, host.SetOrientation(orientation));
+        PumpMessages(100);
+        RECT window;
+        ::GetWindowRect(host.BandWindow(), &window);
         for (LONG i = 0; i < 6; ++i) {
             ASSERT_EQ(VT_I4, children[i].vt) << i;
             const LONG id = children[i].lVal;
@@ -175,6 +183,7 @@ TEST_F(BandAccessibility, AScreenReaderReadsTheButtonsAndClicksNextAndIsCutOffWh
             EXPECT_EQ(r.top, y);
             EXPECT_EQ(r.right - r.left, w);
             EXPECT_EQ(r.bottom - r.top, h);
+            EXPECT_TRUE(x >= window.left && y >= window.top && x + w <= window.right && y + h <= window.bottom) << id;
             VARIANT hit;
             ASSERT_EQ(S_OK, acc->accHitTest(x + w / 2, y + h / 2, &hit));
             EXPECT_EQ(id, hit.lVal);
@@ -184,6 +193,7 @@ TEST_F(BandAccessibility, AScreenReaderReadsTheButtonsAndClicksNextAndIsCutOffWh
                 EXPECT_TRUE(nav == S_OK && next.vt == VT_I4 && next.lVal == id + 1) << id;
             else
                 EXPECT_EQ(S_FALSE, nav);
+        }
         }
         HRESULT hr = S_OK;
         Name(acc.Get(), 7, &hr);

@@ -25,6 +25,8 @@ struct HostRun {
     std::vector<unsigned> checksums;
     int band_info_changes = 0;
     int most_paints = -1, band_paints = -1;  // a window's paints after a change
+    std::vector<int> each_most_paints;        // after every change, in order
+    int same_window = 0;                      // orientation changes that kept the form's window
 };
 
 bool ParseInfo(const std::string& line, const char* mask, Reported& out) {
@@ -69,8 +71,11 @@ bool RunHost(const std::wstring& args, HostRun& out) {
         }
         if (line.rfind("site: Exec(CGID_DeskBand, DBID_BANDINFOCHANGED)", 0) == 0) ++out.band_info_changes;
         int windows = 0, paints = 0;
-        std::sscanf(line.c_str(), "paints after the change: %d window(s), %d paint(s), at most %d a window, the band's window %d",
-                    &windows, &paints, &out.most_paints, &out.band_paints);
+        if (std::sscanf(line.c_str(),
+                        "paints after the change: %d window(s), %d paint(s), at most %d a window, the band's window %d",
+                        &windows, &paints, &out.most_paints, &out.band_paints) == 4)
+            out.each_most_paints.push_back(out.most_paints);
+        if (line.rfind("the band's window: the same", 0) == 0) ++out.same_window;
     }
     return code == 0 && !out.full.empty();
 }
@@ -152,6 +157,35 @@ TEST_F(BandDensity, ADensityChangeWhileShownGivesWhatCreationGives) {
     EXPECT_EQ(changed.checksums[0], back.checksums[1]);
     EXPECT_EQ(changed.windows[0].cx, back.windows[1].cx);
     EXPECT_EQ(changed.windows[0].cy, back.windows[1].cy);
+}
+
+// The taskbar dragged to a side and back: the shown form is laid out anew
+// each time (no new window, one paint), a column in a strip 62 pixels thick,
+// and back along the bottom it is the row again to the pixel; at 144 dpi
+// the row is the one a band made there has.
+TEST_F(BandDensity, MovingTheTaskbarToASideAndBackKeepsTheFormAndGivesTheRowBack) {
+    HostRun run;
+    ASSERT_TRUE(RunHost(L"--switch-orientation --shots " + ShotsDir("orientation"), run));
+    ASSERT_EQ(3u, run.windows.size());
+    EXPECT_EQ(2, run.same_window);
+    EXPECT_EQ(62, run.windows[1].cx);
+    EXPECT_EQ(160, run.windows[1].cy);
+    EXPECT_TRUE(run.full[run.full.size() - 2].vertical);
+    EXPECT_NE(run.checksums[0], run.checksums[1]);
+    EXPECT_EQ(run.checksums[0], run.checksums[2]) << "the row came back unlike it was";
+    EXPECT_EQ(std::vector<int>({1, 1}), run.each_most_paints) << "a window painted more than once per change";
+
+    HostRun made, turned;
+    ASSERT_TRUE(RunHost(L"--dpi 144 --shots " + ShotsDir("orientation"), made));
+    ASSERT_TRUE(RunHost(L"--dpi 144 --vertical --switch-orientation", turned));
+    ASSERT_EQ(3u, turned.windows.size());
+    EXPECT_EQ(93, turned.windows[0].cx);  // 62 at 144 dpi
+    EXPECT_EQ(turned.full.front().min_x, turned.windows[0].cy);
+    EXPECT_EQ(turned.checksums[0], turned.checksums[2]);
+    ASSERT_EQ(1u, made.windows.size());
+    EXPECT_EQ(made.windows[0].cx, turned.windows[1].cx);
+    EXPECT_EQ(made.windows[0].cy, turned.windows[1].cy);
+    EXPECT_EQ(made.checksums[0], turned.checksums[1]) << "turned back at 144 dpi, unlike a row made there";
 }
 
 }  // namespace

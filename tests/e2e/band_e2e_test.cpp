@@ -248,6 +248,24 @@ TEST_F(BandTest, GetBandInfoFillsTheRequestedMembersOnly) {
             EXPECT_EQ(untouched.dwModeFlags, info.dwModeFlags);
     }
     EXPECT_EQ(E_INVALIDARG, host.Band()->GetBandInfo(0, 0, nullptr));
+
+    // The vertical mode lays the form out as a column on the spot and
+    // answers along the bar in x, across it in y: the same figures. Every
+    // other mode gives the row back.
+    for (const DWORD mode : {DBIF_VIEWMODE_VERTICAL, DBIF_VIEWMODE_FLOATING, DBIF_VIEWMODE_VERTICAL,
+                             DBIF_VIEWMODE_TRANSPARENT, DBIF_VIEWMODE_VERTICAL, DBIF_VIEWMODE_NORMAL}) {
+        info = untouched;
+        info.dwMask = 0x7F;
+        ASSERT_EQ(S_OK, host.Band()->GetBandInfo(0, mode, &info));
+        EXPECT_TRUE(info.ptMinSize.x == 160 && info.ptMinSize.y == 25) << mode;
+        EXPECT_TRUE(info.ptMaxSize.x == 25 && info.ptMaxSize.y == 160) << mode;
+        EXPECT_TRUE(info.ptActual.x == 160 && info.ptActual.y == 25) << mode;
+        RECT client;
+        ::GetClientRect(host.BandWindow(), &client);
+        const SIZE laid_out = mode == DBIF_VIEWMODE_VERTICAL ? SIZE{25, 160} : SIZE{160, 25};
+        EXPECT_EQ(laid_out.cx, client.right) << mode;
+        EXPECT_EQ(laid_out.cy, client.bottom) << mode;
+    }
 }
 
 TEST_F(BandTest, FocusKeysMenuAndPersistenceAnswerAsSpecified) {
@@ -414,18 +432,36 @@ TEST_F(BandTest, RealClicksReachThePlayerInOrder) {
     tools::PlayerProcess player;
     ASSERT_TRUE(player.Start(VELMAP_PLAYER_EXE, std::string(VELMAP_TEST_BINARY_DIR) + "/e2e-band-player.log", 60000));
     ASSERT_NE(nullptr, player.WaitForWindow(20000));
-    BandHost host(log, StripOrientation::Horizontal);
-    ASSERT_EQ(S_OK, host.Create(band::CLSID_VelmapBand));
-    ASSERT_EQ(S_OK, host.Show());  // the form looks the player up as it is made
-    PumpMessages(100);
-    for (BandButton b : {BandButton::Prev, BandButton::PlayPause, BandButton::PlayPause, BandButton::Stop,
-                         BandButton::Next, BandButton::VolDown, BandButton::VolUp}) {
-        ClickAt(tools::ButtonCenterOnScreen(host.BandWindow(), b));
-        PumpMessages(550);  // two clicks on one spot stay two clicks
+    const std::vector<std::string> expected = {"Ctrl+Alt+Z", "Ctrl+Alt+X", "Ctrl+Alt+C", "Ctrl+Alt+V",
+                                               "Ctrl+Alt+B", "Ctrl+Alt+A", "Ctrl+Alt+Q"};
+    std::vector<std::string> all;
+    // Along the bottom, and in a strip 62 pixels thick at the left edge.
+    for (const StripOrientation orientation : {StripOrientation::Horizontal, StripOrientation::Vertical}) {
+        SCOPED_TRACE(orientation == StripOrientation::Vertical ? "vertical" : "horizontal");
+        BandHost host(log, orientation);
+        ASSERT_EQ(S_OK, host.Create(band::CLSID_VelmapBand));
+        ASSERT_EQ(S_OK, host.Show());  // the form looks the player up as it is made
+        PumpMessages(100);
+        RECT client;
+        ::GetClientRect(host.BandWindow(), &client);
+        if (orientation == StripOrientation::Vertical) {
+            EXPECT_EQ(BandHost::StripThickness(), client.right);
+            EXPECT_EQ(160, client.bottom);
+        }
+        for (BandButton b : tools::kBandButtons) {
+            const RECT r = tools::ButtonRect(host.BandWindow(), b);
+            EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
+                << tools::ButtonName(b);
+        }
+        for (BandButton b : {BandButton::Prev, BandButton::PlayPause, BandButton::PlayPause, BandButton::Stop,
+                             BandButton::Next, BandButton::VolDown, BandButton::VolUp}) {
+            ClickAt(tools::ButtonCenterOnScreen(host.BandWindow(), b));
+            PumpMessages(550);  // two clicks on one spot stay two clicks
+        }
+        all.insert(all.end(), expected.begin(), expected.end());
+        EXPECT_EQ(player.WaitForLines(all.size(), 10000), all);
+        MovePointerAway();
     }
-    const auto lines = player.WaitForLines(7, 10000);
-    EXPECT_EQ(lines, (std::vector<std::string>{"Ctrl+Alt+Z", "Ctrl+Alt+X", "Ctrl+Alt+C", "Ctrl+Alt+V", "Ctrl+Alt+B",
-                                               "Ctrl+Alt+A", "Ctrl+Alt+Q"}));
     EXPECT_EQ(0, player.Stop());
 }
 

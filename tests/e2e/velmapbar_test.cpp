@@ -44,6 +44,25 @@ TEST(BarPlacement, DocksOnTheAnchorOrTheWorkAreaCornerAndStaysInside) {
         EXPECT_EQ(c.expected.x, at.x);
         EXPECT_EQ(c.expected.y, at.y);
     }
+    // Beside a taskbar at a side edge: against its inner side, just above
+    // its notification area (or its end), inside the work area.
+    const struct {
+        RECT work, taskbar;
+        std::optional<RECT> tray;
+        POINT expected;
+    } beside[] = {
+        {{62, 0, 1280, 800}, {0, 0, 62, 800}, RECT{0, 600, 62, 800}, {62, 424}},      // at the left
+        {{0, 0, 1218, 800}, {1218, 0, 1280, 800}, RECT{1218, 600, 1280, 800}, {1185, 424}},  // at the right
+        {{62, 0, 1280, 800}, {0, 0, 62, 800}, std::nullopt, {62, 624}},               // no notification area
+        {{62, 0, 1280, 800}, {0, 0, 62, 800}, RECT{0, 0, 62, 100}, {62, 0}},          // kept in the work area
+    };
+    for (const auto& c : beside) {
+        EXPECT_TRUE(tools::TaskbarIsVertical(c.taskbar));
+        const POINT at = tools::DockedBeside({33, 176}, c.work, c.taskbar, c.tray);
+        EXPECT_EQ(c.expected.x, at.x);
+        EXPECT_EQ(c.expected.y, at.y);
+    }
+    EXPECT_FALSE(tools::TaskbarIsVertical({0, 760, 1280, 800}));
 }
 
 TEST(BarPlacement, FullScreenMeansTheWholeMonitorAndNeverTheShell) {
@@ -104,6 +123,10 @@ TEST(BarPlacement, ArrangementsAndDensity) {
     EXPECT_EQ(180L, tools::BarSize({164, 25}, 96).cx);
     EXPECT_EQ(270L, tools::BarSize({246, 38}, 144).cx);
     EXPECT_EQ(50L, tools::BarSize({246, 38}, 144).cy);
+    // Vertical: the grip across the top, above the column.
+    EXPECT_EQ(33L, tools::BarSize({25, 160}, 96, true).cx);
+    EXPECT_EQ(176L, tools::BarSize({25, 160}, 96, true).cy);
+    EXPECT_EQ(12L, tools::BandOffset(96, true).y);
 }
 
 // One run of VelmapBar.exe.
@@ -357,6 +380,23 @@ public:
     StandInTaskbar(const StandInTaskbar&) = delete;
     StandInTaskbar& operator=(const StandInTaskbar&) = delete;
 
+    // Dragged to the left edge, 62 pixels thick with the notification area
+    // at its bottom end, or back along the bottom; the shell then tells the
+    // appbars (here: the window event Windows raises for the move).
+    void MoveToLeft(bool left) {
+        const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+        shown_ = left ? RECT{0, 0, kSideWidth, h} : RECT{0, h - kHeight, w, h};
+        ::SetWindowPos(wnd_, nullptr, shown_.left, shown_.top, shown_.right - shown_.left, shown_.bottom - shown_.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        HWND tray = ::FindWindowExW(wnd_, nullptr, L"TrayNotifyWnd", nullptr);
+        if (left)
+            ::SetWindowPos(tray, nullptr, 0, h - kTrayWidth, kSideWidth, kTrayWidth, SWP_NOZORDER | SWP_NOACTIVATE);
+        else
+            ::SetWindowPos(tray, nullptr, w - kTrayWidth, 0, kTrayWidth, kHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+        ::NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, wnd_, OBJID_WINDOW, CHILDID_SELF);
+    }
+    static constexpr int kSideWidth = 62;
+
     // Auto-hide: slid down until two pixels show, or back.
     void Tuck(bool away) {
         const int down = away ? kHeight - 2 : 0;
@@ -364,6 +404,7 @@ public:
         ::NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, wnd_, OBJID_WINDOW, CHILDID_SELF);
     }
     const RECT& Shown() const { return shown_; }
+    HWND Window() const { return wnd_; }
 
 private:
     HWND wnd_ = nullptr;
@@ -569,6 +610,60 @@ TEST_F(VelmapBar, ADensityChangeResizesTheBandAndTheBarAroundIt) {
     EXPECT_EQ(band_rect.left - bar_rect.left, tools::BarMargin(144) + tools::BarGripWidth(144));
     EXPECT_EQ(taskbar.Shown().right, bar_rect.right);
     EXPECT_EQ(taskbar.Shown().top, bar_rect.bottom);
+}
+
+// The taskbar dragged to the left edge: the bar docks beside it just above
+// its notification area, with the band as a column; dragged back, the bar
+// is a row on the bottom taskbar again.
+TEST_F(VelmapBar, FollowsTheTaskbarToTheLeftEdgeAndBack) {
+    StandInTaskbar taskbar;
+    BarProcess bar_process;
+    HWND bar = bar_process.WaitForBar(20000);
+    ASSERT_NE(nullptr, bar);
+    HWND band = ::FindWindowExW(bar, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, band);
+    const int h = ::GetSystemMetrics(SM_CYSCREEN);
+    // Wine learns late that another process hooks window events: the move's
+    // event is raised again until the bar has heard one.
+    const auto wait_for = [&](auto&& done) {
+        RECT r{};
+        for (int waited = 0; waited < 5000; waited += 50) {
+            PumpMessages(50);
+            ::GetWindowRect(bar, &r);
+            if (done(r)) break;
+            if (waited % 500 == 450) Raise(EVENT_OBJECT_LOCATIONCHANGE, taskbar.Window());
+        }
+        return r;
+    };
+    PumpMessages(300);
+    taskbar.MoveToLeft(true);
+    RECT r = wait_for([&](const RECT& b) { return b.left == StandInTaskbar::kSideWidth; });
+    EXPECT_EQ(StandInTaskbar::kSideWidth, r.left);
+    EXPECT_EQ(h - StandInTaskbar::kTrayWidth, r.bottom);
+    RECT column;
+    ::GetWindowRect(band, &column);
+    EXPECT_EQ(25, column.right - column.left);
+    EXPECT_EQ(160, column.bottom - column.top);
+    EXPECT_EQ(tools::BarSize({25, 160}, 96, true).cx, r.right - r.left);
+    EXPECT_EQ(tools::BarSize({25, 160}, 96, true).cy, r.bottom - r.top);
+    {
+        // For the README: the bar beside the stand-in taskbar, twice the size.
+        PumpMessages(300);
+        const RECT area{0, r.top - 16, r.right + 40, h};
+        const std::string path = std::string(VELMAP_TEST_BINARY_DIR) + "/artefacts/velmapbar-on-side-taskbar.png";
+        ::CreateDirectoryA((std::string(VELMAP_TEST_BINARY_DIR) + "/artefacts").c_str(), nullptr);
+        const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        EXPECT_TRUE(tools::SavePng(tools::Magnify(tools::CaptureScreen(area), 2), std::wstring(path.begin(), path.end())));
+        if (SUCCEEDED(com)) ::CoUninitialize();
+    }
+
+    taskbar.MoveToLeft(false);
+    r = wait_for([&](const RECT& b) { return b.bottom == taskbar.Shown().top && b.right - b.left > b.bottom - b.top; });
+    EXPECT_EQ(taskbar.Shown().top, r.bottom);
+    EXPECT_EQ(taskbar.Shown().right, r.right);
+    ::GetWindowRect(band, &column);
+    EXPECT_EQ(160, column.right - column.left);
+    EXPECT_EQ(25, column.bottom - column.top);
 }
 
 }  // namespace

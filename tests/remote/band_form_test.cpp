@@ -149,6 +149,46 @@ TEST_F(BandForm, ASecondBandDrawsWithTheFirstOnesSkinAndKeepsItWhenTheFirstClose
     ::DestroyWindow(other);
 }
 
+RECT TurnedRect(const RECT& r) { return {r.top, r.left, r.bottom, r.right}; }
+
+// For a vertical taskbar the form is the row turned by a quarter, at any
+// density, centred across a wider window; turned back it is the row again,
+// to the pixel.
+TEST_F(BandForm, AColumnIsTheRowTurnedAndTurnsBackToTheSamePixels) {
+    ::SetWindowPos(host, nullptr, 0, 0, 300, 300, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    for (const int ppi : {96, 144}) {
+        SCOPED_TRACE(ppi);
+        ui::owned<TBandForm> form(TBandForm::Create(host));
+        form->SetDensity(ppi);
+        const std::vector<COLORREF> row_pixels = Pixels(*form);
+        const SIZE row{form->ClientWidth(), form->ClientHeight()};
+        std::vector<RECT> row_bounds;
+        for (ui::TControl* c : form->Panel->Controls()) row_bounds.push_back(c->BoundsRect());
+        const RECT row_panel = form->Panel->BoundsRect();
+
+        ASSERT_TRUE(form->SetVertical(true));
+        EXPECT_EQ(row.cy, form->ClientWidth());
+        EXPECT_EQ(row.cx, form->ClientHeight());
+        EXPECT_EQ(Text(TurnedRect(row_panel)), Text(form->Panel->BoundsRect()));
+        for (std::size_t i = 0; i < row_bounds.size(); ++i)
+            EXPECT_EQ(Text(TurnedRect(row_bounds[i])), Text(form->Panel->Controls()[i]->BoundsRect())) << i;
+
+        // The host makes the window as wide as its bar: the column stays as
+        // thick and moves to the middle, and the answer keeps its thickness.
+        ::SetWindowPos(form->Handle(), nullptr, 0, 0, 62 * ppi / 96, row.cx, SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_EQ((62 * ppi / 96 - row.cy) / 2, form->CoolBar->Left());
+        EXPECT_EQ(row.cy, form->AlongAndAcross().cy);
+
+        ASSERT_TRUE(form->SetVertical(false));
+        EXPECT_EQ(row.cx, form->ClientWidth());
+        for (std::size_t i = 0; i < row_bounds.size(); ++i)
+            EXPECT_EQ(Text(row_bounds[i]), Text(form->Panel->Controls()[i]->BoundsRect())) << i;
+        // (At 144 dpi the end-to-end density test compares the turned-back
+        // row with a band made at 144.)
+        if (ppi == 96) EXPECT_EQ(row_pixels, Pixels(*form));
+    }
+}
+
 // A system that refuses layered child windows, as those before layered
 // children were supported do.
 class TRefusedLayeredForm : public TBandForm {

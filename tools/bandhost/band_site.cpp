@@ -233,21 +233,45 @@ HRESULT BandHost::QueryBandInfo(DWORD mask, DESKBANDINFO& info) {
     return hr;
 }
 
+int BandHost::StripThickness() {
+    HDC dc = ::GetDC(nullptr);
+    const int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSX) : 96;
+    if (dc) ::ReleaseDC(nullptr, dc);
+    return ::MulDiv(kVerticalStripThickness, dpi > 0 ? dpi : 96, 96);
+}
+
 void BandHost::Place(const DESKBANDINFO& info) {
-    const int w = info.ptActual.x, h = info.ptActual.y;
     const int screen_w = ::GetSystemMetrics(SM_CXSCREEN), screen_h = ::GetSystemMetrics(SM_CYSCREEN);
     RECT strip;
-    if (orientation_ == StripOrientation::Horizontal)
+    RECT band;
+    if (orientation_ == StripOrientation::Horizontal) {
+        const int w = info.ptActual.x, h = info.ptActual.y;
         strip = {0, screen_h - h - 2 * kStripMargin, screen_w / 2, screen_h};
-    else
-        strip = {0, 0, w + 2 * kStripMargin, screen_h / 2};
+        band = {kStripMargin, kStripMargin, kStripMargin + w, kStripMargin + h};
+    } else {
+        // A vertical bar: the answer's x is the length along it, and the
+        // band's window is as wide as the strip is thick.
+        const int length = info.ptActual.x, thickness = StripThickness();
+        strip = {0, 0, thickness, std::max<LONG>(screen_h / 2, length + 2 * kStripMargin)};
+        band = {0, kStripMargin, thickness, kStripMargin + length};
+    }
     ::SetWindowPos(strip_, HWND_TOPMOST, strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top,
                    SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    ::SetWindowPos(band_window_, nullptr, kStripMargin, kStripMargin, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(band_window_, nullptr, band.left, band.top, band.right - band.left, band.bottom - band.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
     ::ShowWindow(band_window_, SW_SHOWNA);
-    log_.Write("placed %s: strip %ldx%ld at (%ld,%ld), band %dx%d at (%d,%d)",
+    log_.Write("placed %s: strip %ldx%ld at (%ld,%ld), band %ldx%ld at (%ld,%ld)",
                orientation_ == StripOrientation::Vertical ? "vertically" : "horizontally", strip.right - strip.left,
-               strip.bottom - strip.top, strip.left, strip.top, w, h, kStripMargin, kStripMargin);
+               strip.bottom - strip.top, strip.left, strip.top, band.right - band.left, band.bottom - band.top,
+               band.left, band.top);
+}
+
+HRESULT BandHost::SetOrientation(StripOrientation orientation, bool place) {
+    orientation_ = orientation;
+    if (!place) return S_OK;
+    // The user dragged the taskbar to another edge: the taskbar asks its
+    // bands again, in the new mode, and places them by the answer.
+    return band_ && band_window_ ? Requery() : S_OK;
 }
 
 HRESULT BandHost::Show() {

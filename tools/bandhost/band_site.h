@@ -118,6 +118,13 @@ public:
     // What a taskbar does when the band's size information changed: asks
     // GetBandInfo again and places the band by the answer.
     HRESULT Requery();
+    // The strip moved to a horizontal or a vertical edge; a shown band is
+    // asked again in the new view mode and placed by the answer.
+    // A host that places the band itself passes place = false and asks
+    // again in its own time.
+    HRESULT SetOrientation(StripOrientation orientation, bool place = true);
+    // How thick a vertical strip is at the screen's density.
+    static int StripThickness();
 
     IDeskBand* Band() const { return band_.Get(); }
     BandSite& Site() { return *site_; }
@@ -155,6 +162,9 @@ inline constexpr wchar_t kStripClass[] = L"VelmapBandHostStrip";
 
 // The strip's margin around the band, in pixels.
 inline constexpr int kStripMargin = 4;
+// A vertical strip's thickness at 96 pixels per inch (a taskbar's at the
+// left or right edge); the band's window is as wide.
+inline constexpr int kVerticalStripThickness = 62;
 
 // Runs the thread's messages for ms milliseconds (checking the time between
 // messages, so a fast timer cannot keep it inside).

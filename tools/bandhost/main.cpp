@@ -3,12 +3,13 @@
 //   bandhost --list                       the members of the desk-band category
 //   bandhost [--name NAME | --clsid {..}] [--vertical] [--dpi N] [--log FILE]
 //            [--show-ms MS] [--demo DIR] [--dpi-change N] [--shots DIR] [--restart]
-//            [--hold-until FILE] [--user-classes]
+//            [--hold-until FILE] [--user-classes] [--switch-orientation]
 //
 // Finds the band as the shell does (through the desk-band category, by the
 // name of its class key, "&Velmora Player" unless told otherwise), creates it
 // by its class identifier, sites it in a strip window along the bottom of the
-// screen (or the left, --vertical) and logs every call and answer to standard
+// screen (or the left, --vertical: a strip 62 pixels thick at 96 dpi, the
+// band's window as wide) and logs every call and answer to standard
 // output (and FILE). It shows the band for MS milliseconds (default: until the
 // strip is closed), or runs the demo: the real mouse over each button, a click
 // on each, screenshots in DIR. --dpi runs the host at that density (the
@@ -27,8 +28,11 @@
 // FILE exists, then goes on (the demo, if asked): the band stays loaded while
 // a test updates it. --user-classes makes the band as the shell does from one
 // user's registration (HKCU\Software\Classes, where the merged class view of
-// some systems does not look): its server DLL's DllGetClassObject. Exit code 0
-// when every call succeeded.
+// some systems does not look): its server DLL's DllGetClassObject.
+// --switch-orientation moves the shown band's strip to the other kind of edge and back, as a user dragging the
+// taskbar does (the band is asked GetBandInfo in the new view mode), and logs
+// the band's window, its paints and (with --shots) its picture each time.
+// Exit code 0 when every call succeeded.
 #include "band_demo.h"
 #include "band_site.h"
 #include "screenshot.h"
@@ -66,13 +70,14 @@ struct Options {
     bool restart = false;
     std::wstring hold_until;
     bool user_classes = false;
+    bool switch_orientation = false;
 };
 
 int Usage() {
     std::fprintf(stderr,
                  "usage: bandhost --list | [--name NAME | --clsid {GUID}] [--vertical] [--dpi N] [--log FILE] "
                  "[--show-ms MS] [--demo DIR] [--dpi-change N] [--shots DIR] [--restart] [--hold-until FILE] "
-                 "[--user-classes]\n");
+                 "[--user-classes] [--switch-orientation]\n");
     return 2;
 }
 
@@ -109,6 +114,8 @@ std::optional<Options> Parse(int argc, wchar_t** argv) {
             o.user_classes = true;
         } else if (a == L"--restart") {
             o.restart = true;
+        } else if (a == L"--switch-orientation") {
+            o.switch_orientation = true;
         } else if (a == L"--shots" && has_value) {
             o.shots_dir = argv[++i];
         } else if (a == L"--ready-event" && has_value) {
@@ -355,6 +362,28 @@ int RunHost(const Options& o, CallLog& log) {
             code = 1;
         }
         LogPicture(host, o.shots_dir, o.dpi_change, log);
+    }
+    if (o.switch_orientation) {
+        const bool started_vertical = host.Orientation() == StripOrientation::Vertical;
+        if (o.shots_dir.empty() && !o.dpi_change) LogPicture(host, o.shots_dir, SystemDpi(), log);
+        for (const bool vertical : {!started_vertical, started_vertical}) {
+            log.Write("orientation change to %s", vertical ? "vertical" : "horizontal");
+            g_paints.clear();
+            HHOOK queued = ::SetWindowsHookExW(WH_GETMESSAGE, CountQueuedPaints, nullptr, ::GetCurrentThreadId());
+            HHOOK sent = ::SetWindowsHookExW(WH_CALLWNDPROC, CountSentPaints, nullptr, ::GetCurrentThreadId());
+            if (FAILED(host.SetOrientation(vertical ? StripOrientation::Vertical : StripOrientation::Horizontal)))
+                code = 1;
+            PumpMessages(300);
+            ::UnhookWindowsHookEx(queued);
+            ::UnhookWindowsHookEx(sent);
+            LogPaints(host.BandWindow(), log);
+            // The same form laid out anew, not a new one.
+            HWND now = nullptr;
+            host.Band()->GetWindow(&now);
+            log.Write("the band's window: %s", now == host.BandWindow() ? "the same" : "another");
+            if (now != host.BandWindow()) code = 1;
+            LogPicture(host, o.shots_dir, SystemDpi(), log, vertical ? L"-vertical" : L"-horizontal");
+        }
     }
     if (!o.demo_dir.empty()) {
         code = RunDemo(host, o.demo_dir) ? 0 : 1;

@@ -60,6 +60,13 @@ RECT ButtonRect(HWND band_window, BandButton button) {
     ::GetClientRect(band_window, &client);
     const DesignRect d = DesignRectOf(button);
     const int w = client.right, h = client.bottom;
+    if (h > w) {
+        // A column: the row turned by a quarter, as long as the window is
+        // tall, its thickness in proportion, centred across the window.
+        const int thickness = ::MulDiv(25, h, 160), offset = (w - thickness) / 2;
+        return {offset + ::MulDiv(d.top, thickness, 25), ::MulDiv(d.left, h, 160),
+                offset + ::MulDiv(d.top + d.height, thickness, 25), ::MulDiv(d.left + d.width, h, 160)};
+    }
     return {::MulDiv(d.left, w, 160), ::MulDiv(d.top, h, 25), ::MulDiv(d.left + d.width, w, 160),
             ::MulDiv(d.top + d.height, h, 25)};
 }

@@ -16,7 +16,8 @@ inline constexpr std::array<BandButton, 6> kBandButtons = {BandButton::Prev, Ban
 const char* ButtonName(BandButton button);
 
 // The button's rectangle in the band window's client coordinates, scaled
-// from the design size to the window's size.
+// from the design size to the window's size; in a window taller than wide,
+// in the column the band lays out for a vertical bar.
 RECT ButtonRect(HWND band_window, BandButton button);
 POINT ButtonCenterOnScreen(HWND band_window, BandButton button);
 

@@ -29,6 +29,19 @@ POINT DockedPosition(SIZE bar, const RECT& work_area, const std::optional<RECT>&
     return at;
 }
 
+bool TaskbarIsVertical(const RECT& taskbar) { return taskbar.bottom - taskbar.top > taskbar.right - taskbar.left; }
+
+POINT DockedBeside(SIZE bar, const RECT& work_area, const RECT& taskbar, const std::optional<RECT>& notification_area) {
+    // The side of the work area the taskbar is on: its middle left of the
+    // work area's middle is a taskbar at the left edge.
+    const bool at_left = taskbar.left + taskbar.right < work_area.left + work_area.right;
+    POINT at{at_left ? taskbar.right : taskbar.left - bar.cx,
+             (notification_area ? notification_area->top : taskbar.bottom) - bar.cy};
+    at.x = std::clamp(at.x, work_area.left, std::max(work_area.left, work_area.right - bar.cx));
+    at.y = std::clamp(at.y, work_area.top, std::max(work_area.top, work_area.bottom - bar.cy));
+    return at;
+}
+
 bool TaskbarTuckedAway(const RECT& monitor, const RECT& taskbar) {
     RECT shown;
     if (!::IntersectRect(&shown, &monitor, &taskbar)) return true;
@@ -82,9 +95,27 @@ bool ShownWhole(const RECT& r, const std::vector<RECT>& monitors) {
 int BarMargin(int dpi) { return ::MulDiv(kMargin, dpi > 0 ? dpi : kDesignDpi, kDesignDpi); }
 int BarGripWidth(int dpi) { return ::MulDiv(kGrip, dpi > 0 ? dpi : kDesignDpi, kDesignDpi); }
 
-SIZE BarSize(SIZE band, int dpi) {
+SIZE BarSize(SIZE band, int dpi, bool vertical) {
     const int margin = BarMargin(dpi);
+    if (vertical) return {band.cx + 2 * margin, BarGripWidth(dpi) + band.cy + 2 * margin};
     return {BarGripWidth(dpi) + band.cx + 2 * margin, band.cy + 2 * margin};
+}
+
+POINT BandOffset(int dpi, bool vertical) {
+    const int margin = BarMargin(dpi), grip = BarGripWidth(dpi);
+    return vertical ? POINT{margin, margin + grip} : POINT{margin + grip, margin};
+}
+
+std::vector<RECT> GripRidges(const RECT& client, int dpi, bool vertical) {
+    const int margin = BarMargin(dpi), step = ::MulDiv(3, dpi, kDesignDpi), line = ::MulDiv(2, dpi, kDesignDpi);
+    std::vector<RECT> ridges;
+    for (int at = 2; at + 2 <= margin + BarGripWidth(dpi) - 2; at += step) {
+        if (vertical)
+            ridges.push_back({client.left + margin - 1, at, client.right - margin + 1, at + line});
+        else
+            ridges.push_back({at, client.top + margin - 1, at + line, client.bottom - margin + 1});
+    }
+    return ridges;
 }
 
 // ---- the real desktop ---------------------------------------------------------------

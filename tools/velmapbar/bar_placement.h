@@ -19,6 +19,14 @@ inline constexpr wchar_t kBarTitle[] = L"VelmapBar";
 // corner. Always kept inside the work area.
 POINT DockedPosition(SIZE bar, const RECT& work_area, const std::optional<RECT>& anchor);
 
+// Whether a taskbar lies along the left or right edge of its monitor.
+bool TaskbarIsVertical(const RECT& taskbar);
+
+// Beside a taskbar at the left or right edge: in the work area against the
+// taskbar's inner side, just above the notification area (above the
+// taskbar's end where it has none). Always kept inside the work area.
+POINT DockedBeside(SIZE bar, const RECT& work_area, const RECT& taskbar, const std::optional<RECT>& notification_area);
+
 // An auto-hiding taskbar slides off its monitor's edge and leaves a sliver
 // of a few pixels; one showing less than that (or nothing) is tucked away.
 bool TaskbarTuckedAway(const RECT& monitor, const RECT& taskbar);
@@ -55,9 +63,15 @@ bool ShownWhole(const RECT& r, const std::vector<RECT>& monitors);
 
 // The bar around a band of the given size at a density (pixels per inch): the
 // margin and grip grow with the density.
-SIZE BarSize(SIZE band, int dpi);
+// A vertical bar has its grip across the top, above a column band.
+SIZE BarSize(SIZE band, int dpi, bool vertical = false);
 int BarMargin(int dpi);
 int BarGripWidth(int dpi);
+// Where the band's window sits in the bar.
+POINT BandOffset(int dpi, bool vertical);
+// The raised ridges of the grip in the bar's client area: upright ones at
+// the left of a horizontal bar, lying ones at the top of a vertical bar.
+std::vector<RECT> GripRidges(const RECT& client, int dpi, bool vertical);
 
 // ---- the real desktop ---------------------------------------------------------------
 

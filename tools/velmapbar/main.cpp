@@ -183,15 +183,19 @@ void Bar::OnWinEvent(DWORD event, HWND wnd) {
     Update(taskbar);
 }
 
-// The band at its own size, the bar around it at the bar's density.
+// The band at its own size, the bar around it at the bar's density; along a
+// vertical taskbar the band's answer is its length and thickness, so its
+// window is the other way round.
 void Bar::Fit() {
     DESKBANDINFO info{};
     if (FAILED(host_.QueryBandInfo(DBIM_MINSIZE | DBIM_ACTUAL, info))) return;
     SIZE band{info.ptActual.x, info.ptActual.y};
     if (band.cx <= 0 || band.cy <= 0) band = {info.ptMinSize.x, info.ptMinSize.y};
-    const SIZE bar = BarSize(band, dpi_);
-    ::SetWindowPos(host_.BandWindow(), nullptr, BarMargin(dpi_) + BarGripWidth(dpi_), BarMargin(dpi_), band.cx, band.cy,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    const bool vertical = host_.Orientation() == StripOrientation::Vertical;
+    if (vertical) band = {band.cy, band.cx};
+    const SIZE bar = BarSize(band, dpi_, vertical);
+    const POINT offset = BandOffset(dpi_, vertical);
+    ::SetWindowPos(host_.BandWindow(), nullptr, offset.x, offset.y, band.cx, band.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     ::SetWindowPos(wnd_, nullptr, 0, 0, bar.cx, bar.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::InvalidateRect(wnd_, nullptr, TRUE);
 }
@@ -201,9 +205,13 @@ POINT Bar::DockedOn(HMONITOR monitor) const {
     info.cbSize = sizeof info;
     ::GetMonitorInfoW(monitor, &info);
     std::optional<RECT> anchor;
-    if (const auto taskbar = FindTaskbar(monitor)) anchor = taskbar->notification_area.value_or(taskbar->rect);
+    const auto taskbar = FindTaskbar(monitor);
+    if (taskbar) anchor = taskbar->notification_area.value_or(taskbar->rect);
     // (found afresh: docking is rare, and the notification area may have moved)
     const RECT r = Rect();
+    if (taskbar && TaskbarIsVertical(taskbar->rect))
+        return DockedBeside({r.right - r.left, r.bottom - r.top}, info.rcWork, taskbar->rect,
+                            taskbar->notification_area);
     return DockedPosition({r.right - r.left, r.bottom - r.top}, info.rcWork, anchor);
 }
 
@@ -245,6 +253,14 @@ void Bar::Update(bool taskbar_changed) {
     info.cbSize = sizeof info;
     if (!::GetMonitorInfoW(monitor, &info)) return;
     const auto& taskbar = Taskbar(monitor, taskbar_changed);
+    // The band lies along the taskbar: a column beside one at a side edge.
+    const auto orientation = taskbar && TaskbarIsVertical(taskbar->rect) ? StripOrientation::Vertical
+                                                                         : StripOrientation::Horizontal;
+    if (orientation != host_.Orientation()) {
+        host_.SetOrientation(orientation, false);
+        Fit();
+        docked_at_ = false;
+    }
 
     HWND foreground = ::GetForegroundWindow();
     foreground_ = foreground;
@@ -285,11 +301,8 @@ void Bar::PaintGrip() {
     HDC dc = ::BeginPaint(wnd_, &ps);
     RECT client;
     ::GetClientRect(wnd_, &client);
-    const int margin = BarMargin(dpi_), step = ::MulDiv(3, dpi_, kDesignDpi), line = ::MulDiv(2, dpi_, kDesignDpi);
-    for (int x = 2; x + 2 <= margin + BarGripWidth(dpi_) - 2; x += step) {
-        RECT r{x, client.top + margin - 1, x + line, client.bottom - margin + 1};
+    for (RECT r : GripRidges(client, dpi_, host_.Orientation() == StripOrientation::Vertical))
         ::DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
-    }
     ::EndPaint(wnd_, &ps);
 }
 
