@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace velmap::ui {
 
@@ -130,6 +131,7 @@ public:
         int left = 0, top = 0, width = 0, height = 0;
         int min_w = 0, max_w = 0, min_h = 0, max_h = 0;
         int font_height = 0;
+        std::vector<int> extents;  // ScaledExtents()
     };
     TScaleRecord ScaleRecord() const;
     // ChangeScale of this control alone, from a record; the font is made for
@@ -138,6 +140,10 @@ public:
     // Forgets where anchored layout started from (after a change of scale,
     // the old place and parent size mean nothing).
     void ResetAnchorMemory() { anchor_set_ = false; }
+    // Sizes of a control's own that scale with its bounds (a cool bar's band
+    // widths); set again, scaled, after the bounds.
+    virtual std::vector<int> ScaledExtents() const { return {}; }
+    virtual void SetScaledExtents(const std::vector<int>&) {}
 
     std::string ClassName() const override { return "TControl"; }
     const TPropTable& Props() const override;

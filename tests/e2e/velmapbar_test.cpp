@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace velmap::test {
@@ -470,6 +471,63 @@ TEST_F(VelmapBar, StepsAsideForFullScreenProgramsAndTheTuckedAwayTaskbarAndIdles
     EXPECT_EQ(events, Counter(bar, tools::kWinEvents));
     EXPECT_EQ(ticks, Counter(bar, tools::kTimerTicks));
     std::printf("window events that reached the bar's decision: %ld\n", static_cast<long>(events));
+}
+
+// A full-screen window in front when the bar starts keeps it hidden; its
+// move out of full screen, heard through the hook on its thread, brings the
+// bar back. Moves on other threads, and the pointer's, never reach the bar.
+// A shell that refused the bar as an appbar at start takes it when it comes up.
+TEST_F(VelmapBar, HearsMovesOnlyOfTheWindowInFrontAndTheTaskbarAndRegistersWithALateShell) {
+    StandInTaskbar taskbar;
+    // Wine's shell serves appbars through a window of this class, found by its
+    // class name: one of the test's own, found first, refuses like a shell
+    // that is not up yet.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"WineAppBar";
+    ::RegisterClassW(&wc);
+    HWND refusing_shell = ::CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                            wc.hInstance, nullptr);
+    const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+    HWND full = TestWindow(WS_POPUP, {0, 0, w, h});
+    ::ShowWindow(full, SW_SHOW);
+    ::SetForegroundWindow(full);
+
+    BarProcess bar_process;
+    HWND bar = nullptr;
+    for (int waited = 0; waited < 20000 && !bar; waited += 50) {
+        PumpMessages(50);
+        bar = ::FindWindowW(kStripClass, kBarTitle);  // titled once started
+    }
+    ASSERT_NE(nullptr, bar);
+    PumpMessages(500);
+    EXPECT_FALSE(::IsWindowVisible(bar));
+    EXPECT_EQ(0, Counter(bar, tools::kAppBar));
+
+    std::thread([] {
+        HWND other = TestWindow(WS_POPUP | WS_VISIBLE, {10, 10, 200, 100});
+        ::SetWindowPos(other, nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Raise(EVENT_OBJECT_LOCATIONCHANGE, other);
+        ::NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, other, OBJID_CURSOR, CHILDID_SELF);
+        PumpMessages(100);
+        ::DestroyWindow(other);
+    }).join();
+    PumpMessages(500);
+    EXPECT_EQ(0, Counter(bar, tools::kLocationEvents));
+
+    ::SetWindowPos(full, nullptr, 100, 100, w / 2, h / 2, SWP_NOZORDER | SWP_NOACTIVATE);
+    Raise(EVENT_OBJECT_LOCATIONCHANGE, full);  // Wine: the first may go nowhere
+    PumpMessages(100);
+    Raise(EVENT_OBJECT_LOCATIONCHANGE, full);
+    EXPECT_GE(WaitForVisible(bar, true, 5000), 0) << "the bar stayed hidden";
+    EXPECT_LT(0, Counter(bar, tools::kLocationEvents));
+
+    ::DestroyWindow(refusing_shell);
+    ::PostMessageW(bar, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    for (int waited = 0; waited < 5000 && Counter(bar, tools::kAppBar) != 1; waited += 50) PumpMessages(50);
+    EXPECT_EQ(1, Counter(bar, tools::kAppBar));
+    ::DestroyWindow(full);
 }
 
 TEST_F(VelmapBar, StartWithWindowsWritesAndRemovesTheRunValueAndNoPlayerLeavesItResponsive) {

@@ -9,7 +9,10 @@
 // Nothing runs while nothing changes: the bar learns of foreground changes,
 // moves of the foreground window and of the taskbar through out-of-context
 // window events, and of full-screen programs also from the shell's appbar
-// notification; no timer runs except while the bar is being dragged.
+// notification; no timer runs except while the bar is being dragged. Moves
+// are heard only from the foreground window's thread and the taskbar's: the
+// system raises one for every pointer and caret move and every window that
+// moves anywhere, which would wake the bar all the time.
 #include "band_site.h"
 #include "bar_placement.h"
 #include "bar_settings.h"
@@ -64,6 +67,7 @@ public:
         if (msg.message == WM_PAINT) ++paints_;
     }
     void OnWinEvent(DWORD event, HWND wnd);
+    void CountLocationEvent() { ++location_events_; }
 
     WNDPROC strip_proc = nullptr;
     bool closing = false;
@@ -72,6 +76,8 @@ private:
     void Fit();
     const std::optional<TaskbarFacts>& Taskbar(HMONITOR monitor, bool refresh);
     void Update(bool taskbar_changed = false);
+    void FollowMoves(HWND foreground, HWND taskbar);
+    bool RegisterAppBar();
     void ApplyView(BarView view);
     POINT DockedOn(HMONITOR monitor) const;
     void Arrange();
@@ -100,10 +106,16 @@ private:
     bool shell_full_screen_ = false;
     bool band_refitted_ = false;
     bool appbar_ = false;
-    HWINEVENTHOOK hooks_[3] = {};
+    HWINEVENTHOOK hooks_[2] = {};
+    // Location changes, hooked per thread: [0] the foreground window's, [1]
+    // the taskbar's when that is another thread.
+    struct MovesHook {
+        DWORD thread = 0;
+        HWINEVENTHOOK hook = nullptr;
+    } moves_[2];
     UINT counters_message_ = 0;
     UINT taskbar_created_message_ = 0;
-    LONG timer_ticks_ = 0, paints_ = 0, win_events_ = 0, view_changes_ = 0;
+    LONG timer_ticks_ = 0, paints_ = 0, win_events_ = 0, view_changes_ = 0, location_events_ = 0;
     bool dragging_ = false;
     POINT drag_from_{}, drag_origin_{};
 };
@@ -112,6 +124,7 @@ Bar* the_bar = nullptr;
 
 void CALLBACK WinEventProc(HWINEVENTHOOK, DWORD event, HWND wnd, LONG object, LONG child, DWORD, DWORD) {
     // Called for every window of the session: the filter stays cheap.
+    if (event == EVENT_OBJECT_LOCATIONCHANGE && the_bar) the_bar->CountLocationEvent();
     if (object != OBJID_WINDOW || child != CHILDID_SELF || !wnd || !the_bar) return;
     the_bar->OnWinEvent(event, wnd);
 }
@@ -135,19 +148,12 @@ void Bar::Start() {
     Fit();
     Arrange();
 
-    // Registered as an appbar for the shell's notifications only: without
-    // ABM_SETPOS no screen space is reserved.
-    APPBARDATA abd{};
-    abd.cbSize = sizeof abd;
-    abd.hWnd = wnd_;
-    abd.uCallbackMessage = kAppBarMessage;
-    appbar_ = ::SHAppBarMessage(ABM_NEW, &abd) != 0;
+    appbar_ = RegisterAppBar();
 
     constexpr DWORD flags = WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS;
     hooks_[0] = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, &WinEventProc, 0, 0, flags);
     hooks_[1] = ::SetWinEventHook(EVENT_OBJECT_DESTROY, EVENT_OBJECT_HIDE, nullptr, &WinEventProc, 0, 0, flags);
-    hooks_[2] = ::SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, nullptr, &WinEventProc, 0,
-                                  0, flags);
+    // (the first decision hooks the moves of the window in front and of the taskbar)
     view_ = BarView::HiddenWithTaskbar;  // so that the first decision shows it
     Update(true);
     // Found by its title (a second start, the installer) once it is in place.
@@ -159,6 +165,7 @@ void Bar::Stop() {
         if (hook) ::UnhookWinEvent(hook);
         hook = nullptr;
     }
+    FollowMoves(nullptr, nullptr);
     if (appbar_) {
         APPBARDATA abd{};
         abd.cbSize = sizeof abd;
@@ -168,6 +175,37 @@ void Bar::Stop() {
     }
     host_.Site().SetOnBandInfoChanged(nullptr);
     ::SetWindowLongPtrW(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(strip_proc));
+}
+
+// Registered as an appbar for the shell's notifications only: without
+// ABM_SETPOS no screen space is reserved.
+bool Bar::RegisterAppBar() {
+    APPBARDATA abd{};
+    abd.cbSize = sizeof abd;
+    abd.hWnd = wnd_;
+    abd.uCallbackMessage = kAppBarMessage;
+    return ::SHAppBarMessage(ABM_NEW, &abd) != 0;
+}
+
+// Hooks location changes of the threads of the window in front and of the
+// taskbar (one hook when they are one thread), dropping hooks of threads
+// that no longer matter. Null windows: no hooks.
+void Bar::FollowMoves(HWND foreground, HWND taskbar) {
+    DWORD processes[2] = {};
+    DWORD threads[2] = {foreground ? ::GetWindowThreadProcessId(foreground, &processes[0]) : 0,
+                        taskbar ? ::GetWindowThreadProcessId(taskbar, &processes[1]) : 0};
+    if (threads[1] == threads[0]) threads[1] = 0;
+    for (int i = 0; i < 2; ++i) {
+        // The bar's own windows in front (its menu) raise nothing it hears.
+        if (processes[i] == ::GetCurrentProcessId()) threads[i] = 0;
+        MovesHook& h = moves_[i];
+        if (h.thread == threads[i] && (h.hook || !threads[i])) continue;
+        if (h.hook) ::UnhookWinEvent(h.hook);
+        h = {threads[i], nullptr};
+        if (threads[i])
+            h.hook = ::SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, nullptr, &WinEventProc,
+                                       processes[i], threads[i], WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    }
 }
 
 void Bar::OnWinEvent(DWORD event, HWND wnd) {
@@ -247,6 +285,7 @@ void Bar::Update(bool taskbar_changed) {
 
     HWND foreground = ::GetForegroundWindow();
     foreground_ = foreground;
+    FollowMoves(foreground, taskbar ? taskbar->window : nullptr);
     bool full_screen = false;
     if (foreground) {
         std::wstring class_name;
@@ -429,19 +468,20 @@ LRESULT Bar::Handle(UINT msg, WPARAM wp, LPARAM lp) {
                 return win_events_;
             case kViewChanges:
                 return view_changes_;
+            case kLocationEvents:
+                return location_events_;
+            case kAppBar:
+                return appbar_ ? 1 : 0;
             default:
                 return -1;
             }
         }
         if (msg == taskbar_created_message_ && taskbar_created_message_) {
-            // The shell (re)started: a new taskbar to dock on, a new appbar list.
-            if (appbar_) {
-                APPBARDATA abd{};
-                abd.cbSize = sizeof abd;
-                abd.hWnd = wnd_;
-                abd.uCallbackMessage = kAppBarMessage;
-                ::SHAppBarMessage(ABM_NEW, &abd);
-            }
+            // The shell (re)started: a new taskbar to dock on, a new appbar
+            // list; or it came up after the bar, whose first registration
+            // failed. A shell that still holds the bar refuses the second
+            // registration, and the first stands.
+            appbar_ = RegisterAppBar() || appbar_;
             Update(true);
             return 0;
         }
