@@ -14,6 +14,7 @@
 // system raises one for every pointer and caret move and every window that
 // moves anywhere, which would wake the bar all the time.
 #include "band_site.h"
+#include "bar_hooks.h"
 #include "bar_placement.h"
 #include "bar_settings.h"
 
@@ -56,7 +57,7 @@ POINT Origin(const RECT& r) { return {r.left, r.top}; }
 
 class Bar {
 public:
-    explicit Bar(BandHost& host) : host_(host), wnd_(host.Strip()) {}
+    explicit Bar(BandHost& host);
 
     void Start();
     void Stop();
@@ -67,7 +68,6 @@ public:
         if (msg.message == WM_PAINT) ++paints_;
     }
     void OnWinEvent(DWORD event, HWND wnd);
-    void CountLocationEvent() { ++location_events_; }
 
     WNDPROC strip_proc = nullptr;
     bool closing = false;
@@ -76,7 +76,6 @@ private:
     void Fit();
     const std::optional<TaskbarFacts>& Taskbar(HMONITOR monitor, bool refresh);
     void Update(bool taskbar_changed = false);
-    void FollowMoves(HWND foreground, HWND taskbar);
     bool RegisterAppBar();
     void ApplyView(BarView view);
     POINT DockedOn(HMONITOR monitor) const;
@@ -107,15 +106,10 @@ private:
     bool band_refitted_ = false;
     bool appbar_ = false;
     HWINEVENTHOOK hooks_[2] = {};
-    // Location changes, hooked per thread: [0] the foreground window's, [1]
-    // the taskbar's when that is another thread.
-    struct MovesHook {
-        DWORD thread = 0;
-        HWINEVENTHOOK hook = nullptr;
-    } moves_[2];
+    MoveHooks moves_;
     UINT counters_message_ = 0;
     UINT taskbar_created_message_ = 0;
-    LONG timer_ticks_ = 0, paints_ = 0, win_events_ = 0, view_changes_ = 0, location_events_ = 0;
+    LONG timer_ticks_ = 0, paints_ = 0, win_events_ = 0, view_changes_ = 0;
     bool dragging_ = false;
     POINT drag_from_{}, drag_origin_{};
 };
@@ -124,10 +118,21 @@ Bar* the_bar = nullptr;
 
 void CALLBACK WinEventProc(HWINEVENTHOOK, DWORD event, HWND wnd, LONG object, LONG child, DWORD, DWORD) {
     // Called for every window of the session: the filter stays cheap.
-    if (event == EVENT_OBJECT_LOCATIONCHANGE && the_bar) the_bar->CountLocationEvent();
     if (object != OBJID_WINDOW || child != CHILDID_SELF || !wnd || !the_bar) return;
     the_bar->OnWinEvent(event, wnd);
 }
+
+Bar::Bar(BandHost& host)
+    : host_(host),
+      wnd_(host.Strip()),
+      moves_({[](HWND wnd, DWORD* process) { return ::GetWindowThreadProcessId(wnd, process); },
+              [](DWORD process, DWORD thread) {
+                  return ::SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, nullptr,
+                                           &WinEventProc, process, thread,
+                                           WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+              },
+              [](HWINEVENTHOOK hook) { ::UnhookWinEvent(hook); }},
+             ::GetCurrentProcessId()) {}
 
 LRESULT CALLBACK BarProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (the_bar) return the_bar->Handle(msg, wp, lp);
@@ -165,7 +170,7 @@ void Bar::Stop() {
         if (hook) ::UnhookWinEvent(hook);
         hook = nullptr;
     }
-    FollowMoves(nullptr, nullptr);
+    moves_.Follow(nullptr, nullptr);
     if (appbar_) {
         APPBARDATA abd{};
         abd.cbSize = sizeof abd;
@@ -185,27 +190,6 @@ bool Bar::RegisterAppBar() {
     abd.hWnd = wnd_;
     abd.uCallbackMessage = kAppBarMessage;
     return ::SHAppBarMessage(ABM_NEW, &abd) != 0;
-}
-
-// Hooks location changes of the threads of the window in front and of the
-// taskbar (one hook when they are one thread), dropping hooks of threads
-// that no longer matter. Null windows: no hooks.
-void Bar::FollowMoves(HWND foreground, HWND taskbar) {
-    DWORD processes[2] = {};
-    DWORD threads[2] = {foreground ? ::GetWindowThreadProcessId(foreground, &processes[0]) : 0,
-                        taskbar ? ::GetWindowThreadProcessId(taskbar, &processes[1]) : 0};
-    if (threads[1] == threads[0]) threads[1] = 0;
-    for (int i = 0; i < 2; ++i) {
-        // The bar's own windows in front (its menu) raise nothing it hears.
-        if (processes[i] == ::GetCurrentProcessId()) threads[i] = 0;
-        MovesHook& h = moves_[i];
-        if (h.thread == threads[i] && (h.hook || !threads[i])) continue;
-        if (h.hook) ::UnhookWinEvent(h.hook);
-        h = {threads[i], nullptr};
-        if (threads[i])
-            h.hook = ::SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, nullptr, &WinEventProc,
-                                       processes[i], threads[i], WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
-    }
 }
 
 void Bar::OnWinEvent(DWORD event, HWND wnd) {
@@ -285,7 +269,7 @@ void Bar::Update(bool taskbar_changed) {
 
     HWND foreground = ::GetForegroundWindow();
     foreground_ = foreground;
-    FollowMoves(foreground, taskbar ? taskbar->window : nullptr);
+    moves_.Follow(foreground, taskbar ? taskbar->window : nullptr);
     bool full_screen = false;
     if (foreground) {
         std::wstring class_name;
@@ -468,8 +452,6 @@ LRESULT Bar::Handle(UINT msg, WPARAM wp, LPARAM lp) {
                 return win_events_;
             case kViewChanges:
                 return view_changes_;
-            case kLocationEvents:
-                return location_events_;
             case kAppBar:
                 return appbar_ ? 1 : 0;
             default:
