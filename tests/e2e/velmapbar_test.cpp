@@ -10,6 +10,7 @@
 #include "player_process.h"
 #include "screenshot.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -109,63 +110,47 @@ TEST(BarPlacement, ArrangementsAndDensity) {
     EXPECT_EQ(50L, tools::BarSize({246, 38}, 144).cy);
 }
 
-// Location changes: only those of the window in front and of the taskbar
-// reach the bar's handler, never those of other threads' windows or of the
-// pointer. A stand-in of the system delivers an event raised on a thread to
-// the hooks of that thread and to those of every thread, as Windows does
-// (Wine 8 refuses a hook of another process's thread).
+// Only moves of the window in front and of the taskbar reach the bar's
+// handler. The stand-in system delivers an event raised on a thread to the
+// hooks of that thread and of every thread (0), as Windows does; Wine 8
+// refuses a hook of another process's thread.
 TEST(BarMoves, HooksOnlyTheThreadsOfTheWindowInFrontAndOfTheTaskbar) {
-    const auto window = [](int n) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(n)); };
-    // Window n lives on thread n * 11 of process n * 100; window 4 shares
-    // window 1's thread, window 5 is the bar's own, window 6's thread refuses hooks.
-    const auto thread_of = [](HWND w, DWORD* process) -> DWORD {
-        const auto n = static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(w));
-        *process = (n == 4 ? 1 : n) * 100;
-        return (n == 4 ? 1 : n) * 11;
-    };
-    std::map<HWINEVENTHOOK, DWORD> hooks;  // handle: thread, 0 for every thread
+    static const DWORD kThreadOf[] = {0, 11, 22, 33, 11, 55, 66};  // of window n; its process: thread * 10
+    std::map<HWINEVENTHOOK, DWORD> hooks;                          // handle: thread
     std::uintptr_t asked = 0;
-    tools::MoveHooks moves({thread_of,
-                            [&](DWORD, DWORD thread) -> HWINEVENTHOOK {
-                                const auto hook = reinterpret_cast<HWINEVENTHOOK>(++asked);
-                                if (thread == 66) return nullptr;
-                                hooks[hook] = thread;
-                                return hook;
-                            },
-                            [&](HWINEVENTHOOK h) { EXPECT_EQ(1u, hooks.erase(h)); }},
-                           500);
+    const auto hook = [&](DWORD, DWORD thread) -> HWINEVENTHOOK {
+        const auto h = reinterpret_cast<HWINEVENTHOOK>(++asked);
+        if (thread == 66) return nullptr;  // refused
+        hooks[h] = thread;
+        return h;
+    };
+    const auto thread_of = [](HWND w, DWORD* process) {
+        *process = 10 * kThreadOf[reinterpret_cast<std::uintptr_t>(w)];
+        return *process / 10;
+    };
+    tools::MoveHooks moves({thread_of, hook, [&](HWINEVENTHOOK h) { EXPECT_EQ(1u, hooks.erase(h)); }}, 550);
     const auto reach = [&](DWORD raised_on) {
-        int n = 0;
-        for (const auto& [hook, thread] : hooks) n += thread == 0 || thread == raised_on;
-        return n;
+        return std::count_if(hooks.begin(), hooks.end(), [&](auto& h) { return !h.second || h.second == raised_on; });
     };
     const struct {
-        int foreground, taskbar;
+        std::uintptr_t foreground, taskbar;
         std::multiset<DWORD> hooked;
         std::uintptr_t asked;
     } steps[] = {
-        {1, 2, {11, 22}, 2},
-        {4, 2, {11, 22}, 2},  // the same thread in front: hooked as it was
-        {3, 2, {22, 33}, 3},
-        {2, 2, {22}, 3},      // the taskbar in front: one hook
-        {5, 2, {22}, 3},      // the bar's own menu
-        {6, 2, {0, 22}, 5},   // refused: every thread's moves rather than none
-        {6, 2, {0, 22}, 5},   // and not asked again
-        {1, 2, {11, 22}, 6},
-        {0, 0, {}, 6},
+        {1, 2, {11, 22}, 2}, {4, 2, {11, 22}, 2},  // the same thread in front: hooked as it was
+        {3, 2, {22, 33}, 3}, {2, 2, {22}, 3},      // the taskbar in front: one hook
+        {5, 2, {22}, 3},                           // the bar's own menu
+        {6, 2, {0, 22}, 5},  {6, 2, {0, 22}, 5},   // refused: every thread's, and not asked again
+        {1, 2, {11, 22}, 6}, {0, 0, {}, 6},
     };
     for (const auto& step : steps) {
-        moves.Follow(step.foreground ? window(step.foreground) : nullptr, step.taskbar ? window(step.taskbar) : nullptr);
+        moves.Follow(reinterpret_cast<HWND>(step.foreground), reinterpret_cast<HWND>(step.taskbar));
         std::multiset<DWORD> hooked;
-        for (const auto& [hook, thread] : hooks) hooked.insert(thread);
+        for (const auto& [h, thread] : hooks) hooked.insert(thread);
         EXPECT_EQ(step.hooked, hooked) << step.foreground;
         EXPECT_EQ(step.asked, asked) << step.foreground;
-        const auto got = moves.Hooked();
-        EXPECT_EQ(step.hooked, std::multiset<DWORD>(got.begin(), got.end())) << step.foreground;
-        if (step.foreground == 1) {
-            EXPECT_EQ(0, reach(33));  // another thread's window, or the pointer moved there
-            EXPECT_EQ(1, reach(11));
-            EXPECT_EQ(1, reach(22));
+        if (step.foreground == 1) {  // thread 33: another window, or the pointer moved over it
+            EXPECT_TRUE(reach(33) == 0 && reach(11) == 1 && reach(22) == 1);
         }
     }
 }
@@ -541,9 +526,8 @@ TEST_F(VelmapBar, StepsAsideForFullScreenProgramsAndTheTuckedAwayTaskbarAndIdles
 // as an appbar at start takes it when it comes up.
 TEST_F(VelmapBar, AFullScreenWindowAtTheStartHidesItAndALateShellRegistersIt) {
     StandInTaskbar taskbar;
-    // Wine's shell serves appbars through a window of this class, found by its
-    // class name: one of the test's own, found first, refuses like a shell
-    // that is not up yet.
+    // Wine's shell serves appbars through a window of this class, found by
+    // its name: the test's own, found first, refuses as a shell not yet up.
     WNDCLASSW wc{};
     wc.lpfnWndProc = ::DefWindowProcW;
     wc.hInstance = ::GetModuleHandleW(nullptr);

@@ -31,12 +31,4 @@ void MoveHooks::Follow(HWND foreground, HWND taskbar) {
     }
 }
 
-std::vector<DWORD> MoveHooks::Hooked() const {
-    std::vector<DWORD> hooked;
-    for (const Hook& h : threads_)
-        if (h.handle) hooked.push_back(h.thread);
-    if (everywhere_) hooked.push_back(0);
-    return hooked;
-}
-
 }  // namespace velmap::tools

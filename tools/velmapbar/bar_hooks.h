@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <vector>
 
 namespace velmap::tools {
 
@@ -32,9 +31,6 @@ public:
     // hook, one for every thread stands in (the bar's handler filters), so
     // that the windows that matter are never unheard.
     void Follow(HWND foreground, HWND taskbar);
-
-    // The hooked threads, 0 for the hook of every thread.
-    std::vector<DWORD> Hooked() const;
 
 private:
     struct Hook {
