@@ -210,12 +210,20 @@ bool TControl::ReadyToPaint() const {
            !Is(TComponentState::csLoading) && !Is(TComponentState::csDestroying);
 }
 
+namespace {
+std::vector<int> ScaleAll(std::vector<int> values, int m, int d) {
+    for (int& v : values) v = ::MulDiv(v, m, d);
+    return values;
+}
+}  // namespace
+
 void TControl::ChangeScale(int m, int d) {
     constraints_.Scale(m, d);
     int l = ::MulDiv(left_, m, d), t = ::MulDiv(top_, m, d);
     int w = ::MulDiv(left_ + width_, m, d) - l, h = ::MulDiv(top_ + height_, m, d) - t;
     SetBounds(l, t, w, h);
     if (!parent_font_) font_.SetHeight(::MulDiv(font_.Height(), m, d));
+    if (std::vector<int> extents = ScaledExtents(); !extents.empty()) SetScaledExtents(ScaleAll(extents, m, d));
 }
 
 TControl::TScaleRecord TControl::ScaleRecord() const {
@@ -229,7 +237,8 @@ TControl::TScaleRecord TControl::ScaleRecord() const {
             constraints_.MaxHeight(),
             font_.Height(),
             align_,
-            anchors_};
+            anchors_,
+            ScaledExtents()};
 }
 
 namespace {
@@ -283,6 +292,7 @@ void TControl::ApplyScaleRecord(const TScaleRecord& r, int m, int d, int ppi) {
     SetBounds(l, t, ::MulDiv(r.left + r.width, m, d) - l, ::MulDiv(r.top + r.height, m, d) - t);
     font_.SetPixelsPerInch(ppi);
     if (!parent_font_) font_.SetHeight(::MulDiv(r.font_height, m, d));
+    if (!r.extents.empty()) SetScaledExtents(ScaleAll(r.extents, m, d));
 }
 
 TShiftState TControl::ShiftFromKeys(WPARAM keys) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace velmap::ui {
 
@@ -132,6 +133,7 @@ public:
         int font_height = 0;
         TAlign align = TAlign::alNone;
         TAnchors anchors{TAnchorKind::akLeft, TAnchorKind::akTop};
+        std::vector<int> extents;  // ScaledExtents()
     };
     TScaleRecord ScaleRecord() const;
     // The record turned by a quarter: x and y, widths and heights, the sides
@@ -143,6 +145,10 @@ public:
     // Forgets where anchored layout started from (after a change of scale,
     // the old place and parent size mean nothing).
     void ResetAnchorMemory() { anchor_set_ = false; }
+    // Sizes of a control's own that scale with its bounds (a cool bar's band
+    // widths); set again, scaled, after the bounds.
+    virtual std::vector<int> ScaledExtents() const { return {}; }
+    virtual void SetScaledExtents(const std::vector<int>&) {}
 
     std::string ClassName() const override { return "TControl"; }
     const TPropTable& Props() const override;

@@ -94,6 +94,17 @@ void TCoolBar::Loaded() {
     LayoutBands();
 }
 
+std::vector<int> TCoolBar::ScaledExtents() const {
+    std::vector<int> widths;
+    for (const auto& b : bands_.bands_) widths.push_back(b->width_);
+    return widths;
+}
+
+void TCoolBar::SetScaledExtents(const std::vector<int>& widths) {
+    for (std::size_t i = 0; i < bands_.Count() && i < widths.size(); ++i) bands_[i].width_ = std::max(widths[i], 0);
+    LayoutBands();
+}
+
 void TCoolBar::Notification(TComponent* c, TOperation op) {
     TWinControl::Notification(c, op);
     if (op == TOperation::opRemove)

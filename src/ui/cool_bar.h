@@ -50,6 +50,7 @@ public:
     std::string ClassName() const override { return "TCoolBands"; }
 
 private:
+    friend class TCoolBar;
     TCoolBar* bar_;
     std::vector<std::unique_ptr<TCoolBand>> bands_;
 };
@@ -79,6 +80,10 @@ public:
     void LayoutBands();
     void Loaded() override;
     void Notification(TComponent* c, TOperation op) override;
+    // The band widths scale with the bar, so that laying the bands out again
+    // keeps their controls at the new density's size.
+    std::vector<int> ScaledExtents() const override;
+    void SetScaledExtents(const std::vector<int>& widths) override;
 
     std::string ClassName() const override { return "TCoolBar"; }
     const TPropTable& Props() const override;

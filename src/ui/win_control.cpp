@@ -339,32 +339,32 @@ bool TWinControl::RouteMouse(TMessage& m) {
             TControl* c = capture_control_ ? capture_control_ : ControlAtPos(p, false);
             if (!c) return false;
             const bool last_button = !(m.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON));
-            try {
+            {
+                // The last release ends the press however its handler ends,
+                // a throw included: a capture left behind would send every
+                // later click to that control. The handler may also have
+                // freed this window's object, or the child.
+                struct EndPress {
+                    TWinControl& self;
+                    const std::weak_ptr<void>& life;
+                    bool last;
+                    ~EndPress() {
+                        if (!last || life.expired()) return;
+                        self.capture_control_ = nullptr;
+                        if (self.handle_ && ::GetCapture() == self.handle_) ::ReleaseCapture();
+                    }
+                } end_press{*this, life, last_button};
                 forward(c);
-            } catch (...) {
-                // A release whose handler failed still ends the press: a
-                // capture left behind would send every later click to it.
-                if (last_button && !life.expired()) {
-                    capture_control_ = nullptr;
-                    if (handle_ && ::GetCapture() == handle_) ::ReleaseCapture();
-                }
-                throw;
             }
-            // The handler may have freed this window's object, or the child.
-            if (life.expired()) return true;
-            if (last_button) {
-                capture_control_ = nullptr;
-                if (handle_ && ::GetCapture() == handle_) ::ReleaseCapture();
-                if (!handle_) return true;
-                POINT cur;
-                ::GetCursorPos(&cur);
-                HWND under = ::WindowFromPoint(cur);
-                ::ScreenToClient(handle_, &cur);
-                if (under == handle_)
-                    UpdateHover(cur);
-                else
-                    UpdateHover({-1, -1});
-            }
+            if (life.expired() || !last_button || !handle_) return true;
+            POINT cur;
+            ::GetCursorPos(&cur);
+            HWND under = ::WindowFromPoint(cur);
+            ::ScreenToClient(handle_, &cur);
+            if (under == handle_)
+                UpdateHover(cur);
+            else
+                UpdateHover({-1, -1});
             return true;
         }
         default:

@@ -4,16 +4,20 @@
 // out of the way of a full-screen window and of the tucked-away taskbar, idle
 // while nothing changes, and its Start with Windows item.
 #include "band_harness.h"
+#include "bar_hooks.h"
 #include "bar_placement.h"
 #include "bar_settings.h"
 #include "player_process.h"
 #include "screenshot.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -127,6 +131,51 @@ TEST(BarPlacement, ArrangementsAndDensity) {
     EXPECT_EQ(33L, tools::BarSize({25, 160}, 96, true).cx);
     EXPECT_EQ(176L, tools::BarSize({25, 160}, 96, true).cy);
     EXPECT_EQ(12L, tools::BandOffset(96, true).y);
+}
+
+// Only moves of the window in front and of the taskbar reach the bar's
+// handler. The stand-in system delivers an event raised on a thread to the
+// hooks of that thread and of every thread (0), as Windows does; Wine 8
+// refuses a hook of another process's thread.
+TEST(BarMoves, HooksOnlyTheThreadsOfTheWindowInFrontAndOfTheTaskbar) {
+    static const DWORD kThreadOf[] = {0, 11, 22, 33, 11, 55, 66};  // of window n; its process: thread * 10
+    std::map<HWINEVENTHOOK, DWORD> hooks;                          // handle: thread
+    std::uintptr_t asked = 0;
+    const auto hook = [&](DWORD, DWORD thread) -> HWINEVENTHOOK {
+        const auto h = reinterpret_cast<HWINEVENTHOOK>(++asked);
+        if (thread == 66) return nullptr;  // refused
+        hooks[h] = thread;
+        return h;
+    };
+    const auto thread_of = [](HWND w, DWORD* process) {
+        *process = 10 * kThreadOf[reinterpret_cast<std::uintptr_t>(w)];
+        return *process / 10;
+    };
+    tools::MoveHooks moves({thread_of, hook, [&](HWINEVENTHOOK h) { EXPECT_EQ(1u, hooks.erase(h)); }}, 550);
+    const auto reach = [&](DWORD raised_on) {
+        return std::count_if(hooks.begin(), hooks.end(), [&](auto& h) { return !h.second || h.second == raised_on; });
+    };
+    const struct {
+        std::uintptr_t foreground, taskbar;
+        std::multiset<DWORD> hooked;
+        std::uintptr_t asked;
+    } steps[] = {
+        {1, 2, {11, 22}, 2}, {4, 2, {11, 22}, 2},  // the same thread in front: hooked as it was
+        {3, 2, {22, 33}, 3}, {2, 2, {22}, 3},      // the taskbar in front: one hook
+        {5, 2, {22}, 3},                           // the bar's own menu
+        {6, 2, {0, 22}, 5},  {6, 2, {0, 22}, 5},   // refused: every thread's, and not asked again
+        {1, 2, {11, 22}, 6}, {0, 0, {}, 6},
+    };
+    for (const auto& step : steps) {
+        moves.Follow(reinterpret_cast<HWND>(step.foreground), reinterpret_cast<HWND>(step.taskbar));
+        std::multiset<DWORD> hooked;
+        for (const auto& [h, thread] : hooks) hooked.insert(thread);
+        EXPECT_EQ(step.hooked, hooked) << step.foreground;
+        EXPECT_EQ(step.asked, asked) << step.foreground;
+        if (step.foreground == 1) {  // thread 33: another window, or the pointer moved over it
+            EXPECT_TRUE(reach(33) == 0 && reach(11) == 1 && reach(22) == 1);
+        }
+    }
 }
 
 // One run of VelmapBar.exe.
@@ -532,6 +581,52 @@ TEST_F(VelmapBar, StepsAsideForFullScreenProgramsAndTheTuckedAwayTaskbarAndIdles
     EXPECT_EQ(events, Counter(bar, tools::kWinEvents));
     EXPECT_EQ(ticks, Counter(bar, tools::kTimerTicks));
     std::printf("window events that reached the bar's decision: %ld\n", static_cast<long>(events));
+}
+
+// A full-screen window in front when the bar starts keeps it hidden; its
+// move out of full screen brings the bar back. A shell that refused the bar
+// as an appbar at start takes it when it comes up.
+TEST_F(VelmapBar, AFullScreenWindowAtTheStartHidesItAndALateShellRegistersIt) {
+    StandInTaskbar taskbar;
+    // Wine's shell serves appbars through a window of this class, found by
+    // its name: the test's own, found first, refuses as a shell not yet up.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"WineAppBar";
+    ::RegisterClassW(&wc);
+    HWND refusing_shell = ::CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                            wc.hInstance, nullptr);
+    const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+    HWND full = TestWindow(WS_POPUP, {0, 0, w, h});
+    ::ShowWindow(full, SW_SHOW);
+    ::SetForegroundWindow(full);
+
+    BarProcess bar_process;
+    HWND bar = nullptr;
+    for (int waited = 0; waited < 20000 && !bar; waited += 50) {
+        PumpMessages(50);
+        bar = ::FindWindowW(kStripClass, kBarTitle);  // titled once started
+    }
+    ASSERT_NE(nullptr, bar);
+    PumpMessages(500);
+    EXPECT_FALSE(::IsWindowVisible(bar));
+    EXPECT_EQ(0, Counter(bar, tools::kAppBar));
+
+    ::SetWindowPos(full, nullptr, 100, 100, w / 2, h / 2, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Wine keeps in each thread whether window events are hooked and learns
+    // it again when the thread takes a message; this one last took one
+    // before the bar started.
+    ::PostMessageW(full, WM_NULL, 0, 0);
+    PumpMessages(50);
+    Raise(EVENT_OBJECT_LOCATIONCHANGE, full);
+    EXPECT_GE(WaitForVisible(bar, true, 5000), 0) << "the bar stayed hidden";
+
+    ::DestroyWindow(refusing_shell);
+    ::PostMessageW(bar, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    for (int waited = 0; waited < 5000 && Counter(bar, tools::kAppBar) != 1; waited += 50) PumpMessages(50);
+    EXPECT_EQ(1, Counter(bar, tools::kAppBar));
+    ::DestroyWindow(full);
 }
 
 TEST_F(VelmapBar, StartWithWindowsWritesAndRemovesTheRunValueAndNoPlayerLeavesItResponsive) {

@@ -129,6 +129,9 @@ TEST_F(FormTest, ScalesAtAnotherDensity) {
     EXPECT_EQ(f->ClientHeight(), ::MulDiv(25, th, 13));
     EXPECT_EQ(f->Constraints().MaxWidth(), ::MulDiv(188, th, 13));
     EXPECT_EQ(f->btnB->Font().Height(), ::MulDiv(-11, th, 13));  // its own font
+    // The cool bar's band grew with its panel: laying the bands out again keeps it.
+    f->CoolBar->LayoutBands();
+    EXPECT_EQ(f->Panel->Width(), ::MulDiv(160, th, 13));
 }
 
 // Live window and GDI objects of the process; Wine may not count the latter.

@@ -22,9 +22,10 @@ inline constexpr UINT kStartWithWindowsCommand = 2;
 inline constexpr UINT kResetPositionCommand = 3;
 
 // A registered message the bar answers with its counters (wParam: one of
-// BarCounter), for measuring that it stays idle.
+// BarCounter), for measuring that it stays idle; kAppBar answers 1 while the
+// shell knows the bar as an appbar.
 inline constexpr wchar_t kBarCountersMessage[] = L"VelmapBar.Counters";
-enum BarCounter : WPARAM { kTimerTicks, kPaints, kWinEvents, kViewChanges };
+enum BarCounter : WPARAM { kTimerTicks, kPaints, kWinEvents, kViewChanges, kAppBar };
 
 // The place saved for an arrangement of monitors, if any; else the one place
 // earlier versions kept (Left, Top) for whatever arrangement there is.

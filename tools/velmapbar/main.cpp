@@ -9,8 +9,12 @@
 // Nothing runs while nothing changes: the bar learns of foreground changes,
 // moves of the foreground window and of the taskbar through out-of-context
 // window events, and of full-screen programs also from the shell's appbar
-// notification; no timer runs except while the bar is being dragged.
+// notification; no timer runs except while the bar is being dragged. Moves
+// are heard only from the foreground window's thread and the taskbar's: the
+// system raises one for every pointer and caret move and every window that
+// moves anywhere, which would wake the bar all the time.
 #include "band_site.h"
+#include "bar_hooks.h"
 #include "bar_placement.h"
 #include "bar_settings.h"
 
@@ -54,7 +58,7 @@ POINT Origin(const RECT& r) { return {r.left, r.top}; }
 
 class Bar {
 public:
-    explicit Bar(BandHost& host) : host_(host), wnd_(host.Strip()) {}
+    explicit Bar(BandHost& host);
 
     void Start();
     void Stop();
@@ -73,6 +77,7 @@ private:
     void Fit();
     const std::optional<TaskbarFacts>& Taskbar(HMONITOR monitor, bool refresh);
     void Update(bool taskbar_changed = false);
+    bool RegisterAppBar();
     void ApplyView(BarView view);
     POINT DockedOn(HMONITOR monitor) const;
     void Arrange();
@@ -101,7 +106,8 @@ private:
     bool shell_full_screen_ = false;
     bool band_refitted_ = false;
     bool appbar_ = false;
-    HWINEVENTHOOK hooks_[3] = {};
+    HWINEVENTHOOK hooks_[2] = {};
+    MoveHooks moves_;
     UINT counters_message_ = 0;
     UINT taskbar_created_message_ = 0;
     LONG timer_ticks_ = 0, paints_ = 0, win_events_ = 0, view_changes_ = 0;
@@ -116,6 +122,18 @@ void CALLBACK WinEventProc(HWINEVENTHOOK, DWORD event, HWND wnd, LONG object, LO
     if (object != OBJID_WINDOW || child != CHILDID_SELF || !wnd || !the_bar) return;
     the_bar->OnWinEvent(event, wnd);
 }
+
+Bar::Bar(BandHost& host)
+    : host_(host),
+      wnd_(host.Strip()),
+      moves_({[](HWND wnd, DWORD* process) { return ::GetWindowThreadProcessId(wnd, process); },
+              [](DWORD process, DWORD thread) {
+                  return ::SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, nullptr,
+                                           &WinEventProc, process, thread,
+                                           WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+              },
+              [](HWINEVENTHOOK hook) { ::UnhookWinEvent(hook); }},
+             ::GetCurrentProcessId()) {}
 
 LRESULT CALLBACK BarProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (the_bar) return the_bar->Handle(msg, wp, lp);
@@ -136,19 +154,12 @@ void Bar::Start() {
     Fit();
     Arrange();
 
-    // Registered as an appbar for the shell's notifications only: without
-    // ABM_SETPOS no screen space is reserved.
-    APPBARDATA abd{};
-    abd.cbSize = sizeof abd;
-    abd.hWnd = wnd_;
-    abd.uCallbackMessage = kAppBarMessage;
-    appbar_ = ::SHAppBarMessage(ABM_NEW, &abd) != 0;
+    appbar_ = RegisterAppBar();
 
     constexpr DWORD flags = WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS;
     hooks_[0] = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, &WinEventProc, 0, 0, flags);
     hooks_[1] = ::SetWinEventHook(EVENT_OBJECT_DESTROY, EVENT_OBJECT_HIDE, nullptr, &WinEventProc, 0, 0, flags);
-    hooks_[2] = ::SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, nullptr, &WinEventProc, 0,
-                                  0, flags);
+    // (the first decision hooks the moves of the window in front and of the taskbar)
     view_ = BarView::HiddenWithTaskbar;  // so that the first decision shows it
     Update(true);
     // Found by its title (a second start, the installer) once it is in place.
@@ -160,6 +171,7 @@ void Bar::Stop() {
         if (hook) ::UnhookWinEvent(hook);
         hook = nullptr;
     }
+    moves_.Follow(nullptr, nullptr);
     if (appbar_) {
         APPBARDATA abd{};
         abd.cbSize = sizeof abd;
@@ -169,6 +181,16 @@ void Bar::Stop() {
     }
     host_.Site().SetOnBandInfoChanged(nullptr);
     ::SetWindowLongPtrW(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(strip_proc));
+}
+
+// Registered as an appbar for the shell's notifications only: without
+// ABM_SETPOS no screen space is reserved.
+bool Bar::RegisterAppBar() {
+    APPBARDATA abd{};
+    abd.cbSize = sizeof abd;
+    abd.hWnd = wnd_;
+    abd.uCallbackMessage = kAppBarMessage;
+    return ::SHAppBarMessage(ABM_NEW, &abd) != 0;
 }
 
 void Bar::OnWinEvent(DWORD event, HWND wnd) {
@@ -264,6 +286,7 @@ void Bar::Update(bool taskbar_changed) {
 
     HWND foreground = ::GetForegroundWindow();
     foreground_ = foreground;
+    moves_.Follow(foreground, taskbar ? taskbar->window : nullptr);
     bool full_screen = false;
     if (foreground) {
         std::wstring class_name;
@@ -443,19 +466,18 @@ LRESULT Bar::Handle(UINT msg, WPARAM wp, LPARAM lp) {
                 return win_events_;
             case kViewChanges:
                 return view_changes_;
+            case kAppBar:
+                return appbar_ ? 1 : 0;
             default:
                 return -1;
             }
         }
         if (msg == taskbar_created_message_ && taskbar_created_message_) {
-            // The shell (re)started: a new taskbar to dock on, a new appbar list.
-            if (appbar_) {
-                APPBARDATA abd{};
-                abd.cbSize = sizeof abd;
-                abd.hWnd = wnd_;
-                abd.uCallbackMessage = kAppBarMessage;
-                ::SHAppBarMessage(ABM_NEW, &abd);
-            }
+            // The shell (re)started: a new taskbar to dock on, a new appbar
+            // list; or it came up after the bar, whose first registration
+            // failed. A shell that still holds the bar refuses the second
+            // registration, and the first stands.
+            appbar_ = RegisterAppBar() || appbar_;
             Update(true);
             return 0;
         }
