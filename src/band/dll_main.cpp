@@ -54,11 +54,15 @@ ModuleUnit form_unit{FormUnitInitialize, FormUnitFinalize};
 
 }  // namespace
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     ModuleUnit* const units[] = {&ComObjectSupport(), &ComServerSupport(), &form_unit, &velmap::band::BandUnit()};
     switch (reason) {
         case DLL_PROCESS_ATTACH:
-            ::DisableThreadLibraryCalls(instance);
+            // No DisableThreadLibraryCalls: the module has thread-local
+            // callbacks (the threads library's), for which the system refuses
+            // it anyway, and those callbacks must see every thread end, or
+            // the record the threads library keeps for each thread that
+            // entered it would outlive the thread.
             velmap::band::WarmExceptionPool();
             try {
                 ModuleStart(units);

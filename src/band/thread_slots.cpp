@@ -51,6 +51,25 @@ DWORD WINAPI TrackedTlsAlloc() {
     return slot;
 }
 
+// The threads library keeps a record for every thread that entered it (an
+// event, a duplicate of the thread's handle, the semaphores of its locks) and
+// lets it go in its thread-local callback when the thread ends. The thread
+// that unloads the module does not end, so the record would outlive the
+// module with its handles; it leaves the module here as if it ended: the
+// module's thread-local callbacks see it detach, as the loader would show
+// them. Records of other threads still alive at the unload cannot be reached
+// (those of threads that ended before went with them).
+void DetachUnloadingThread(HINSTANCE instance) {
+    auto* base = reinterpret_cast<const BYTE*>(instance);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_TLS];
+    if (dir.VirtualAddress == 0 || dir.Size < sizeof(IMAGE_TLS_DIRECTORY)) return;
+    const auto* tls = reinterpret_cast<const IMAGE_TLS_DIRECTORY*>(base + dir.VirtualAddress);
+    auto* const* callbacks = reinterpret_cast<const PIMAGE_TLS_CALLBACK*>(tls->AddressOfCallBacks);
+    for (; callbacks && *callbacks; ++callbacks) (*callbacks)(instance, DLL_THREAD_DETACH, nullptr);
+}
+
 void FreeTrackedSlots() {
     const int n = g_slot_count.exchange(0);
     for (int i = 0; i < n && i < kMaxSlots; ++i) ::TlsFree(g_slots[i].load());
@@ -78,7 +97,11 @@ extern "C" BOOL WINAPI VelmapDllEntry(HINSTANCE instance, DWORD reason, LPVOID r
     if (reason == DLL_PROCESS_ATTACH && !RealTlsAlloc()) return FALSE;
     const BOOL result = DllMainCRTStartup(instance, reason, reserved);
     // At process exit the slots go with the process; on an unload (also the
-    // one that follows a refused attach) they are given back.
-    if (reason == DLL_PROCESS_DETACH && !reserved) FreeTrackedSlots();
+    // one that follows a refused attach) this thread's record of the threads
+    // library is let go, then the slots are given back.
+    if (reason == DLL_PROCESS_DETACH && !reserved) {
+        DetachUnloadingThread(instance);
+        FreeTrackedSlots();
+    }
     return result;
 }

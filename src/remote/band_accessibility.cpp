@@ -90,7 +90,10 @@ struct TBandAccessibility::Hook {
 };
 
 TBandAccessibility::TBandAccessibility(TBandForm& form)
-    : form_(form), form_wnd_(form.Handle()), panel_wnd_(form.Panel ? form.Panel->Handle() : nullptr) {
+    : form_(form),
+      form_wnd_(form.Handle()),
+      panel_wnd_(form.Panel ? form.Panel->Handle() : nullptr),
+      client_wnd_(panel_wnd_ ? panel_wnd_ : form_wnd_) {
     for (int i = 1; i <= kButtons; ++i) states_[i] = ButtonState(i) & kAnnouncedStates;
     form_hook_ = Hook::Install(form, this, &TBandAccessibility::FormProc);
     if (form.Panel) panel_hook_ = Hook::Install(*form.Panel, this, &TBandAccessibility::PanelProc);
@@ -180,8 +183,8 @@ DWORD TBandAccessibility::State(int child) const {
 RECT TBandAccessibility::ScreenRect(int child) const {
     RECT r{};
     if (child == CHILDID_SELF) {
-        ::GetClientRect(form_wnd_, &r);
-        ::MapWindowPoints(form_wnd_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        ::GetClientRect(client_wnd_, &r);
+        ::MapWindowPoints(client_wnd_, nullptr, reinterpret_cast<POINT*>(&r), 2);
     } else if (TBandButton* b = Button(child); b && panel_wnd_) {
         r = b->BoundsRect();
         ::MapWindowPoints(panel_wnd_, nullptr, reinterpret_cast<POINT*>(&r), 2);
@@ -200,7 +203,7 @@ int TBandAccessibility::FocusedChild() const { return HasFocus() ? focused_ : -1
 
 HRESULT TBandAccessibility::WindowObject(IDispatch** out) const {
     if (!create_std_object_) return E_FAIL;
-    return create_std_object_(form_wnd_, OBJID_WINDOW, IID_IDispatch, reinterpret_cast<void**>(out));
+    return create_std_object_(client_wnd_, OBJID_WINDOW, IID_IDispatch, reinterpret_cast<void**>(out));
 }
 
 // ---- what they, and the keyboard, can do -----------------------------------------------
@@ -255,7 +258,7 @@ void TBandAccessibility::MoveFocus(int child) {
     focused_ = child;
     SetCue(old, false);
     SetCue(child, true);
-    ::NotifyWinEvent(EVENT_OBJECT_FOCUS, form_wnd_, OBJID_CLIENT, child);
+    ::NotifyWinEvent(EVENT_OBJECT_FOCUS, client_wnd_, OBJID_CLIENT, child);
 }
 
 void TBandAccessibility::Press(int child) {
@@ -343,6 +346,11 @@ void TBandAccessibility::FormProc(ui::TMessage& m) {
     };
     switch (m.Msg) {
         case WM_GETOBJECT:
+            // The toolbar is the panel's client (below); the form's client is
+            // the system's, whose child windows lead there. Answering here
+            // too would show every button twice to a reader that walks the
+            // window tree.
+            if (client_wnd_ != form_wnd_) break;
             if (const LRESULT answer = AnswerGetObject(m.WParam, m.LParam); answer != -1) {
                 m.Result = answer;
                 return;
@@ -364,7 +372,7 @@ void TBandAccessibility::FormProc(ui::TMessage& m) {
                 if (Button(i) && Button(i)->Enabled() && Button(i)->Visible()) first = i;
             focused_ = first;
             SetCue(first, true);
-            ::NotifyWinEvent(EVENT_OBJECT_FOCUS, form_wnd_, OBJID_CLIENT, first);
+            ::NotifyWinEvent(EVENT_OBJECT_FOCUS, client_wnd_, OBJID_CLIENT, first);
             return;
         }
         case WM_KILLFOCUS: {
@@ -420,7 +428,7 @@ void TBandAccessibility::NotifyStateChanges() {
         const DWORD s = ButtonState(i) & kAnnouncedStates;
         if (s == states_[i]) continue;
         states_[i] = s;
-        ::NotifyWinEvent(EVENT_OBJECT_STATECHANGE, form_wnd_, OBJID_CLIENT, i);
+        ::NotifyWinEvent(EVENT_OBJECT_STATECHANGE, client_wnd_, OBJID_CLIENT, i);
     }
 }
 
@@ -435,7 +443,8 @@ void TBandAccessibility::PanelProc(ui::TMessage& m) {
     };
     switch (m.Msg) {
         case WM_GETOBJECT:
-            // Point lookups find this window: it answers as the band's client.
+            // The buttons sit in this window, and point lookups find it: its
+            // client area is the toolbar.
             if (const LRESULT answer = AnswerGetObject(m.WParam, m.LParam); answer != -1) {
                 m.Result = answer;
                 return;

@@ -79,6 +79,9 @@ private:
     TBandForm& form_;
     HWND form_wnd_;
     HWND panel_wnd_;
+    // The window whose client area is the toolbar: the panel, which holds
+    // the buttons.
+    HWND client_wnd_;
     std::shared_ptr<Hook> form_hook_, panel_hook_;
     win::unique_hmodule oleacc_;
     decltype(&::LresultFromObject) lresult_from_object_ = nullptr;

@@ -3,6 +3,7 @@
 #include "win/handles.h"
 
 #include <new>
+#include <utility>
 
 namespace velmap::remote {
 
@@ -24,6 +25,21 @@ BSTR Bstr(const std::wstring& text) {
 void Empty(VARIANT* v) { v->vt = VT_EMPTY; }
 
 AccessibleCounter g_counter = nullptr;
+
+// Every method runs inside the client's call into the host (a screen reader's
+// request is answered in explorer): a C++ exception escaping it would end the
+// process. Names are built as strings, a click runs the band's handlers and
+// paints: any of them can throw when memory or GDI handles run short.
+template <typename Body>
+HRESULT Guarded(Body&& body) noexcept {
+    try {
+        return std::forward<Body>(body)();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
 
 class TBandAccessible final : public IAccessible {
 public:
@@ -68,145 +84,182 @@ public:
 
     // ---- IAccessible
     STDMETHODIMP get_accParent(IDispatch** parent) noexcept override {
-        if (!parent) return E_POINTER;
-        *parent = nullptr;
-        if (!model_) return CO_E_OBJNOTCONNECTED;
-        return model_->WindowObject(parent);
+        return Guarded([&]() -> HRESULT {
+            if (!parent) return E_POINTER;
+            *parent = nullptr;
+            if (!model_) return CO_E_OBJNOTCONNECTED;
+            return model_->WindowObject(parent);
+        });
     }
     STDMETHODIMP get_accChildCount(LONG* count) noexcept override {
-        if (!count) return E_POINTER;
-        *count = 0;
-        if (!model_) return CO_E_OBJNOTCONNECTED;
-        *count = model_->ButtonCount();
-        return S_OK;
+        return Guarded([&]() -> HRESULT {
+            if (!count) return E_POINTER;
+            *count = 0;
+            if (!model_) return CO_E_OBJNOTCONNECTED;
+            *count = model_->ButtonCount();
+            return S_OK;
+        });
     }
     STDMETHODIMP get_accChild(VARIANT child, IDispatch** out) noexcept override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        int id = 0;
-        if (HRESULT hr = Child(child, id); FAILED(hr)) return hr;
-        // The buttons are simple elements; the client area is no child of itself.
-        return id == CHILDID_SELF ? E_INVALIDARG : S_FALSE;
+        return Guarded([&]() -> HRESULT {
+            if (!out) return E_POINTER;
+            *out = nullptr;
+            int id = 0;
+            if (HRESULT hr = Child(child, id); FAILED(hr)) return hr;
+            // The buttons are simple elements; the client area is no child of itself.
+            return id == CHILDID_SELF ? E_INVALIDARG : S_FALSE;
+        });
     }
     STDMETHODIMP get_accName(VARIANT child, BSTR* name) noexcept override {
-        return Text(child, name, [this](int id) { return model_->Name(id); });
+        return Guarded([&]() -> HRESULT { return Text(child, name, [this](int id) { return model_->Name(id); }); });
     }
     STDMETHODIMP get_accValue(VARIANT child, BSTR* value) noexcept override {
-        return Absent(child, value);
+        return Guarded([&]() -> HRESULT { return Absent(child, value); });
     }
-    STDMETHODIMP get_accDescription(VARIANT child, BSTR* text) noexcept override { return Absent(child, text); }
+    STDMETHODIMP get_accDescription(VARIANT child, BSTR* text) noexcept override {
+        return Guarded([&]() -> HRESULT { return Absent(child, text); });
+    }
     STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) noexcept override {
-        if (!role) return E_POINTER;
-        Empty(role);
-        int id = 0;
-        if (HRESULT hr = Child(child, id); FAILED(hr)) return hr;
-        role->vt = VT_I4;
-        role->lVal = id == CHILDID_SELF ? ROLE_SYSTEM_TOOLBAR : ROLE_SYSTEM_PUSHBUTTON;
-        return S_OK;
+        return Guarded([&]() -> HRESULT {
+            if (!role) return E_POINTER;
+            Empty(role);
+            int id = 0;
+            if (HRESULT hr = Child(child, id); FAILED(hr)) return hr;
+            role->vt = VT_I4;
+            role->lVal = id == CHILDID_SELF ? ROLE_SYSTEM_TOOLBAR : ROLE_SYSTEM_PUSHBUTTON;
+            return S_OK;
+        });
     }
     STDMETHODIMP get_accState(VARIANT child, VARIANT* state) noexcept override {
-        if (!state) return E_POINTER;
-        Empty(state);
-        int id = 0;
-        if (HRESULT hr = Child(child, id); FAILED(hr)) return hr;
-        state->vt = VT_I4;
-        state->lVal = static_cast<LONG>(model_->State(id));
-        return S_OK;
+        return Guarded([&]() -> HRESULT {
+            if (!state) return E_POINTER;
+            Empty(state);
+            int id = 0;
+            if (HRESULT hr = Child(child, id); FAILED(hr)) return hr;
+            state->vt = VT_I4;
+            state->lVal = static_cast<LONG>(model_->State(id));
+            return S_OK;
+        });
     }
-    STDMETHODIMP get_accHelp(VARIANT child, BSTR* help) noexcept override { return Absent(child, help); }
+    STDMETHODIMP get_accHelp(VARIANT child, BSTR* help) noexcept override {
+        return Guarded([&]() -> HRESULT { return Absent(child, help); });
+    }
     STDMETHODIMP get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) noexcept override {
-        if (topic) *topic = 0;
-        return Absent(child, file);
+        return Guarded([&]() -> HRESULT {
+            if (topic) *topic = 0;
+            return Absent(child, file);
+        });
     }
-    STDMETHODIMP get_accKeyboardShortcut(VARIANT child, BSTR* keys) noexcept override { return Absent(child, keys); }
+    STDMETHODIMP get_accKeyboardShortcut(VARIANT child, BSTR* keys) noexcept override {
+        return Guarded([&]() -> HRESULT { return Absent(child, keys); });
+    }
     STDMETHODIMP get_accFocus(VARIANT* focus) noexcept override {
-        if (!focus) return E_POINTER;
-        Empty(focus);
-        if (!model_) return CO_E_OBJNOTCONNECTED;
-        const int id = model_->FocusedChild();
-        if (id < 0) return S_FALSE;  // VT_EMPTY: neither the band nor a button
-        focus->vt = VT_I4;
-        focus->lVal = id;
-        return S_OK;
+        return Guarded([&]() -> HRESULT {
+            if (!focus) return E_POINTER;
+            Empty(focus);
+            if (!model_) return CO_E_OBJNOTCONNECTED;
+            const int id = model_->FocusedChild();
+            if (id < 0) return S_FALSE;  // VT_EMPTY: neither the band nor a button
+            focus->vt = VT_I4;
+            focus->lVal = id;
+            return S_OK;
+        });
     }
     STDMETHODIMP get_accSelection(VARIANT* selection) noexcept override {
-        if (!selection) return E_POINTER;
-        Empty(selection);
-        return model_ ? DISP_E_MEMBERNOTFOUND : CO_E_OBJNOTCONNECTED;
+        return Guarded([&]() -> HRESULT {
+            if (!selection) return E_POINTER;
+            Empty(selection);
+            return model_ ? DISP_E_MEMBERNOTFOUND : CO_E_OBJNOTCONNECTED;
+        });
     }
     STDMETHODIMP get_accDefaultAction(VARIANT child, BSTR* action) noexcept override {
-        return Text(child, action, [this](int id) { return model_->DefaultAction(id); });
+        return Guarded(
+            [&]() -> HRESULT { return Text(child, action, [this](int id) { return model_->DefaultAction(id); }); });
     }
     STDMETHODIMP accSelect(LONG flags, VARIANT child) noexcept override {
-        int id = 0;
-        if (HRESULT hr = Child(child, id); FAILED(hr)) return hr;
-        // Only the focus can be given: the buttons are never selected.
-        if (flags != SELFLAG_TAKEFOCUS) return flags & ~SELFLAG_VALID ? E_INVALIDARG : DISP_E_MEMBERNOTFOUND;
-        return model_->Focus(id) ? S_OK : S_FALSE;
+        return Guarded([&]() -> HRESULT {
+            int id = 0;
+            if (HRESULT hr = Child(child, id); FAILED(hr)) return hr;
+            // Only the focus can be given: the buttons are never selected.
+            if (flags != SELFLAG_TAKEFOCUS) return flags & ~SELFLAG_VALID ? E_INVALIDARG : DISP_E_MEMBERNOTFOUND;
+            return model_->Focus(id) ? S_OK : S_FALSE;
+        });
     }
     STDMETHODIMP accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) noexcept override {
-        if (!left || !top || !width || !height) return E_POINTER;
-        *left = *top = *width = *height = 0;
-        int id = 0;
-        if (HRESULT hr = Child(child, id); FAILED(hr)) return hr;
-        const RECT r = model_->ScreenRect(id);
-        *left = r.left;
-        *top = r.top;
-        *width = r.right - r.left;
-        *height = r.bottom - r.top;
-        return S_OK;
+        return Guarded([&]() -> HRESULT {
+            if (!left || !top || !width || !height) return E_POINTER;
+            *left = *top = *width = *height = 0;
+            int id = 0;
+            if (HRESULT hr = Child(child, id); FAILED(hr)) return hr;
+            const RECT r = model_->ScreenRect(id);
+            *left = r.left;
+            *top = r.top;
+            *width = r.right - r.left;
+            *height = r.bottom - r.top;
+            return S_OK;
+        });
     }
     STDMETHODIMP accNavigate(LONG direction, VARIANT start, VARIANT* end) noexcept override {
-        if (!end) return E_POINTER;
-        Empty(end);
-        int id = 0;
-        if (HRESULT hr = Child(start, id); FAILED(hr)) return hr;
-        const int count = model_->ButtonCount();
-        int to = 0;
-        switch (direction) {
-            case NAVDIR_FIRSTCHILD:
-            case NAVDIR_LASTCHILD:
-                if (id != CHILDID_SELF) return E_INVALIDARG;
-                to = count == 0 ? 0 : direction == NAVDIR_FIRSTCHILD ? 1 : count;
-                break;
-            case NAVDIR_NEXT:
-            case NAVDIR_RIGHT:
-                to = id == CHILDID_SELF || id == count ? 0 : id + 1;
-                break;
-            case NAVDIR_PREVIOUS:
-            case NAVDIR_LEFT:
-                to = id == CHILDID_SELF || id == 1 ? 0 : id - 1;
-                break;
-            case NAVDIR_UP:
-            case NAVDIR_DOWN:
-                to = 0;  // one row
-                break;
-            default:
-                return E_INVALIDARG;
-        }
-        if (to == 0) return S_FALSE;
-        end->vt = VT_I4;
-        end->lVal = to;
-        return S_OK;
+        return Guarded([&]() -> HRESULT {
+            if (!end) return E_POINTER;
+            Empty(end);
+            int id = 0;
+            if (HRESULT hr = Child(start, id); FAILED(hr)) return hr;
+            const int count = model_->ButtonCount();
+            int to = 0;
+            switch (direction) {
+                case NAVDIR_FIRSTCHILD:
+                case NAVDIR_LASTCHILD:
+                    if (id != CHILDID_SELF) return E_INVALIDARG;
+                    to = count == 0 ? 0 : direction == NAVDIR_FIRSTCHILD ? 1 : count;
+                    break;
+                case NAVDIR_NEXT:
+                case NAVDIR_RIGHT:
+                    to = id == CHILDID_SELF || id == count ? 0 : id + 1;
+                    break;
+                case NAVDIR_PREVIOUS:
+                case NAVDIR_LEFT:
+                    to = id == CHILDID_SELF || id == 1 ? 0 : id - 1;
+                    break;
+                case NAVDIR_UP:
+                case NAVDIR_DOWN:
+                    to = 0;  // one row
+                    break;
+                default:
+                    return E_INVALIDARG;
+            }
+            if (to == 0) return S_FALSE;
+            end->vt = VT_I4;
+            end->lVal = to;
+            return S_OK;
+        });
     }
     STDMETHODIMP accHitTest(LONG x, LONG y, VARIANT* child) noexcept override {
-        if (!child) return E_POINTER;
-        Empty(child);
-        if (!model_) return CO_E_OBJNOTCONNECTED;
-        const int id = model_->ChildAt({x, y});
-        if (id < 0) return S_FALSE;
-        child->vt = VT_I4;
-        child->lVal = id;
-        return S_OK;
+        return Guarded([&]() -> HRESULT {
+            if (!child) return E_POINTER;
+            Empty(child);
+            if (!model_) return CO_E_OBJNOTCONNECTED;
+            const int id = model_->ChildAt({x, y});
+            if (id < 0) return S_FALSE;
+            child->vt = VT_I4;
+            child->lVal = id;
+            return S_OK;
+        });
     }
     STDMETHODIMP accDoDefaultAction(VARIANT child) noexcept override {
-        int id = 0;
-        if (HRESULT hr = Child(child, id); FAILED(hr)) return hr;
-        if (id == CHILDID_SELF) return DISP_E_MEMBERNOTFOUND;
-        return model_->Click(id) ? S_OK : E_FAIL;
+        return Guarded([&]() -> HRESULT {
+            int id = 0;
+            if (HRESULT hr = Child(child, id); FAILED(hr)) return hr;
+            if (id == CHILDID_SELF) return DISP_E_MEMBERNOTFOUND;
+            return model_->Click(id) ? S_OK : E_FAIL;
+        });
     }
-    STDMETHODIMP put_accName(VARIANT, BSTR) noexcept override { return model_ ? E_NOTIMPL : CO_E_OBJNOTCONNECTED; }
-    STDMETHODIMP put_accValue(VARIANT, BSTR) noexcept override { return model_ ? E_NOTIMPL : CO_E_OBJNOTCONNECTED; }
+    STDMETHODIMP put_accName(VARIANT, BSTR) noexcept override {
+        return Guarded([&]() -> HRESULT { return model_ ? E_NOTIMPL : CO_E_OBJNOTCONNECTED; });
+    }
+    STDMETHODIMP put_accValue(VARIANT, BSTR) noexcept override {
+        return Guarded([&]() -> HRESULT { return model_ ? E_NOTIMPL : CO_E_OBJNOTCONNECTED; });
+    }
 
 private:
     ~TBandAccessible() {

@@ -37,19 +37,42 @@ public:
         return n > 0 ? Narrow(title, n) : std::string();
     }
     BOOL BringToForeground(HWND wnd) override { return ::SetForegroundWindow(wnd); }
+    bool HoldsForeground(HWND wnd) override {
+        // Keys go to the focus of the foreground window's thread: the
+        // player's own thread, whichever of its windows is in front.
+        const HWND front = ::GetForegroundWindow();
+        if (!front) return false;
+        const DWORD thread = ::GetWindowThreadProcessId(wnd, nullptr);
+        return front == wnd || (thread != 0 && ::GetWindowThreadProcessId(front, nullptr) == thread);
+    }
+    bool HotkeyHeldElsewhere(UINT modifiers, UINT vk) override {
+        constexpr int kProbeId = 0xB7E1;  // an application id (below 0xC000)
+        ::SetLastError(ERROR_SUCCESS);
+        if (::RegisterHotKey(nullptr, kProbeId, modifiers, vk)) {
+            ::UnregisterHotKey(nullptr, kProbeId);
+            return false;
+        }
+        return ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
+    }
     UINT VirtualKeyToScanCode(UINT code) override { return ::MapVirtualKeyA(code, 0); }
-    void KeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) override { ::keybd_event(vk, scan, flags, extra); }
+    UINT SendInputs(const INPUT* inputs, UINT count) override {
+        return ::SendInput(count, const_cast<INPUT*>(inputs), sizeof(INPUT));
+    }
 };
 
 PlayerPlatform* g_platform = nullptr;
 
 PlayerPlatform& Platform() { return g_platform ? *g_platform : SystemPlayerPlatform(); }
 
-void KeyEvent(PlayerPlatform& p, WORD key, DWORD flags) {
+INPUT KeyInput(PlayerPlatform& p, WORD key, DWORD flags) {
     // The scan code is asked for every event; the full code goes to the
-    // mapping, its low byte to the event.
-    const BYTE scan = static_cast<BYTE>(p.VirtualKeyToScanCode(key));
-    p.KeyEvent(static_cast<BYTE>(key & 0xFF), scan, flags, 0);
+    // mapping, its low byte to the event, as a keybd_event would carry them.
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = static_cast<BYTE>(key & 0xFF);
+    in.ki.wScan = static_cast<BYTE>(p.VirtualKeyToScanCode(key));
+    in.ki.dwFlags = flags;
+    return in;
 }
 
 WORD KeyOf(PlayerCommand command) {
@@ -91,24 +114,54 @@ bool FindPlayerWindow() {
     return PlayerWnd != nullptr;
 }
 
-void SendKeyCombination(WORD key, TShiftState shift, bool extended) {
+bool SendKeyCombination(WORD key, TShiftState shift, bool extended) {
     PlayerPlatform& p = Platform();
+    // At most three modifiers down and up, and the key's two events.
+    std::array<INPUT, 8> events{};
+    UINT n = 0;
     for (const auto& entry : ModifierKeyTable) {
-        if (shift.contains(static_cast<TShiftStateMember>(entry[0]))) KeyEvent(p, entry[1], 0);
+        if (shift.contains(static_cast<TShiftStateMember>(entry[0]))) events[n++] = KeyInput(p, entry[1], 0);
     }
     const DWORD flags = extended ? KEYEVENTF_EXTENDEDKEY : 0;
-    KeyEvent(p, key, flags);
-    KeyEvent(p, key, flags | KEYEVENTF_KEYUP);
+    events[n++] = KeyInput(p, key, flags);
+    events[n++] = KeyInput(p, key, flags | KEYEVENTF_KEYUP);
     for (auto it = ModifierKeyTable.rbegin(); it != ModifierKeyTable.rend(); ++it) {
-        if (shift.contains(static_cast<TShiftStateMember>((*it)[0]))) KeyEvent(p, (*it)[1], KEYEVENTF_KEYUP);
+        if (shift.contains(static_cast<TShiftStateMember>((*it)[0])))
+            events[n++] = KeyInput(p, (*it)[1], KEYEVENTF_KEYUP);
     }
+    const UINT inserted = p.SendInputs(events.data(), n);
+    if (inserted >= n) return true;
+    // Cut short: a key left down would stick for the user. The releases still
+    // due are the key-ups, later in the sequence, of keys that went down.
+    std::array<INPUT, 8> releases{};
+    UINT r = 0;
+    for (UINT i = inserted; i < n; ++i) {
+        if (!(events[i].ki.dwFlags & KEYEVENTF_KEYUP)) continue;
+        for (UINT j = 0; j < inserted; ++j) {
+            if (events[j].ki.wVk == events[i].ki.wVk && !(events[j].ki.dwFlags & KEYEVENTF_KEYUP)) {
+                releases[r++] = events[i];
+                break;
+            }
+        }
+    }
+    if (r > 0) p.SendInputs(releases.data(), r);
+    return false;
+}
+
+UINT HotkeyModifiers(TShiftState shift) {
+    return (shift.contains(ssCtrl) ? MOD_CONTROL : 0u) | (shift.contains(ssAlt) ? MOD_ALT : 0u) |
+           (shift.contains(ssShift) ? MOD_SHIFT : 0u);
 }
 
 void ExecutePlayerCommand(PlayerCommand command) {
     if (!FindPlayerWindow()) return;
-    Platform().BringToForeground(PlayerWnd);
-    SendKeyCombination(KeyOf(command), kCommandShift, false);
-    if (command == PlayerCommand::PlayPause) PlayPauseToggle = !PlayPauseToggle;
+    PlayerPlatform& p = Platform();
+    p.BringToForeground(PlayerWnd);
+    const WORD key = KeyOf(command);
+    if (!p.HoldsForeground(PlayerWnd) && !p.HotkeyHeldElsewhere(HotkeyModifiers(kCommandShift), key)) return;
+    // The alternation moves on only with a shortcut that went out whole.
+    if (SendKeyCombination(key, kCommandShift, false) && command == PlayerCommand::PlayPause)
+        PlayPauseToggle = !PlayPauseToggle;
 }
 
 void ResetPlayerRemote() {

@@ -55,8 +55,16 @@ public:
     virtual std::string WindowClassName(HWND wnd) = 0;
     virtual std::string WindowTitle(HWND wnd) = 0;
     virtual BOOL BringToForeground(HWND wnd) = 0;
+    // Whether keys typed now reach wnd: the foreground window belongs to
+    // wnd's thread.
+    virtual bool HoldsForeground(HWND wnd) = 0;
+    // Whether another owner holds the combination as a system-wide hotkey
+    // (RegisterHotKey on this thread fails with ERROR_HOTKEY_ALREADY_REGISTERED;
+    // a probe that succeeds is unregistered at once).
+    virtual bool HotkeyHeldElsewhere(UINT modifiers, UINT vk) = 0;
     virtual UINT VirtualKeyToScanCode(UINT code) = 0;  // MapVirtualKeyA(code, 0)
-    virtual void KeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) = 0;
+    // SendInput: the number of events inserted into the input stream.
+    virtual UINT SendInputs(const INPUT* inputs, UINT count) = 0;
 };
 
 PlayerPlatform& SystemPlayerPlatform();
@@ -76,13 +84,22 @@ bool IsPlayerWindow(HWND wnd);
 bool FindPlayerWindow();
 
 // Presses the modifiers of shift (table order), key down and up, then
-// releases the modifiers in reverse order.
-void SendKeyCombination(WORD key, TShiftState shift, bool extended);
+// releases the modifiers in reverse order, all in one SendInput call (no
+// keystroke of the user's can land inside the chord). When fewer events go
+// in, the keys that went down are released. True when every event went in.
+bool SendKeyCombination(WORD key, TShiftState shift, bool extended);
+
+// The RegisterHotKey modifiers of a shift set.
+UINT HotkeyModifiers(TShiftState shift);
 
 enum class PlayerCommand { Prev, PlayPause, Stop, Next, VolDown, VolUp };
 
 // One button click: find the player, bring it forward, send its shortcut.
-// Nothing at all happens while the player cannot be found.
+// The shortcut is sent only where it reaches the player: its window took the
+// foreground, or the shortcut is held as a system-wide hotkey. Otherwise it
+// would be typed into whatever window is in front (Ctrl+Alt+letter is
+// AltGr+letter on many layouts), so nothing is sent, as when the player cannot
+// be found.
 void ExecutePlayerCommand(PlayerCommand command);
 
 // What the band form does when it is created: the next play/pause sends 'X',

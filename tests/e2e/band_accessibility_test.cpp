@@ -11,6 +11,7 @@
 #include <oleacc.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,48 @@ LONG State(IAccessible* acc, LONG id) {
     VARIANT state;
     state.vt = VT_EMPTY;
     return SUCCEEDED(acc->get_accState(Child(id), &state)) && state.vt == VT_I4 ? state.lVal : -1;
+}
+
+// The window the buttons sit in, whose client area is the band's toolbar:
+// the deepest window under the first button, as a point lookup finds it.
+HWND ToolbarWindow(HWND band) {
+    const RECT r = tools::ButtonRect(band, BandButton::Prev);
+    POINT pt{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    for (HWND wnd = band;;) {
+        HWND child = ::ChildWindowFromPointEx(wnd, pt, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+        if (!child || child == wnd) return wnd;
+        ::MapWindowPoints(wnd, child, &pt, 1);
+        wnd = child;
+    }
+}
+
+BOOL CALLBACK AddWindow(HWND wnd, LPARAM to) {
+    reinterpret_cast<std::vector<HWND>*>(to)->push_back(wnd);
+    return TRUE;
+}
+
+// What a reader that walks the window tree meets (UI Automation's MSAA proxy
+// does): every window's client object; each toolbar and each simple child,
+// counted by name.
+std::map<std::wstring, int> NamesInWindowTree(HWND top) {
+    std::vector<HWND> windows{top};
+    ::EnumChildWindows(top, &AddWindow, reinterpret_cast<LPARAM>(&windows));
+    std::map<std::wstring, int> names;
+    for (HWND w : windows) {
+        ComPtr<IAccessible> acc;
+        if (FAILED(::AccessibleObjectFromWindow(w, static_cast<DWORD>(OBJID_CLIENT), IID_PPV_ARGS(&acc)))) continue;
+        if (Role(acc.Get(), CHILDID_SELF) == ROLE_SYSTEM_TOOLBAR) ++names[L"toolbar " + Name(acc.Get(), CHILDID_SELF)];
+        LONG count = 0;
+        if (FAILED(acc->get_accChildCount(&count)) || count <= 0) continue;
+        std::vector<VARIANT> children(static_cast<std::size_t>(count));
+        LONG got = 0;
+        if (FAILED(::AccessibleChildren(acc.Get(), 0, count, children.data(), &got))) continue;
+        for (LONG i = 0; i < got; ++i) {
+            if (children[i].vt == VT_I4) ++names[Name(acc.Get(), children[i].lVal)];
+            ::VariantClear(&children[i]);
+        }
+    }
+    return names;
 }
 
 // The keyboard as the taskbar hands it on: through TranslateAcceleratorIO.
@@ -140,8 +183,15 @@ TEST_F(BandAccessibility, AScreenReaderReadsTheButtonsAndClicksNextAndIsCutOffWh
         ASSERT_EQ(S_OK, host.Create(band::CLSID_VelmapBand));
         ASSERT_EQ(S_OK, host.Show());
         PumpMessages(100);
-        ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(host.BandWindow(), static_cast<DWORD>(OBJID_CLIENT),
-                                                     IID_PPV_ARGS(&acc)));
+        // One toolbar with six buttons, each met once walking the windows.
+        const std::map<std::wstring, int> names = NamesInWindowTree(host.BandWindow());
+        for (const wchar_t* name : {L"toolbar Velmora Player", L"Previous", L"Play/Pause", L"Stop", L"Next",
+                                    L"Volume down", L"Volume up"}) {
+            const auto it = names.find(name);
+            EXPECT_EQ(1, it == names.end() ? 0 : it->second) << win::WideToUtf8(name);
+        }
+        ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(ToolbarWindow(host.BandWindow()),
+                                                     static_cast<DWORD>(OBJID_CLIENT), IID_PPV_ARGS(&acc)));
         EXPECT_EQ(L"Velmora Player", Name(acc.Get(), CHILDID_SELF));
         EXPECT_EQ(ROLE_SYSTEM_TOOLBAR, Role(acc.Get(), CHILDID_SELF));
 
@@ -245,7 +295,8 @@ TEST_F(BandAccessibility, AReaderInAnotherProcessReadsAndClicks) {
     EXPECT_EQ(pi.dwProcessId, pid);
     {
         ComPtr<IAccessible> acc;
-        ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(band, static_cast<DWORD>(OBJID_CLIENT), IID_PPV_ARGS(&acc)));
+        ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(ToolbarWindow(band), static_cast<DWORD>(OBJID_CLIENT),
+                                                     IID_PPV_ARGS(&acc)));
         EXPECT_EQ(L"Previous", Name(acc.Get(), 1));
         EXPECT_EQ(L"Volume up", Name(acc.Get(), 6));
         EXPECT_EQ(ROLE_SYSTEM_PUSHBUTTON, Role(acc.Get(), 4));
@@ -257,6 +308,70 @@ TEST_F(BandAccessibility, AReaderInAnotherProcessReadsAndClicks) {
     ::CloseHandle(pi.hThread);
     ::CloseHandle(pi.hProcess);
     EXPECT_EQ(0, player.Stop());
+}
+
+// ---- the window in front, as a user's document: it records every key it gets ----
+
+int g_typed = 0;
+
+LRESULT CALLBACK DocumentProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    g_typed += msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN || msg == WM_CHAR || msg == WM_SYSCHAR;
+    return ::DefWindowProcW(wnd, msg, wp, lp);
+}
+
+HWND MakeDocumentInFront() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &DocumentProc;
+    wc.lpszClassName = L"BandTestDocument";
+    ::RegisterClassW(&wc);
+    HWND doc = ::CreateWindowExW(0, L"BandTestDocument", L"document", WS_POPUP | WS_VISIBLE, 300, 300, 200, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
+    ::SetForegroundWindow(doc);
+    ::SetFocus(doc);
+    PumpMessages(50);
+    return doc;
+}
+
+BOOL WINAPI RefuseForeground(HWND) { return FALSE; }
+
+// A player that takes its shortcuts only while it is in front, and a taskbar
+// that does not give it the foreground: a reader's Stop reaches nobody, and
+// above all does not type Ctrl+Alt+V (AltGr+V on many layouts) into the
+// window in front.
+TEST_F(BandAccessibility, AShortcutThePlayerCannotHearIsNotTypedIntoTheWindowInFront) {
+    ASSERT_TRUE(player.Start(VELMAP_PLAYER_EXE, Artefact("e2e-access-nohotkeys-player.log"), 60000,
+                             "velmoraplayerapi", "Tvelmoraplayerapi", "--no-hotkeys"));
+    ASSERT_NE(nullptr, player.WaitForWindow(20000));
+    BandHost host(log, StripOrientation::Horizontal);
+    ASSERT_EQ(S_OK, host.Create(band::CLSID_VelmapBand));
+    ASSERT_EQ(S_OK, host.Show());
+    PumpMessages(100);
+    ComPtr<IAccessible> acc;
+    ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(ToolbarWindow(host.BandWindow()), static_cast<DWORD>(OBJID_CLIENT),
+                                                 IID_PPV_ARGS(&acc)));
+    const HMODULE dll = ::GetModuleHandleW(L"VelmapBand.dll");
+    ASSERT_NE(nullptr, dll);
+    const HWND doc = MakeDocumentInFront();
+    ASSERT_EQ(doc, ::GetForegroundWindow());
+    g_typed = 0;
+    void* real = PatchImport(dll, "SetForegroundWindow", reinterpret_cast<void*>(&RefuseForeground));
+    ASSERT_NE(nullptr, real);
+    EXPECT_EQ(S_OK, acc->accDoDefaultAction(Child(3)));
+    PumpMessages(300);
+    PatchImport(dll, "SetForegroundWindow", real);
+    EXPECT_EQ(doc, ::GetForegroundWindow());
+    EXPECT_EQ(0, g_typed) << "key messages typed into the window in front";
+
+    // The window in front does get keys that are really typed: the silence
+    // above means nothing was sent.
+    ::keybd_event('V', 0, 0, 0);
+    ::keybd_event('V', 0, KEYEVENTF_KEYUP, 0);
+    PumpMessages(200);
+    EXPECT_GT(g_typed, 0);
+    ::DestroyWindow(doc);
+    EXPECT_EQ(S_OK, host.Close());
+    EXPECT_EQ(0, player.Stop());
+    EXPECT_TRUE(player.Lines().empty());
 }
 
 std::vector<LONG> g_focus_events;
@@ -276,7 +391,8 @@ TEST_F(BandAccessibility, TheKeyboardMovesTheFocusCueAndPressesTheFocusedButton)
     ComPtr<IInputObject> input;
     ASSERT_EQ(S_OK, host.Band()->QueryInterface(IID_PPV_ARGS(&input)));
     ComPtr<IAccessible> acc;
-    ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(band, static_cast<DWORD>(OBJID_CLIENT), IID_PPV_ARGS(&acc)));
+    ASSERT_EQ(S_OK,
+              ::AccessibleObjectFromWindow(ToolbarWindow(band), static_cast<DWORD>(OBJID_CLIENT), IID_PPV_ARGS(&acc)));
     g_focus_events.clear();
     HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, OnFocusEvent,
                                            ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);

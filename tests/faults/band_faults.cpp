@@ -6,6 +6,10 @@
 //   hover    the same, a button hovered and left (its fade runs)
 //   click    the same, two buttons clicked (the stand-in player hears them)
 //   close    a clean band closed (CloseDW, SetSite(NULL), Release) with the fault
+//   access   a screen reader's client asks the band's accessible object every
+//            question (name, role, state, location, hit test, navigate) of the
+//            toolbar and each button, gives a button the focus, and presses
+//            Stop and Next through it
 //
 // After the scenario the faults stop and the same band must still paint (never
 // one flat colour) and reach the player with a click; it is closed, a second,
@@ -32,6 +36,7 @@
 #include "band/band_clsid.h"
 
 #include <objbase.h>
+#include <oleacc.h>
 #include <shlobj.h>
 #include <windows.h>
 
@@ -71,8 +76,9 @@ std::string DllPath() { return Beside("VelmapBand.dll"); }
 
 // ---- the scenarios ------------------------------------------------------------------
 
-enum class Scenario { Create, Hover, Click, Close };
-constexpr Scenario kScenarios[] = {Scenario::Create, Scenario::Hover, Scenario::Click, Scenario::Close};
+enum class Scenario { Create, Hover, Click, Close, Access };
+constexpr Scenario kScenarios[] = {Scenario::Create, Scenario::Hover, Scenario::Click, Scenario::Close,
+                                   Scenario::Access};
 
 const char* ScenarioName(Scenario s) {
     switch (s) {
@@ -80,6 +86,7 @@ const char* ScenarioName(Scenario s) {
         case Scenario::Hover: return "hover";
         case Scenario::Click: return "click";
         case Scenario::Close: return "close";
+        case Scenario::Access: return "access";
     }
     return "?";
 }
@@ -162,6 +169,44 @@ void Click(HWND band, BandButton b) {
     PumpMessages(10);
     PostMouse(band, b, WM_MOUSELEAVE);
     PumpMessages(10);
+}
+
+// A screen reader's client on the band's toolbar, the client object of the
+// window its buttons sit in. Every answer may be a failure; none may end the
+// process.
+void Access(HWND band) {
+    const RECT r = ButtonRect(band, BandButton::Prev);
+    POINT pt{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    IAccessible* acc = nullptr;
+    if (FAILED(::AccessibleObjectFromWindow(WindowAt(band, pt), static_cast<DWORD>(OBJID_CLIENT), IID_PPV_ARGS(&acc))) ||
+        !acc)
+        return;
+    for (LONG id = 0; id <= 6; ++id) {
+        VARIANT child{};
+        child.vt = VT_I4;
+        child.lVal = id;
+        BSTR text = nullptr;
+        if (SUCCEEDED(acc->get_accName(child, &text))) ::SysFreeString(text);
+        text = nullptr;
+        if (SUCCEEDED(acc->get_accDefaultAction(child, &text))) ::SysFreeString(text);
+        VARIANT v{};
+        acc->get_accRole(child, &v);
+        acc->get_accState(child, &v);
+        LONG x = 0, y = 0, w = 0, h = 0;
+        if (SUCCEEDED(acc->accLocation(&x, &y, &w, &h, child))) acc->accHitTest(x + w / 2, y + h / 2, &v);
+        acc->accNavigate(id == 0 ? NAVDIR_FIRSTCHILD : NAVDIR_NEXT, child, &v);
+    }
+    VARIANT button{};
+    button.vt = VT_I4;
+    button.lVal = 2;
+    acc->accSelect(SELFLAG_TAKEFOCUS, button);
+    PumpMessages(10);
+    for (LONG id : {3L, 4L}) {  // Stop, then Next: what the click scenario presses
+        button.lVal = id;
+        acc->accDoDefaultAction(button);
+        PumpMessages(30);
+    }
+    acc->Release();
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {
@@ -251,6 +296,7 @@ public:
                     PumpMessages(30);
                     Click(band, BandButton::Next);
                 }
+                if (c.scenario == Scenario::Access) Access(band);
                 faults::SetArmed(false);
                 Probe(band, out);
             }
@@ -442,13 +488,14 @@ int ChildMain(const std::string& cases_path, const std::string& progress_path, c
     // One clean round first: what a process makes once (the system's own
     // caches, the codecs) is made before anything is compared.
     runner.Run({Scenario::Click, -1, 0, Mode::Once});
+    runner.Run({Scenario::Access, -1, 0, Mode::Once});
     for (std::size_t i = first; i < cases.size(); ++i) {
         const Case& c = cases[i];
         std::fprintf(progress, "begin %zu\n", i);
         std::fflush(progress);
         const std::size_t heard_before = ReadLines(player_log).size();
         Outcome out = runner.Run(c);
-        if (c.scenario == Scenario::Click) {
+        if (c.scenario == Scenario::Click || c.scenario == Scenario::Access) {
             std::vector<std::string> heard = ReadLines(player_log);
             heard.erase(heard.begin(), heard.begin() + static_cast<std::ptrdiff_t>(std::min(heard_before, heard.size())));
             if (!HeardInOrder(heard)) {
@@ -797,6 +844,7 @@ int OneCase(int argc, char** argv) {
     player.WaitForWindow(30000);
     Runner runner(player_log);
     runner.Run({Scenario::Click, -1, 0, Mode::Once});
+    runner.Run({Scenario::Access, -1, 0, Mode::Once});
     if (argc == 7) runner.SetShot(Widen(argv[6]));
     const Outcome out = runner.Run(c);
     std::printf("%s: %s\n", CaseText(c).c_str(), out.problems.empty() ? "ok" : "FAILED");

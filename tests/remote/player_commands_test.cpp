@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,6 +33,11 @@ public:
     std::vector<HWND> foreground;
     std::vector<UINT> mapped;
     std::vector<KeyEventCall> events;
+    bool takes_foreground = true;  // the player's window comes to the front
+    bool hotkey_held = false;      // another program holds the shortcut
+    UINT accept = ~0u;             // events the next SendInput takes
+    std::vector<std::pair<UINT, UINT>> probes;
+    std::vector<UINT> sends;  // the events offered to each SendInput
 
     const Window* Find(HWND w) const {
         static const Window player{PlayerWindowClass, PlayerWindowTitle};
@@ -49,15 +55,28 @@ public:
     std::string WindowTitle(HWND w) override { return Find(w) ? Find(w)->title : std::string(); }
     BOOL BringToForeground(HWND w) override {
         foreground.push_back(w);
-        return TRUE;
+        return takes_foreground;
+    }
+    bool HoldsForeground(HWND w) override { return takes_foreground && !foreground.empty() && foreground.back() == w; }
+    bool HotkeyHeldElsewhere(UINT modifiers, UINT vk) override {
+        probes.emplace_back(modifiers, vk);
+        return hotkey_held;
     }
     UINT VirtualKeyToScanCode(UINT code) override {
         mapped.push_back(code);
         // A distinct, recognisable scan code per key (and per ask).
         return 0x40 + (code & 0x3F) + static_cast<UINT>(mapped.size()) * 0x100;
     }
-    void KeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) override {
-        events.push_back({vk, scan, flags, extra});
+    UINT SendInputs(const INPUT* in, UINT count) override {
+        sends.push_back(count);
+        const UINT n = std::min(count, accept);
+        accept = ~0u;
+        for (UINT i = 0; i < n; ++i) {
+            EXPECT_EQ(in[i].type, DWORD(INPUT_KEYBOARD));
+            EXPECT_EQ(in[i].ki.time, 0u);
+            events.push_back({BYTE(in[i].ki.wVk), BYTE(in[i].ki.wScan), in[i].ki.dwFlags, in[i].ki.dwExtraInfo});
+        }
+        return n;
     }
 
     std::string Keys() const {
@@ -87,6 +106,8 @@ public:
         events.clear();
         lookups = 0;
         lookup_args.clear();
+        probes.clear();
+        sends.clear();
     }
 };
 
@@ -114,6 +135,7 @@ TEST_F(PlayerCommandsTest, EveryCommandSendsItsSixEventShortcut) {
         const std::string l(1, row.letter);
         EXPECT_EQ(platform.Keys(), "vCtrl vAlt v" + l + " ^" + l + " ^Alt ^Ctrl");
         ASSERT_EQ(platform.events.size(), 6u);
+        EXPECT_EQ(platform.sends, std::vector<UINT>{6}) << "the chord in one SendInput";
         // Every event asks for its own scan code and passes its low byte.
         ASSERT_EQ(platform.mapped.size(), 6u);
         const UINT expect_mapped[] = {VK_CONTROL, VK_MENU, UINT(row.letter), UINT(row.letter), VK_MENU, VK_CONTROL};
@@ -129,6 +151,54 @@ TEST_F(PlayerCommandsTest, EveryCommandSendsItsSixEventShortcut) {
         EXPECT_EQ(platform.events[5].flags, DWORD(KEYEVENTF_KEYUP));
         ASSERT_EQ(platform.foreground.size(), 1u);
         EXPECT_EQ(platform.foreground[0], platform.window);
+    }
+}
+
+// The shortcut goes out only where the player hears it: its window took the
+// foreground, or the shortcut is a hotkey someone holds. Otherwise the window
+// in front would get it as typing, so the click is lost and play/pause waits.
+TEST_F(PlayerCommandsTest, TheShortcutGoesOutOnlyWhereThePlayerHearsIt) {
+    const struct {
+        bool foreground, hotkey_held, sent;
+    } rows[] = {{true, false, true}, {false, true, true}, {false, false, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.foreground << row.hotkey_held);
+        ResetPlayerRemote();
+        platform.Clear();
+        platform.takes_foreground = row.foreground;
+        platform.hotkey_held = row.hotkey_held;
+        ExecutePlayerCommand(PlayerCommand::PlayPause);
+        EXPECT_EQ(platform.Keys(), row.sent ? "vCtrl vAlt vX ^X ^Alt ^Ctrl" : "");
+        EXPECT_EQ(PlayPauseToggle, !row.sent);
+        ASSERT_EQ(platform.foreground.size(), 1u);
+        // The probe asks for the very combination, only when it matters.
+        if (row.foreground)
+            EXPECT_TRUE(platform.probes.empty());
+        else
+            EXPECT_EQ(platform.probes, (std::vector<std::pair<UINT, UINT>>{{MOD_CONTROL | MOD_ALT, 'X'}}));
+    }
+}
+
+// Input cut short (another program's input, a blocked desktop): the keys that
+// went down come up again, so no modifier is left held.
+TEST_F(PlayerCommandsTest, AShortcutCutShortReleasesTheKeysThatWentDown) {
+    const struct {
+        UINT accepted;
+        const char* keys;
+    } rows[] = {{0, ""},
+                {1, "vCtrl ^Ctrl"},
+                {2, "vCtrl vAlt ^Alt ^Ctrl"},
+                {3, "vCtrl vAlt vX ^X ^Alt ^Ctrl"},
+                {5, "vCtrl vAlt vX ^X ^Alt ^Ctrl"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.accepted);
+        ResetPlayerRemote();
+        platform.Clear();
+        platform.accept = row.accepted;
+        ExecutePlayerCommand(PlayerCommand::PlayPause);
+        EXPECT_EQ(platform.Keys(), row.keys);
+        EXPECT_EQ(platform.sends.size(), row.accepted == 0 ? 1u : 2u);
+        EXPECT_TRUE(PlayPauseToggle) << "a shortcut cut short moved the alternation on";
     }
 }
 

@@ -22,13 +22,15 @@ public:
     // Starts EXE with LOG; with a title or class other than the player's the
     // window holds the hotkeys but cannot be found as the player.
     bool Start(const std::string& exe, const std::string& log, DWORD timeout_ms,
-               const std::string& title = "velmoraplayerapi", const std::string& class_name = "Tvelmoraplayerapi") {
+               const std::string& title = "velmoraplayerapi", const std::string& class_name = "Tvelmoraplayerapi",
+               const std::string& more_args = "") {
         log_ = log;
         title_ = title;
         class_ = class_name;
         DeleteFileA(log.c_str());
         std::string cmd = "\"" + exe + "\" \"" + log + "\" " + std::to_string(timeout_ms) + " --title \"" + title +
-                          "\" --class \"" + class_name + "\"";
+                          "\" --class \"" + class_name + "\"" +
+                          (more_args.empty() ? "" : " " + more_args);
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};

@@ -2,8 +2,10 @@
 // and title that takes the seven Ctrl+Alt shortcuts as system hotkeys and
 // writes one line per hotkey it receives to a log file.
 //
-//   player-standin.exe LOGFILE [TIMEOUT_MS] [--title TITLE] [--class CLASS]
+//   player-standin.exe LOGFILE [TIMEOUT_MS] [--title TITLE] [--class CLASS] [--no-hotkeys]
 //
+// With --no-hotkeys it is a player that takes its shortcuts only while it is
+// in front: it holds no hotkey, so its log stays empty.
 // With another title or class it is an impostor: a program that holds the
 // same shortcuts but is not the player. The title is set only after every hotkey is registered, so a window found
 // by class and title is ready to receive. It exits on WM_CLOSE or when the
@@ -73,11 +75,14 @@ int main(int argc, char** argv) {
     const char* title = kTitle;
     const char* class_name = kClassName;
     unsigned long timeout_ms = 60000;
+    bool hotkeys = true;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--title") == 0 && i + 1 < argc) {
             title = argv[++i];
         } else if (std::strcmp(argv[i], "--class") == 0 && i + 1 < argc) {
             class_name = argv[++i];
+        } else if (std::strcmp(argv[i], "--no-hotkeys") == 0) {
+            hotkeys = false;
         } else if (!log_path) {
             log_path = argv[i];
         } else {
@@ -90,7 +95,7 @@ int main(int argc, char** argv) {
         }
     }
     if (!log_path) {
-        std::fprintf(stderr, "usage: player-standin LOGFILE [TIMEOUT_MS] [--title TITLE] [--class CLASS]\n");
+        std::fprintf(stderr, "usage: player-standin LOGFILE [TIMEOUT_MS] [--title TITLE] [--class CLASS] [--no-hotkeys]\n");
         return 2;
     }
     g_log = std::fopen(log_path, "w");
@@ -118,7 +123,7 @@ int main(int argc, char** argv) {
     }
 
     int failed = 0;
-    for (int i = 0; i < static_cast<int>(sizeof kLetters); ++i) {
+    for (int i = 0; hotkeys && i < static_cast<int>(sizeof kLetters); ++i) {
         if (!RegisterHotKey(wnd, i + 1, MOD_CONTROL | MOD_ALT, static_cast<UINT>(kLetters[i]))) {
             std::fprintf(stderr, "player-standin: cannot register Ctrl+Alt+%c (error %lu)\n", kLetters[i],
                          GetLastError());
