@@ -18,6 +18,7 @@
 namespace velmap::remote {
 
 class TBandAccessibility;
+class TBandSkinChoice;
 
 // The controls the description makes: the skinned panel and speed buttons.
 using TBandPanel = skin::TsPanel;
@@ -82,6 +83,7 @@ protected:
 
 private:
     std::unique_ptr<TBandAccessibility> accessibility_;
+    std::unique_ptr<TBandSkinChoice> skin_choice_;
 };
 
 }  // namespace velmap::remote
