@@ -119,6 +119,8 @@ void TBandForm::AfterConstruction() {
     skin_choice_ = std::make_unique<TBandSkinChoice>(*this);
 }
 
+void TBandForm::StopFollowingSkinChoice() { skin_choice_.reset(); }
+
 void TBandForm::CreateWnd() {
     try {
         ui::TCustomForm::CreateWnd();

@@ -78,6 +78,10 @@ public:
     // until the form's windows exist).
     TBandAccessibility* Accessibility() const { return accessibility_.get(); }
 
+    // A form whose skin its owner sets (the settings' preview) stops
+    // following the user's stored choice.
+    void StopFollowingSkinChoice();
+
 protected:
     void CreateWnd() override;
 
