@@ -348,15 +348,25 @@ def button_huge():
 def options(text, name, description):
     """The cold options file for another palette: every grey colour value
     through the palette, the skin's name and identity changed."""
+    def colour(value):
+        c = int(value)
+        r, g, b = c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF
+        if r != g or g != b:
+            return value
+        r, g, b = tone(r)
+        return str(r | (g << 8) | (b << 16))
+
     out = []
     for line in text.splitlines():
         key, eq, value = line.partition("=")
         if eq and key.endswith("COLOR") and not key.startswith("SHADOW") and value.isdigit():
-            c = int(value)
-            r, g, b = c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF
-            if r == g == b:
-                r, g, b = tone(r)
-                line = "%s=%d" % (key, r | (g << 8) | (b << 16))
+            line = "%s=%s" % (key, colour(value))
+        elif eq and key.endswith("GRADIENTDATA"):
+            # Steps of five: from colour, to colour, percent and two flags.
+            parts = value.split(";")
+            for i in range(0, len(parts) - 1, 5):
+                parts[i], parts[i + 1] = colour(parts[i]), colour(parts[i + 1])
+            line = "%s=%s" % (key, ";".join(parts))
         elif key == "DESCRIPTION":
             line = "DESCRIPTION=" + description
         elif key == "SUID":
