@@ -40,9 +40,16 @@ double Median(std::vector<double> v) {
 // Per window: paints of the window itself (WM_PAINT without a DC), and
 // paints of its windowless controls into its DC (WM_PAINT carrying one).
 std::map<HWND, std::pair<int, int>> g_paints;
+std::string g_areas;  // the area each paint of the window itself covers
 void Count(HWND wnd, WPARAM dc) {
     auto& p = g_paints[wnd];
     ++(dc ? p.second : p.first);
+    RECT r{};
+    if (!dc && ::GetUpdateRect(wnd, &r, FALSE)) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, " %ldx%ld@%ld,%ld", r.right - r.left, r.bottom - r.top, r.left, r.top);
+        g_areas += buf;
+    }
 }
 bool g_counting = false;
 LRESULT CALLBACK CountPaints(int code, WPARAM wp, LPARAM lp) {
@@ -162,6 +169,7 @@ int main(int argc, char** argv) {
                             static_cast<void*>(wnd), cls, paints.first, paints.second);
                 most = std::max(most, paints.first);
             }
+            std::printf("  areas painted:%s\n", g_areas.c_str());
             std::printf("paints of the band's windows in one change: %d windows, at most %d each (goal 1)\n",
                         static_cast<int>(g_paints.size()), most);
         }

@@ -61,6 +61,9 @@ private:
             ::SendDlgItemMessageW(wnd_, id, TBM_SETRANGEMAX, FALSE, limit);
             ::SendDlgItemMessageW(wnd_, id, TBM_SETRANGEMIN, TRUE, -limit);
             ::SendDlgItemMessageW(wnd_, id, TBM_SETPAGESIZE, 0, 10);
+            // Some trackbars place the thumb only when the position changes:
+            // leave 0 once so that a pending 0 is drawn where it belongs.
+            ::SendDlgItemMessageW(wnd_, id, TBM_SETPOS, TRUE, limit);
         }
         ShowPending();
         Preview();
