@@ -314,23 +314,32 @@ SkinChoiceWatch::SkinChoiceWatch(HWND target, UINT message) : target_(target), m
         w.owner = this;
         w.which = static_cast<Which>(which);
         w.event.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-        if (!w.event) continue;
         Rearm(which);
-        HANDLE wait = nullptr;
-        if (w.key && ::RegisterWaitForSingleObject(&wait, w.event.get(), &Signalled, &w, INFINITE, WT_EXECUTEDEFAULT))
-            w.wait = wait;
     }
+    stop_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (stop_ && watches_[kChoiceChanged].event && watches_[kThemeChanged].event)
+        thread_ = ::CreateThread(nullptr, 64 * 1024, &WaitThread, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
 }
 
 SkinChoiceWatch::~SkinChoiceWatch() {
-    // Waits for a callback under way; nothing posts after this.
-    for (Watch& w : watches_)
-        if (w.wait) ::UnregisterWaitEx(w.wait, INVALID_HANDLE_VALUE);
+    if (thread_) {
+        ::SetEvent(stop_.get());
+        ::WaitForSingleObject(thread_, INFINITE);
+        ::CloseHandle(thread_);
+    }
 }
 
-void CALLBACK SkinChoiceWatch::Signalled(void* watch, BOOLEAN) {
-    auto* w = static_cast<Watch*>(watch);
-    ::PostMessageW(w->owner->target_, w->owner->message_, w->which, 0);
+DWORD WINAPI SkinChoiceWatch::WaitThread(void* self) {
+    auto* watch = static_cast<SkinChoiceWatch*>(self);
+    const HANDLE events[] = {watch->stop_.get(), watch->watches_[kChoiceChanged].event.get(),
+                             watch->watches_[kThemeChanged].event.get()};
+    for (;;) {
+        const DWORD r = ::WaitForMultipleObjects(3, events, FALSE, INFINITE);
+        if (r == WAIT_OBJECT_0 + 1 || r == WAIT_OBJECT_0 + 2)
+            ::PostMessageW(watch->target_, watch->message_, r - WAIT_OBJECT_0 - 1, 0);
+        else
+            return 0;
+    }
 }
 
 void SkinChoiceWatch::Rearm(WPARAM which) {

@@ -117,7 +117,8 @@ bool ApplySkinChoice(TsSkinManager& manager, const SkinChoice& choice, const Ski
 
 // Posts message to target whenever the stored choice (wParam kChoiceChanged)
 // or the taskbar's theme (kThemeChanged) may have changed: registry change
-// notifications, waited on by the system's thread pool; nothing polls. A
+// notifications, waited on by one thread of the watch's own, which lives and
+// ends with it (a pool thread would outlive the band); nothing polls. A
 // notification fires once: call Rearm with the message's wParam from target's
 // thread after each message. Made and destroyed on target's thread.
 class SkinChoiceWatch {
@@ -131,7 +132,7 @@ public:
 
     // False when the system refused the choice's watch (the band then
     // follows only the messages it is sent).
-    bool Watching() const { return watches_[kChoiceChanged].wait != nullptr; }
+    bool Watching() const { return thread_ != nullptr; }
     void Rearm(WPARAM which);
 
 private:
@@ -141,13 +142,14 @@ private:
         win::unique_handle_t event;
         win::unique_hkey key;
         int depth = -1;  // index into the key's path and its ancestors
-        HANDLE wait = nullptr;
     };
-    static void CALLBACK Signalled(void* watch, BOOLEAN timed_out);
+    static DWORD WINAPI WaitThread(void* self);
 
     HWND target_;
     UINT message_;
     Watch watches_[2];
+    win::unique_handle_t stop_;
+    HANDLE thread_ = nullptr;
 };
 
 }  // namespace velmap::skin
