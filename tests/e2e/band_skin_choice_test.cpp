@@ -35,7 +35,8 @@ SettingsRun RunSettings(const std::wstring& args) {
     HANDLE read = nullptr, write = nullptr;
     ::CreatePipe(&read, &write, &sa, 0);
     ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{sizeof si};
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdOutput = si.hStdError = write;
     PROCESS_INFORMATION pi{};
@@ -172,7 +173,9 @@ TEST_F(BandSkinChoice, ABrokenOrOversizedSkinLeavesTheInternalSkinWithNoBoxAndNo
         ASSERT_TRUE(skin::WriteSkinChoice({bad, 0, 0, false}, error));
         EXPECT_EQ(kColdPanel, WaitForPanel(band, kColdPanel)) << bad;
         PumpMessages(100);
-        if (windows > 0) EXPECT_EQ(windows, tools::CountProcessWindows()) << bad << ": a box or a window more";
+        if (windows > 0) {
+            EXPECT_EQ(windows, tools::CountProcessWindows()) << bad << ": a box or a window more";
+        }
         ASSERT_TRUE(skin::WriteSkinChoice({"Chalk", 0, 0, false}, error));
         EXPECT_EQ(kChalkPanel, WaitForPanel(band, kChalkPanel)) << bad;
         if (windows < 0) windows = tools::CountProcessWindows(), gdi = tools::CountGdiObjects();

@@ -173,7 +173,9 @@ private:
 }  // namespace
 
 int RunDialog(HINSTANCE instance, const std::wstring& screenshot) {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX icc{};
+    icc.dwSize = sizeof icc;
+    icc.dwICC = ICC_BAR_CLASSES;
     ::InitCommonControlsEx(&icc);
     SettingsDialog dialog(screenshot);
     const INT_PTR r = ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, &SettingsDialog::Proc,

@@ -109,7 +109,8 @@ bool OpenSkinSettings() {
     path.resize(path.find_last_of(L'\\') + 1);
     path += L"VelmapBandSettings.exe";
     std::wstring line = L"\"" + path + L"\"";
-    STARTUPINFOW si{sizeof si};
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     if (!::CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return false;
