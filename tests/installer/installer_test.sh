@@ -86,6 +86,11 @@ for f in VelmapBand.dll x86/VelmapBand.dll VelmapBar.exe uninstall.exe; do
   [ -f "$dir/$f" ] || fail "not installed: $f"
 done
 [ -f "$menu/VelmapBar.lnk" ] || fail "no Start-menu entry for the floating bar"
+# The shipped skins and the settings program, with its Start-menu entry.
+for f in Skins/Chalk.asz Skins/Graphite.asz VelmapBandSettings.exe; do
+  [ -f "$dir/$f" ] || fail "not installed: $f"
+done
+[ -f "$menu/VelmapBand Settings.lnk" ] || fail "no Start-menu entry for the settings"
 shopt -s nocasematch
 [[ "$(reg_value 64 "$run_key" VelmapBar)" == '"C:\Program Files\VelmapBand\VelmapBar.exe"' ]] ||
   fail "Run value is '$(reg_value 64 "$run_key" VelmapBar)'"
