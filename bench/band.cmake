@@ -12,3 +12,10 @@ if(WIN32)
   target_link_libraries(band_soak PRIVATE velmap_bandhost_site velmap_win)
   add_dependencies(band_soak VelmapBand player-standin)
 endif()
+
+# A live skin change in a shown band against decoding the internal skin.
+if(WIN32)
+  add_executable(skin_change_bench skin_change_bench.cpp)
+  target_link_libraries(skin_change_bench PRIVATE velmap_bandhost_site velmap_skin_manager velmap_skin_data)
+  add_dependencies(skin_change_bench VelmapBand shipped_skins cold_skin_archive)
+endif()

@@ -471,6 +471,36 @@ Function BarDefaults
 FunctionEnd
 ; ---- end of the floating bar ----------------------------------------------------
 
+; ---- skins and the settings program ---------------------------------------------
+; The shipped skins into <install dir>\Skins (the band and the 32-bit band in x86\
+; both look there) and VelmapBandSettings.exe with its Start-menu entry. The
+; user's own skins (%APPDATA%\VelmapBand\Skins) and choice are the user's: kept.
+Section "-Skins and settings" SecSkins
+  SetOutPath "$INSTDIR\Skins"
+  File "${BIN64}/Skins/Chalk.asz"
+  File "${BIN64}/Skins/Graphite.asz"
+  SetOutPath "$INSTDIR"
+  ${If} ${RunningX64}
+    !insertmacro ReplaceFile "${BIN64}/VelmapBandSettings.exe" "$INSTDIR\VelmapBandSettings.exe"
+  ${Else}
+    !insertmacro ReplaceFile "${BIN32}/VelmapBandSettings.exe" "$INSTDIR\VelmapBandSettings.exe"
+  ${EndIf}
+  CreateDirectory "$SMPROGRAMS\VelmapBand"
+  CreateShortcut "$SMPROGRAMS\VelmapBand\VelmapBand Settings.lnk" "$INSTDIR\VelmapBandSettings.exe"
+SectionEnd
+
+; Runs before the main uninstall section, which removes the folders.
+Section "-un.Skins and settings"
+  Delete "$INSTDIR\Skins\Chalk.asz"
+  Delete "$INSTDIR\Skins\Graphite.asz"
+  RMDir "$INSTDIR\Skins"
+  ; An open settings window holds its program: renamed aside like the DLLs.
+  Push "$INSTDIR\VelmapBandSettings.exe"
+  Call un.RenameAside
+  Delete "$SMPROGRAMS\VelmapBand\VelmapBand Settings.lnk"
+SectionEnd
+; ---- end of skins and the settings program --------------------------------------
+
 ; The uninstaller removes what its own kind wrote: all users when the machine's
 ; Add/Remove entry names this folder, else the current user's.
 Function un.onInit

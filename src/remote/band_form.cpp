@@ -1,6 +1,7 @@
 #include "remote/band_form.h"
 
 #include "remote/band_accessibility.h"
+#include "remote/band_skin_choice.h"
 #include "remote/player_commands.h"
 #include "skin/controls/control_classes.h"
 #include "skin/messages/message_routines.h"
@@ -129,14 +130,20 @@ TBandForm::TBandForm(HWND parent, HMODULE module) : ui::TCustomForm(parent) {
 }
 
 TBandForm::~TBandForm() {
-    // Before any window or button goes: clients are cut off, hooks undone.
+    // Before any window or button goes: the choice's watch stops, clients
+    // are cut off, hooks undone.
+    skin_choice_.reset();
     accessibility_.reset();
 }
 
 void TBandForm::AfterConstruction() {
     ui::TCustomForm::AfterConstruction();
     accessibility_ = std::make_unique<TBandAccessibility>(*this);
+    // The user's skin, once the form is whole; high contrast still wins.
+    skin_choice_ = std::make_unique<TBandSkinChoice>(*this);
 }
+
+void TBandForm::StopFollowingSkinChoice() { skin_choice_.reset(); }
 
 void TBandForm::CreateWnd() {
     try {

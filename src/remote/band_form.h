@@ -18,6 +18,7 @@
 namespace velmap::remote {
 
 class TBandAccessibility;
+class TBandSkinChoice;
 
 // The controls the description makes: the skinned panel and speed buttons.
 using TBandPanel = skin::TsPanel;
@@ -87,6 +88,10 @@ public:
     // until the form's windows exist).
     TBandAccessibility* Accessibility() const { return accessibility_.get(); }
 
+    // A form whose skin its owner sets (the settings' preview) stops
+    // following the user's stored choice.
+    void StopFollowingSkinChoice();
+
 protected:
     void CreateWnd() override;
     void AdjustClientRect(RECT& rect) const override;
@@ -98,6 +103,7 @@ private:
     bool Relayout(int ppi, Change change);
 
     std::unique_ptr<TBandAccessibility> accessibility_;
+    std::unique_ptr<TBandSkinChoice> skin_choice_;
 };
 
 }  // namespace velmap::remote

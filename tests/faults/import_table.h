@@ -169,6 +169,16 @@ VELMAP_FAIL(RegDeleteKeyW, ERROR_NOT_ENOUGH_MEMORY)
 VELMAP_FAIL(RegDeleteTreeW, ERROR_NOT_ENOUGH_MEMORY)
 VELMAP_FAIL(RegDeleteValueW, ERROR_NOT_ENOUGH_MEMORY)
 VELMAP_EXEMPT(RegCloseKey, kGivesBack)
+// The user's skin choice: read at start, watched for changes.
+VELMAP_FAIL(RegQueryValueExW, ERROR_NOT_ENOUGH_MEMORY)
+VELMAP_FAIL(RegNotifyChangeKeyValue, ERROR_NOT_ENOUGH_MEMORY)
+VELMAP_FAIL(CreateEventW, 0)
+VELMAP_FAIL(CreateThread, 0)
+VELMAP_FAIL(PostMessageW, FALSE)
+VELMAP_FAIL(GetFileAttributesExW, FALSE)
+VELMAP_FAIL(SHGetFolderPathW, E_OUTOFMEMORY)
+VELMAP_EXEMPT(toupper, kPure)
+VELMAP_EXEMPT(wcscmp, kPure)
 
 // ---- GDI ------------------------------------------------------------------------------
 VELMAP_FAIL(CreateCompatibleDC, 0)

@@ -3,6 +3,7 @@
 #include <io.h>
 #include <objbase.h>
 #include <process.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 #include <wincodec.h>
 

@@ -179,6 +179,11 @@ for f in VelmapBand.dll x86/VelmapBand.dll VelmapBar.exe uninstall.exe; do
   [ -f "$dir/$f" ] || fail "not installed: $f"
 done
 [ -f "$menu/VelmapBar.lnk" ] || fail "no Start-menu entry for the floating bar"
+# The shipped skins and the settings program, with its Start-menu entry.
+for f in Skins/Chalk.asz Skins/Graphite.asz VelmapBandSettings.exe; do
+  [ -f "$dir/$f" ] || fail "not installed: $f"
+done
+[ -f "$menu/VelmapBand Settings.lnk" ] || fail "no Start-menu entry for the settings"
 for _ in $(seq 20); do bar_running && break; sleep 1; done
 bar_running || fail "the floating bar was not started"
 # Its first start (through the shell, as the user) writes its Run value.

@@ -95,9 +95,28 @@ HMENU CreateBarMenu() {
     ::AppendMenuW(menu, MF_STRING | (StartsWithWindows() ? MF_CHECKED : MF_UNCHECKED), kStartWithWindowsCommand,
                   L"&Start with Windows");
     ::AppendMenuW(menu, MF_STRING, kResetPositionCommand, L"&Reset position");
+    ::AppendMenuW(menu, MF_STRING, kSkinSettingsCommand, L"S&ettings\u2026");
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu, MF_STRING, kCloseCommand, L"&Close");
     return menu;
+}
+
+bool OpenSkinSettings() {
+    std::wstring path(MAX_PATH, L'\0');
+    const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0 || n >= path.size()) return false;
+    path.resize(n);
+    path.resize(path.find_last_of(L'\\') + 1);
+    path += L"VelmapBandSettings.exe";
+    std::wstring line = L"\"" + path + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return true;
 }
 
 }  // namespace velmap::tools

@@ -20,6 +20,7 @@ inline constexpr wchar_t kStartWithWindowsArgument[] = L"--start-with-windows";
 inline constexpr UINT kCloseCommand = 1;
 inline constexpr UINT kStartWithWindowsCommand = 2;
 inline constexpr UINT kResetPositionCommand = 3;
+inline constexpr UINT kSkinSettingsCommand = 4;
 
 // A registered message the bar answers with its counters (wParam: one of
 // BarCounter), for measuring that it stays idle; kAppBar answers 1 while the
@@ -38,7 +39,11 @@ bool StartsWithWindows();
 // Writes the Run value naming this program (quoted), or deletes it.
 bool SetStartWithWindows(bool on);
 
-// Start with Windows (checked when it does), Reset position, Close.
+// Start with Windows (checked when it does), Reset position, Settings…, Close.
 HMENU CreateBarMenu();
+
+// Starts VelmapBandSettings.exe from this program's folder (the band's skin,
+// its colours, following Windows' theme); false when it cannot be started.
+bool OpenSkinSettings();
 
 }  // namespace velmap::tools

@@ -406,6 +406,9 @@ LRESULT Bar::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             docked_ = true;
             Update(true);
             return 0;
+        case kSkinSettingsCommand:
+            OpenSkinSettings();
+            return 0;
         case kCloseCommand:
             ::PostMessageW(wnd_, WM_CLOSE, 0, 0);
             return 0;

@@ -19,12 +19,33 @@ def grey(v):
     return (v, v, v)
 
 
-CHARCOAL = grey(0x3B)      # the panel
-EDGE_DARK = grey(0x21)     # outer lines, pressed faces
-EDGE_MID = grey(0x52)      # raised highlights
-EDGE_LIGHT = grey(0x80)    # hot outlines
-TEXT = grey(0xC0)          # glyphs and text
-FIELD = grey(0x2A)         # sunken fields
+# Palettes: how a grey level of the cold art is painted. Masks never go
+# through them. "chalk" (for light taskbars) turns the art's lightness round
+# with a warm tint; "graphite" (for dark ones) keeps it, tinted blue.
+def _clip(v):
+    return max(0, min(255, round(v)))
+
+
+PALETTES = {
+    "cold": lambda v: (v, v, v),
+    "chalk": lambda v: (_clip(255 - v * 0.78), _clip(253 - v * 0.8), _clip(248 - v * 0.84)),
+    "graphite": lambda v: (_clip(v * 0.82), _clip(v * 0.92 + 2), _clip(v * 1.08 + 10)),
+}
+tone = PALETTES["cold"]
+
+
+def use_palette(name):
+    global tone, CHARCOAL, EDGE_DARK, EDGE_MID, EDGE_LIGHT, TEXT, FIELD
+    tone = PALETTES[name]
+    CHARCOAL = tone(0x3B)      # the panel
+    EDGE_DARK = tone(0x21)     # outer lines, pressed faces
+    EDGE_MID = tone(0x52)      # raised highlights
+    EDGE_LIGHT = tone(0x80)    # hot outlines
+    TEXT = tone(0xC0)          # glyphs and text
+    FIELD = tone(0x2A)         # sunken fields
+
+
+use_palette("cold")
 
 
 class Canvas:
@@ -102,9 +123,9 @@ def button_frames(cv, x0, y0, fw, fh):
         cv.frame(fx, y0, fx + fw, y0 + fh, edge)
         if i == 2:  # pressed: a dark inner shadow at top and left
             for x in range(fx + 1, fx + fw - 1):
-                cv.put(x, y0 + 1, grey(0x2A))
+                cv.put(x, y0 + 1, tone(0x2A))
             for y in range(y0 + 1, y0 + fh - 1):
-                cv.put(fx + 1, y, grey(0x2A))
+                cv.put(fx + 1, y, tone(0x2A))
         rounded_corners(cv, fx, y0, fw, fh)
         my = y0 + fh
         cv.rect(fx, my, fx + fw, my + fh, WHITE)
@@ -230,7 +251,7 @@ GRIP = """
 
 def title_icon(cv, x0, y0, pattern):
     """Three 15x13 frames: normal, hot, pressed."""
-    for i, c in enumerate((TEXT, WHITE, grey(0x90))):
+    for i, c in enumerate((TEXT, tone(0xFF), tone(0x90))):
         fx = x0 + i * 15
         if i == 1:
             cv.rect(fx + 1, y0 + 1, fx + 14, y0 + 12, EDGE_MID)
@@ -254,12 +275,12 @@ def check_box(cv, x0, y0, size, mark, colour, round_box=False):
         cv.rect(x0 + c - 2, y0 + c - 1, x0 + c + 3, y0 + c + 2, colour)
         cv.rect(x0 + c - 1, y0 + c - 2, x0 + c + 2, y0 + c + 3, colour)
     elif mark == "grey":
-        cv.rect(x0 + 3, y0 + 3, x0 + size - 3, y0 + size - 3, grey(0x66))
+        cv.rect(x0 + 3, y0 + 3, x0 + size - 3, y0 + size - 3, tone(0x66))
 
 
 def arrows(cv, x0, y0, pattern):
     """Three 7x7 frames: normal, hot, pressed."""
-    for i, c in enumerate((TEXT, WHITE, grey(0x90))):
+    for i, c in enumerate((TEXT, tone(0xFF), tone(0x90))):
         glyph(cv, x0 + i * 7, y0, 7, 7, pattern, c)
 
 
@@ -272,7 +293,7 @@ def master():
     # DIVIDER: a dark groove and its light edge, then charcoal.
     cv.rect(84, 47, 89, 50, CHARCOAL)
     cv.rect(84, 47, 85, 50, EDGE_DARK)
-    cv.rect(85, 47, 86, 50, grey(0x5A))
+    cv.rect(85, 47, 86, 50, tone(0x5A))
     # GRIPH: a 3x3 dot tile over its mask.
     cv.rect(95, 58, 98, 61, CHARCOAL)
     cv.put(96, 59, EDGE_LIGHT)
@@ -303,7 +324,7 @@ def master():
 def button_huge():
     """Three 96x96 faces (normal, hot, pressed) with their masks below."""
     cv = Canvas(288, 192)
-    faces = [(EDGE_MID, grey(0x2A)), (EDGE_LIGHT, EDGE_DARK), (EDGE_DARK, CHARCOAL)]
+    faces = [(EDGE_MID, tone(0x2A)), (EDGE_LIGHT, EDGE_DARK), (EDGE_DARK, CHARCOAL)]
     r = 12
     for i, (top, bottom) in enumerate(faces):
         fx = 96 * i
@@ -324,7 +345,54 @@ def button_huge():
     return cv
 
 
+def options(text, name, description):
+    """The cold options file for another palette: every grey colour value
+    through the palette, the skin's name and identity changed."""
+    def colour(value):
+        c = int(value)
+        r, g, b = c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF
+        if r != g or g != b:
+            return value
+        r, g, b = tone(r)
+        return str(r | (g << 8) | (b << 16))
+
+    out = []
+    for line in text.splitlines():
+        key, eq, value = line.partition("=")
+        if eq and key.endswith("COLOR") and not key.startswith("SHADOW") and value.isdigit():
+            line = "%s=%s" % (key, colour(value))
+        elif eq and key.endswith("GRADIENTDATA"):
+            # Steps of five: from colour, to colour, percent and two flags.
+            parts = value.split(";")
+            for i in range(0, len(parts) - 1, 5):
+                parts[i], parts[i + 1] = colour(parts[i]), colour(parts[i + 1])
+            line = "%s=%s" % (key, ";".join(parts))
+        elif key == "DESCRIPTION":
+            line = "DESCRIPTION=" + description
+        elif key == "SUID":
+            line = "SUID=%s-0543" % name.upper()
+        out.append(line)
+    return "\r\n".join(out) + "\r\n"
+
+
+DESCRIPTIONS = {
+    "chalk": "Chalk: light panel for light taskbars, dark glyphs, warm grey hot faces",
+    "graphite": "Graphite: blue-grey panel for dark taskbars, light glyphs",
+}
+
 if __name__ == "__main__":
+    # make_art.py                  the cold art, beside this script
+    # make_art.py PALETTE FOLDER   another skin from the same drawing
     here = os.path.dirname(os.path.abspath(__file__))
-    master().save(os.path.join(here, "Master.bmp"))
-    button_huge().save(os.path.join(here, "ButtonHuge.bmp"))
+    import sys
+    out = here
+    if len(sys.argv) == 3:
+        use_palette(sys.argv[1])
+        out = sys.argv[2]
+        os.makedirs(out, exist_ok=True)
+        with open(os.path.join(here, "Options.dat"), newline="") as f:
+            text = f.read()
+        with open(os.path.join(out, "Options.dat"), "w", newline="") as f:
+            f.write(options(text, sys.argv[1], DESCRIPTIONS[sys.argv[1]]))
+    master().save(os.path.join(out, "Master.bmp"))
+    button_huge().save(os.path.join(out, "ButtonHuge.bmp"))

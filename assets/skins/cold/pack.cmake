@@ -1,11 +1,16 @@
 # velmap_pack_cold_skin(OUT): packs "Cold (internal)" from its sources into the
-# archive OUT with tools/skinpack, entries in the order the band ships them:
+# archive OUT with tools/skinpack; velmap_pack_skin(NAME OUT) packs the skin in
+# assets/skins/NAME the same way (its art drawn by cold's make_art.py), entries in the order the band ships them:
 # Options.dat, ButtonHuge.bmp, Master.bmp. skinpack must run on the build
 # machine: a cross build makes its own native skinpack first (build/<preset>/host-tools).
 include(ExternalProject)
 
 function(velmap_pack_cold_skin out)
-  set(dir ${CMAKE_SOURCE_DIR}/assets/skins/cold)
+  velmap_pack_skin(cold ${out})
+endfunction()
+
+function(velmap_pack_skin name out)
+  set(dir ${CMAKE_SOURCE_DIR}/assets/skins/${name})
   if(CMAKE_CROSSCOMPILING)
     set(host ${CMAKE_BINARY_DIR}/host-tools)
     set(tool ${host}/tools/skinpack/skinpack)
@@ -25,10 +30,12 @@ function(velmap_pack_cold_skin out)
     set(tool skinpack)
     set(tool_deps skinpack)
   endif()
+  get_filename_component(out_dir ${out} DIRECTORY)
   add_custom_command(
     OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${out_dir}
     COMMAND ${tool} pack ${dir} ${out} ButtonHuge.bmp Master.bmp
     DEPENDS ${tool_deps} ${dir}/Options.dat ${dir}/ButtonHuge.bmp ${dir}/Master.bmp
-    COMMENT "Packing the internal skin Cold (internal)"
+    COMMENT "Packing the skin ${name}"
     VERBATIM)
 endfunction()

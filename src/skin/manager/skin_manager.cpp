@@ -266,6 +266,19 @@ void TsSkinManager::ChangeSkin(const std::string& name) {
     if (OnAfterChange) OnAfterChange(this);
 }
 
+void TsSkinManager::ChangeSkin(const std::string& name, int hue_offset, int saturation) {
+    const int old_hue = std::exchange(hue_offset_, hue_offset);
+    const int old_saturation = std::exchange(saturation_, saturation);
+    try {
+        ChangeSkin(name);
+    } catch (...) {
+        // The skin in force stays, with the colouring it was loaded with.
+        hue_offset_ = old_hue;
+        saturation_ = old_saturation;
+        throw;
+    }
+}
+
 std::shared_ptr<SkinModel> TsSkinManager::PrepareModelLoad() const {
     auto model = std::make_shared<SkinModel>();
     model->HueOffset = hue_offset_;

@@ -138,6 +138,9 @@ public:
     // ---- operations ----
     // Loads the skin of that name and puts it in force (SkinName assignment).
     void ChangeSkin(const std::string& name);
+    // The same with new recolouring, in one load (setting HueOffset and
+    // Saturation one by one would reload the skin in force for each).
+    void ChangeSkin(const std::string& name, int hue_offset, int saturation);
     void ActivateLoadedSkin();
     void DropSkin();
     void RefreshSkinnedForms();
