@@ -179,6 +179,7 @@ VELMAP_FAIL(GetFileAttributesExW, FALSE)
 VELMAP_FAIL(SHGetFolderPathW, E_OUTOFMEMORY)
 VELMAP_EXEMPT(toupper, kPure)
 VELMAP_EXEMPT(wcscmp, kPure)
+VELMAP_EXEMPT(_wcsicmp, kPure)
 
 // ---- GDI ------------------------------------------------------------------------------
 VELMAP_FAIL(CreateCompatibleDC, 0)
