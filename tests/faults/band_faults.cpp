@@ -668,6 +668,25 @@ std::string WorkFolder() {
     return dir;
 }
 
+// The DLL's imports the injector does not know; each listed with how it is
+// treated when `print` is set.
+int UnknownImports(bool print) {
+    HMODULE dll = ::LoadLibraryW(Widen(DllPath()).c_str());
+    if (!dll) return -1;
+    int unknown = 0;
+    for (const faults::ImportSlot& s : faults::ReadImports(dll)) {
+        const faults::ImportInfo* info = nullptr;
+        for (const faults::ImportInfo& k : faults::KnownImports())
+            if (s.name == k.name) info = &k;
+        if (!info) ++unknown;
+        if (print || !info)
+            std::printf("%-24s %-32s %s\n", s.dll.c_str(), s.name.c_str(),
+                        !info ? "NOT CLASSIFIED" : info->wrapped ? (info->can_fail ? info->how : "watched") : info->how);
+    }
+    ::FreeLibrary(dll);
+    return unknown;
+}
+
 int Campaign(int argc, char** argv) {
     bool sample = false;
     std::set<std::string> only;
@@ -683,6 +702,11 @@ int Campaign(int argc, char** argv) {
             std::fprintf(stderr, "unknown argument %s\n", a.c_str());
             return 2;
         }
+    }
+    // Refused before the player starts, so nothing is left running.
+    if (UnknownImports(false) != 0) {
+        std::fprintf(stderr, "the DLL has imports the injector does not know: see `band_faults list`\n");
+        return 2;
     }
     const auto start = std::chrono::steady_clock::now();
     const std::string work = WorkFolder();
@@ -815,18 +839,8 @@ int Campaign(int argc, char** argv) {
 }
 
 int List() {
-    HMODULE dll = ::LoadLibraryW(Widen(DllPath()).c_str());
-    if (!dll) return 2;
-    int unknown = 0;
-    for (const faults::ImportSlot& s : faults::ReadImports(dll)) {
-        const faults::ImportInfo* info = nullptr;
-        for (const faults::ImportInfo& k : faults::KnownImports())
-            if (s.name == k.name) info = &k;
-        if (!info) ++unknown;
-        std::printf("%-24s %-32s %s\n", s.dll.c_str(), s.name.c_str(),
-                    !info ? "NOT CLASSIFIED" : info->wrapped ? (info->can_fail ? info->how : "watched") : info->how);
-    }
-    return unknown == 0 ? 0 : 1;
+    const int unknown = UnknownImports(true);
+    return unknown < 0 ? 2 : unknown == 0 ? 0 : 1;
 }
 
 int OneCase(int argc, char** argv) {
