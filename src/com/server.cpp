@@ -39,20 +39,6 @@ bool SwitchPresent(const wchar_t* command_line, std::wstring_view name) {
     return false;
 }
 
-std::wstring ModuleFileName(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        if (path.size() >= 32768) return {};
-        path.resize(path.size() * 2);
-    }
-}
-
 }  // namespace
 
 StartMode StartModeFromCommandLine(const wchar_t* command_line) {
@@ -87,7 +73,7 @@ std::wstring TComServer::ServerName() const {
     return name;
 }
 
-std::wstring TComServer::ServerFileName() const { return ModuleFileName(win::ThisModule()); }
+std::wstring TComServer::ServerFileName() const { return win::ModuleFileName(win::ThisModule()); }
 
 void TComServer::UpdateRegistry(bool do_register) {
     if (type_lib_) UpdateTypeLibRegistration(do_register);

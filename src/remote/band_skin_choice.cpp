@@ -22,8 +22,9 @@ TBandSkinChoice::TBandSkinChoice(TBandForm& form) : form_(form) {
             hook->saved(m);
     };
     if (message_ && form.HandleAllocated()) watch_ = std::make_unique<skin::SkinChoiceWatch>(form.Handle(), message_);
-    // Only a stored choice changes anything: without one no folder is looked at.
-    if (skin::ReadSkinChoice()) Follow();
+    // Only a stored choice changes anything: without one (and nothing shown
+    // yet) Follow looks at no folder.
+    Follow();
 }
 
 TBandSkinChoice::~TBandSkinChoice() {

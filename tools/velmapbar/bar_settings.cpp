@@ -1,5 +1,7 @@
 #include "bar_settings.h"
 
+#include "win/module.h"
+
 #include <cstdint>
 
 namespace velmap::tools {
@@ -102,10 +104,8 @@ HMENU CreateBarMenu() {
 }
 
 bool OpenSkinSettings() {
-    std::wstring path(MAX_PATH, L'\0');
-    const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0 || n >= path.size()) return false;
-    path.resize(n);
+    std::wstring path = win::ModuleFileName(nullptr);
+    if (path.empty()) return false;
     path.resize(path.find_last_of(L'\\') + 1);
     path += L"VelmapBandSettings.exe";
     std::wstring line = L"\"" + path + L"\"";

@@ -8,6 +8,7 @@
 
 #include "skin/manager/skin_directory.h"
 #include "skin/manager/skin_manager.h"
+#include "win/module.h"
 #include "win/strings.h"
 
 namespace velmap::skin {
@@ -63,17 +64,7 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
 }
 
 std::string FolderOf(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        if (path.size() >= 32768) return {};
-        path.resize(path.size() * 2);
-    }
+    std::wstring path = win::ModuleFileName(module);
     path.resize(path.find_last_of(L"\\/") == std::wstring::npos ? 0 : path.find_last_of(L"\\/"));
     try {
         return win::WideToUtf8(path);
